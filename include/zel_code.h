@@ -1,0 +1,101 @@
+/* zel_code: character-set conversion in place on a zel_string.
+ *
+ * Text from a source charset, named by a charset id, is converted into
+ * UCS-2 little-endian (the pivot), UTF-8, GBK or GB18030. Malformed or
+ * unmappable input never fails a call: it degrades in fixed ways (bytes
+ * passed through as U+0000..U+00FF, table fillers, a space in GBK and
+ * GB18030 output). Calls keep no state; calls on different strings may run
+ * concurrently. */
+#ifndef ZEL_CODE_H
+#define ZEL_CODE_H
+
+#include "zel_std.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Charset ids. Callers store these numbers: they never change. */
+enum zel_charset_id {
+    ZEL_CHARSET_UNKNOWN = 0, /* refused: ZEL_RESULT_UNKNOWN_CHARSET */
+    ZEL_CHARSET_UCS2LE = 1,
+    ZEL_CHARSET_GB18030 = 2, /* also GBK, GB 2312, CP936 */
+    ZEL_CHARSET_BIG5 = 3,
+    ZEL_CHARSET_JIS_X0201 = 4, /* no decoder: bytes are read as pivot text */
+    ZEL_CHARSET_JIS_X0208 = 5,
+    ZEL_CHARSET_JIS_X0212 = 6,
+    ZEL_CHARSET_SHIFT_JIS = 7,
+    ZEL_CHARSET_UTF8 = 8,
+    ZEL_CHARSET_UTF16 = 9, /* optional byte-order mark, big-endian without */
+    ZEL_CHARSET_UTF16BE = 10,
+    ZEL_CHARSET_UTF16LE = 11,
+    ZEL_CHARSET_KS_C_5601 = 12,
+    ZEL_CHARSET_KS_X_1001 = 13,
+    ZEL_CHARSET_ISO_2022_CN = 14,
+    ZEL_CHARSET_ISO_2022_JP = 15,
+    ZEL_CHARSET_ISO_2022_KR = 16,
+    ZEL_CHARSET_EUC_CN = 17,
+    ZEL_CHARSET_EUC_TW = 18, /* no label maps here */
+    ZEL_CHARSET_EUC_JP = 19,
+    ZEL_CHARSET_EUC_KR = 20,
+    ZEL_CHARSET_KOI8_R = 21,
+    ZEL_CHARSET_KOI8_U = 22,
+    ZEL_CHARSET_KOI8_RU = 23,
+    ZEL_CHARSET_ISO_8859_1 = 24, /* also US-ASCII */
+    ZEL_CHARSET_ISO_8859_2 = 25,
+    ZEL_CHARSET_ISO_8859_3 = 26,
+    ZEL_CHARSET_ISO_8859_4 = 27,
+    ZEL_CHARSET_ISO_8859_5 = 28,
+    ZEL_CHARSET_ISO_8859_6 = 29,
+    ZEL_CHARSET_ISO_8859_7 = 30,
+    ZEL_CHARSET_ISO_8859_8 = 31,
+    ZEL_CHARSET_ISO_8859_9 = 32,
+    ZEL_CHARSET_ISO_8859_10 = 33,
+    ZEL_CHARSET_ISO_8859_11 = 34, /* TIS-620 */
+    ZEL_CHARSET_ISO_8859_13 = 35,
+    ZEL_CHARSET_ISO_8859_14 = 36,
+    ZEL_CHARSET_ISO_8859_15 = 37,
+    ZEL_CHARSET_ISO_8859_16 = 38,
+    ZEL_CHARSET_CP874 = 39,
+    ZEL_CHARSET_CP1250 = 40,
+    ZEL_CHARSET_CP1251 = 41,
+    ZEL_CHARSET_CP1252 = 42,
+    ZEL_CHARSET_CP1253 = 43,
+    ZEL_CHARSET_CP1254 = 44,
+    ZEL_CHARSET_CP1255 = 45,
+    ZEL_CHARSET_CP1256 = 46,
+    ZEL_CHARSET_CP1257 = 47,
+    ZEL_CHARSET_CP1258 = 48,
+    ZEL_CHARSET_CP850 = 49,
+    ZEL_CHARSET_CP866 = 50,
+    ZEL_CHARSET_CP1133 = 51,
+    ZEL_CHARSET_TCVN = 52,
+    ZEL_CHARSET_ARMSCII_8 = 53,
+    ZEL_CHARSET_MACTHAI = 54,
+    ZEL_CHARSET_MULELAO_1 = 55,
+    ZEL_CHARSET_RESERVED = 56 /* refused: ZEL_RESULT_RESERVED_CHARSET */
+};
+
+/* Result codes of the conversion calls. */
+enum zel_result {
+    ZEL_RESULT_OK = 0,
+    ZEL_RESULT_UNKNOWN_CHARSET = 1001,
+    ZEL_RESULT_RESERVED_CHARSET = 1002
+};
+
+/* Convert the string, holding text of charset `id`, in place. Each returns
+ * ZEL_RESULT_OK, or one of the two refusals with the string unchanged.
+ * zel_code_utf8 leaves id 8 untouched; zel_code_unicode leaves id 1 and
+ * every id without a decoder untouched. */
+ZEL_API int ZEL_CALL zel_code_unicode(int id, zel_string *s) ZEL_NOEXCEPT;
+ZEL_API int ZEL_CALL zel_code_utf8(int id, zel_string *s) ZEL_NOEXCEPT;
+
+/* Map a charset label to its id (0 when unknown). The label is left
+ * upper-cased with '-' replaced by '_'. */
+ZEL_API int ZEL_CALL zel_code_charset(zel_string *s) ZEL_NOEXCEPT;
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,70 @@
+// The conversion exports. Each decodes the caller's bytes straight into the
+// target's writer in one pass and stores the result into the caller's string
+// once; this gives the same bytes as decoding into a pivot string and then
+// encoding it, including ids without a decoder, whose bytes are read as pivot
+// pairs (an odd last byte dropped).
+#include <cstddef>
+#include <cstdint>
+
+#include "src/core/decoder_dispatch.h"
+#include "src/decode/pivot.h"
+#include "src/encode/pivot_writer.h"
+#include "src/encode/utf8.h"
+#include "src/string/byte_sink.h"
+#include "src/string/string_ops.h"
+#include "zel_code.h"
+
+namespace zel {
+namespace {
+
+// Ids 0 and 56 are refused and leave the string as it was.
+int refusal(int id) noexcept {
+  if (id == ZEL_CHARSET_UNKNOWN) return ZEL_RESULT_UNKNOWN_CHARSET;
+  if (id == ZEL_CHARSET_RESERVED) return ZEL_RESULT_RESERVED_CHARSET;
+  return ZEL_RESULT_OK;
+}
+
+// Every decoder emits at most one unit per input byte, so n bytes of input
+// need at most n units' worth of output. Past 256 MiB the estimate starts at
+// the input's size and the sink grows, rather than committing three or four
+// times a huge input up front on a 32-bit address space.
+std::size_t expected_output(std::size_t n, std::size_t max_unit_bytes) noexcept {
+  constexpr std::size_t up_front = std::size_t{256} << 20;
+  return n <= up_front / max_unit_bytes ? n * max_unit_bytes : n;
+}
+
+template <class Output>
+void convert_in_place(int id, zel_string* s) {
+  const std::uint8_t* in = string_bytes(s);
+  std::size_t n = string_size(s);
+  byte_sink sink(expected_output(n, Output::max_unit_bytes));
+  Output out{sink};
+  if (!decoder_dispatch(id, in, n, out)) pivot_reader(in, n, out);
+  sink.store_into(s);
+}
+
+}  // namespace
+}  // namespace zel
+
+using namespace zel;
+
+extern "C" {
+
+ZEL_API int ZEL_CALL zel_code_unicode(int id, zel_string* s) noexcept {
+  if (int refused = refusal(id); refused || !s) return refused;
+  std::size_t n = string_size(s);
+  byte_sink sink(expected_output(n, pivot_output::max_unit_bytes));
+  pivot_output out{sink};
+  // The pivot itself and ids without a decoder are left untouched.
+  if (decoder_dispatch(id, string_bytes(s), n, out)) sink.store_into(s);
+  return ZEL_RESULT_OK;
+}
+
+ZEL_API int ZEL_CALL zel_code_utf8(int id, zel_string* s) noexcept {
+  if (int refused = refusal(id); refused || !s) return refused;
+  // UTF-8 given as UTF-8 is passed through unvalidated.
+  if (id != ZEL_CHARSET_UTF8) convert_in_place<utf8_output>(id, s);
+  return ZEL_RESULT_OK;
+}
+
+}  // extern "C"

@@ -1,0 +1,30 @@
+// The ways input degrades, shared by every decoder family, so that each
+// branch of a decoder names the rule it applies.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+namespace zel {
+
+// A byte that begins no recognised sequence comes out as the code unit of the
+// same value (U+0000..U+00FF), so line ends and escapes stay visible.
+template <class Out>
+inline void pass_byte(Out& out, std::uint8_t b) {
+  out.unit(b);
+}
+
+// Length of the run of bytes below 0x80 at p, read a word at a time.
+inline std::size_t ascii_run(const std::uint8_t* p, std::size_t n) noexcept {
+  std::size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p + i, 8);
+    if (word & 0x8080808080808080ull) break;
+  }
+  while (i < n && p[i] < 0x80) ++i;
+  return i;
+}
+
+}  // namespace zel

@@ -1,0 +1,78 @@
+// byte_sink: the output buffer of one conversion. It reserves the expected
+// size once in a temporary zel_string and is then written through a raw
+// pointer; writers ask for room with need() before each code unit, which is
+// a compare on the hot path and an out-of-line grow only when the estimate
+// was short. The result is stored into the caller's string once.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "src/string/string_ops.h"
+#include "zel_std.h"
+
+namespace zel {
+
+struct byte_sink {
+  zel_string buffer;
+  std::uint8_t* pos = nullptr;
+  std::uint8_t* end = nullptr;
+  // Content longer than this cannot be stored; output past it is dropped.
+  // Tests lower it to reach that path with small inputs.
+  std::size_t limit;
+  std::size_t kept = 0;  // length at the moment the limit was hit
+  bool full = false;
+  std::uint8_t overflow[16];  // scratch that absorbs writes once full
+
+  explicit byte_sink(std::size_t expected, std::size_t max = max_string_length) : limit(max) {
+    zel_string_init(&buffer);
+    pos = end = start();
+    if (expected) grow_to(expected);
+  }
+  ~byte_sink() { zel_string_free(&buffer); }
+  byte_sink(const byte_sink&) = delete;
+  byte_sink& operator=(const byte_sink&) = delete;
+
+  std::size_t size() const noexcept {
+    return full ? kept : static_cast<std::size_t>(pos - start());
+  }
+
+  // Room for n more bytes (n at most sizeof overflow).
+  void need(std::size_t n) {
+    if (static_cast<std::size_t>(end - pos) < n) [[unlikely]]
+      grow(n);
+  }
+  // Room for a run of n bytes written in one go; false once the string is
+  // full, and the caller then writes the run unit by unit.
+  bool need_run(std::size_t n) {
+    if (static_cast<std::size_t>(end - pos) >= n) return true;
+    if (full || n > limit - size()) return false;
+    grow(n);
+    return true;
+  }
+  void put(std::uint8_t b) noexcept { *pos++ = b; }
+  void put(const std::uint8_t* data, std::size_t n) {
+    if (need_run(n)) {
+      std::memcpy(pos, data, n);
+      pos += n;
+      return;
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+      need(1);
+      put(data[i]);
+    }
+  }
+
+  void store_into(zel_string* target) {
+    std::size_t n = size();
+    zel_string_store(target, reinterpret_cast<const char*>(start()), static_cast<std::int32_t>(n));
+  }
+
+ private:
+  std::uint8_t* start() const noexcept { return reinterpret_cast<std::uint8_t*>(buffer.data); }
+  void grow(std::size_t n);
+  void grow_to(std::size_t capacity);
+};
+
+}  // namespace zel

@@ -1,0 +1,120 @@
+// The conversion exports: result codes, refused ids, pass-through ids, and
+// strings that are empty, negative in length or missing.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+
+#include "src/string/byte_sink.h"
+#include "tests/support/conversion.h"
+
+using zel_test::convert;
+using zel_test::from_hex;
+using zel_test::to_hex;
+
+namespace {
+
+struct Export {
+  const char* name;
+  zel_test::convert_fn fn;
+};
+
+const Export exports[] = {{"zel_code_unicode", zel_code_unicode}, {"zel_code_utf8", zel_code_utf8}};
+
+TEST(ConversionExports, RefusedIdsLeaveTheStringAlone) {
+  const std::string in = from_hex("FF 00 E4 B8 AD 41");
+  for (const Export& e : exports) {
+    for (auto [id, expected] : {std::pair{0, 1001}, std::pair{56, 1002}}) {
+      int result = -1;
+      EXPECT_EQ(convert(e.fn, id, in, &result), in) << e.name << " id " << id;
+      EXPECT_EQ(result, expected) << e.name << " id " << id;
+    }
+  }
+}
+
+TEST(ConversionExports, EmptyTextStaysEmptyForEveryAcceptedId) {
+  for (const Export& e : exports) {
+    for (int id : {-5, 1, 2, 4, 8, 9, 10, 11, 24, 55, 57, INT_MAX, INT_MIN}) {
+      int result = -1;
+      EXPECT_EQ(convert(e.fn, id, "", &result), "") << e.name << " id " << id;
+      EXPECT_EQ(result, 0) << e.name << " id " << id;
+    }
+  }
+}
+
+TEST(ConversionExports, PassThroughIdsCopyBytesUnvalidated) {
+  const std::string odd = from_hex("FF C3 00 41 F0");
+  EXPECT_EQ(convert(zel_code_utf8, 8, odd), odd) << "UTF-8 to UTF-8 is not validated";
+  EXPECT_EQ(convert(zel_code_unicode, 1, odd), odd) << "the pivot keeps even an odd byte";
+  EXPECT_EQ(convert(zel_code_unicode, 57, odd), odd) << "no decoder: untouched";
+  EXPECT_EQ(to_hex(convert(zel_code_utf8, 57, from_hex("41 42"))), "E4 89 81")
+      << "no decoder: read as pivot U+4241";
+}
+
+TEST(ConversionExports, NegativeLengthIsEmpty) {
+  for (const Export& e : exports) {
+    zel_string s;
+    zel_string_init(&s);
+    zel_string_assign(&s, "AB", 2);
+    s.length = -7;
+    EXPECT_EQ(e.fn(9, &s), 0) << e.name;
+    EXPECT_LE(s.length, 0) << e.name;
+    EXPECT_EQ(e.fn(0, &s), 1001) << e.name;
+    zel_string_free(&s);
+  }
+}
+
+TEST(ConversionExports, NullStringKeepsResultCodes) {
+  for (const Export& e : exports) {
+    EXPECT_EQ(e.fn(8, nullptr), 0) << e.name;
+    EXPECT_EQ(e.fn(0, nullptr), 1001) << e.name;
+    EXPECT_EQ(e.fn(56, nullptr), 1002) << e.name;
+  }
+  EXPECT_EQ(zel_code_charset(nullptr), 0);
+}
+
+TEST(ConversionExports, CallsDoNotDependOnEarlierCalls) {
+  const std::string in = from_hex("E4 B8 AD C3");  // ends cut off
+  const std::string first = convert(zel_code_unicode, 8, in);
+  convert(zel_code_unicode, 9, from_hex("D8 00"));
+  EXPECT_EQ(convert(zel_code_unicode, 8, in), first);
+}
+
+// Output that reaches the longest content a string can hold keeps whole
+// units up to there and drops the rest, whichever path wrote them.
+TEST(ByteSink, StopsAtTheLimitOnAUnitBoundary) {
+  for (std::size_t limit : {0u, 1u, 5u, 6u, 7u}) {
+    zel::byte_sink sink(2, limit);
+    for (int i = 0; i < 4; ++i) {
+      sink.need(3);
+      for (int k = 0; k < 3; ++k) sink.put(static_cast<std::uint8_t>('a' + i));
+    }
+    const std::uint8_t run[] = {'x', 'y', 'z'};
+    sink.put(run, sizeof run);
+    zel_string s;
+    zel_string_init(&s);
+    sink.store_into(&s);
+    std::string expected = std::string("aaabbbcccddd").substr(0, limit / 3 * 3);
+    EXPECT_EQ(std::string(s.data, static_cast<std::size_t>(s.length)), expected) << limit;
+    zel_string_free(&s);
+  }
+}
+
+TEST(ByteSink, GrowsPastAShortEstimate) {
+  zel::byte_sink sink(1);
+  std::string expected;
+  for (int i = 0; i < 10000; ++i) {
+    sink.need(2);
+    sink.put(static_cast<std::uint8_t>(i));
+    sink.put(static_cast<std::uint8_t>(i >> 8));
+    expected.push_back(static_cast<char>(i));
+    expected.push_back(static_cast<char>(i >> 8));
+  }
+  zel_string s;
+  zel_string_init(&s);
+  sink.store_into(&s);
+  EXPECT_EQ(std::string(s.data, static_cast<std::size_t>(s.length)), expected);
+  zel_string_free(&s);
+}
+
+}  // namespace

@@ -1,0 +1,124 @@
+#include "tests/support/conversion.h"
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <stdexcept>
+
+namespace zel_test {
+
+std::string from_hex(const std::string& hex) {
+  std::string out;
+  int high = -1;
+  for (char c : hex) {
+    int v;
+    if (c >= '0' && c <= '9') v = c - '0';
+    else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
+    else if (c == ' ') continue;
+    else throw std::invalid_argument("bad hex: " + hex);
+    if (high < 0) {
+      high = v;
+    } else {
+      out.push_back(static_cast<char>(high << 4 | v));
+      high = -1;
+    }
+  }
+  if (high >= 0) throw std::invalid_argument("odd hex: " + hex);
+  return out;
+}
+
+std::string to_hex(const std::string& bytes) {
+  static const char digits[] = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char b : bytes) {
+    if (!out.empty()) out.push_back(' ');
+    out.push_back(digits[b >> 4]);
+    out.push_back(digits[b & 15]);
+  }
+  return out;
+}
+
+std::string convert(convert_fn fn, int id, const std::string& in, int* result) {
+  zel_string s;
+  zel_string_init(&s);
+  zel_string_assign(&s, in.data(), static_cast<std::int32_t>(in.size()));
+  int r = fn(id, &s);
+  if (result) *result = r;
+  std::string out(s.data, static_cast<std::size_t>(s.length));
+  EXPECT_EQ(s.data[s.length], '\0') << "content must stay NUL-terminated";
+  zel_string_free(&s);
+  return out;
+}
+
+std::string utf8_of_pivot(const std::string& pivot) {
+  std::string out;
+  for (std::size_t i = 0; i + 1 < pivot.size(); i += 2) {
+    unsigned u = static_cast<unsigned char>(pivot[i]) |
+                 static_cast<unsigned char>(pivot[i + 1]) << 8;
+    if (u < 0x80) {
+      out.push_back(static_cast<char>(u));
+    } else if (u < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | u >> 6));
+      out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xE0 | u >> 12));
+      out.push_back(static_cast<char>(0x80 | (u >> 6 & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+    }
+  }
+  return out;
+}
+
+namespace {
+
+bool has_decoder(int id) { return id >= 8 && id <= 11; }
+
+// The letter 'a' in the id's encoding, or empty where a prefix would change
+// the meaning of what follows (UTF-16 with a byte-order mark).
+std::string letter_in(int id) {
+  switch (id) {
+    case 9: return "";
+    case 10: return std::string("\0a", 2);
+    case 11: return std::string("a\0", 2);
+    default: return has_decoder(id) ? "a" : std::string("a\0", 2);
+  }
+}
+
+std::string repeat(const std::string& s, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += s;
+  return out;
+}
+
+void check_once(const Case& c, const std::string& in, const std::string& pivot) {
+  int result = -1;
+  std::string got = convert(zel_code_unicode, c.id, in, &result);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(to_hex(got), to_hex(pivot)) << "to UCS-2, " << in.size() << " input bytes";
+  std::string utf8 = c.id == ZEL_CHARSET_UTF8 ? in : utf8_of_pivot(pivot);
+  got = convert(zel_code_utf8, c.id, in, &result);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(to_hex(got), to_hex(utf8)) << "to UTF-8, " << in.size() << " input bytes";
+}
+
+}  // namespace
+
+void check_case(const Case& c) {
+  SCOPED_TRACE(std::string("id ") + std::to_string(c.id) + ", " + c.in_hex + ": " + c.why);
+  const std::string in = from_hex(c.in_hex);
+  const std::string out = from_hex(c.out_hex);
+  check_once(c, in, out);
+
+  const std::string letter = letter_in(c.id);
+  if (!letter.empty()) {
+    const std::string letter_pivot("a\0", 2);
+    for (int k = 1; k <= 16; ++k)
+      check_once(c, repeat(letter, k) + in, repeat(letter_pivot, k) + out);
+  }
+  if (!c.cut_tail && c.id != ZEL_CHARSET_UTF16) {
+    for (int times : {2, 1000}) check_once(c, repeat(in, times), repeat(out, times));
+  }
+}
+
+}  // namespace zel_test

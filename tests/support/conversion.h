@@ -1,0 +1,41 @@
+// Test support: hex notation, running the exports on std::string, and one
+// runner that checks a decoding case every way it applies.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "zel_code.h"
+
+namespace zel_test {
+
+using convert_fn = int (*)(int, zel_string*);
+
+// "41 00 e4" -> bytes; spaces are ignored.
+std::string from_hex(const std::string& hex);
+std::string to_hex(const std::string& bytes);
+
+// Runs a conversion export on a copy of `in` held in a zel_string.
+std::string convert(convert_fn fn, int id, const std::string& in, int* result = nullptr);
+
+// The UTF-8 of pivot text, written independently of the library: units
+// encoded one to three bytes each, an odd last byte ignored.
+std::string utf8_of_pivot(const std::string& pivot);
+
+// A decoding case: `in_hex` of charset `id` decodes to the pivot `out_hex`.
+struct Case {
+  int id;
+  const char* in_hex;
+  const char* out_hex;
+  const char* why;
+  // The input ends in a cut-off sequence: nothing may follow it, so it is
+  // not repeated.
+  bool cut_tail = false;
+};
+
+// Checks the case through zel_code_unicode and zel_code_utf8, alone, behind
+// 0 to 16 ASCII characters (in the id's own encoding) and repeated 2 and
+// 1000 times.
+void check_case(const Case& c);
+
+}  // namespace zel_test
