@@ -23,7 +23,7 @@ namespace {
 constexpr int exit_failure = 1;
 constexpr int exit_usage = 2;
 
-using convert_fn = int (*)(int, zel_string*);
+using convert_fn = int(ZEL_CALL*)(int, zel_string*);
 
 struct target {
   const char* name;
@@ -37,6 +37,9 @@ constexpr target targets[] = {
     {"UTF8", zel_code_utf8},
     {"UCS-2", zel_code_unicode},
     {"UCS-2LE", zel_code_unicode},
+    {"GBK", zel_code_gbk},
+    {"CP936", zel_code_gbk},
+    {"GB18030", zel_code_gb18030},
 };
 
 bool same_label(std::string_view a, std::string_view b) {
@@ -71,7 +74,7 @@ void usage(std::FILE* to) {
       "usage: zelconv -f LABEL -t TARGET [-o OUTPUT] [FILE...]\n"
       "       zelconv -l\n"
       "  -f LABEL   source charset label (zelconv -l lists them)\n"
-      "  -t TARGET  UTF-8 or UCS-2 (UCS-2LE)\n"
+      "  -t TARGET  UTF-8, UCS-2 (UCS-2LE), GBK or GB18030\n"
       "  -o OUTPUT  write to OUTPUT instead of standard output\n"
       "  -l         list the charset labels and their ids\n",
       to);
@@ -157,7 +160,7 @@ int run(const options& o) {
   }
   const target* t = find_target(o.to);
   if (!t) {
-    std::fprintf(stderr, "zelconv: unsupported target '%s' (UTF-8 or UCS-2)\n", o.to.c_str());
+    std::fprintf(stderr, "zelconv: unsupported target '%s' (UTF-8, UCS-2, GBK or GB18030)\n", o.to.c_str());
     return exit_usage;
   }
 

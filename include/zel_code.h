@@ -85,10 +85,13 @@ enum zel_result {
 
 /* Convert the string, holding text of charset `id`, in place. Each returns
  * ZEL_RESULT_OK, or one of the two refusals with the string unchanged.
- * zel_code_utf8 leaves id 8 untouched; zel_code_unicode leaves id 1 and
- * every id without a decoder untouched. */
+ * zel_code_utf8 leaves id 8 untouched, zel_code_gb18030 id 2, and
+ * zel_code_unicode id 1 and every id without a decoder; zel_code_gbk
+ * converts every id. Characters GBK or GB18030 cannot hold become a space. */
 ZEL_API int ZEL_CALL zel_code_unicode(int id, zel_string *s) ZEL_NOEXCEPT;
 ZEL_API int ZEL_CALL zel_code_utf8(int id, zel_string *s) ZEL_NOEXCEPT;
+ZEL_API int ZEL_CALL zel_code_gbk(int id, zel_string *s) ZEL_NOEXCEPT;
+ZEL_API int ZEL_CALL zel_code_gb18030(int id, zel_string *s) ZEL_NOEXCEPT;
 
 /* Map a charset label to its id (0 when unknown). The label is left
  * upper-cased with '-' replaced by '_'. */

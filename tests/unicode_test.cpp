@@ -193,3 +193,14 @@ TEST(UnicodeInput, MatchesPlainDecodingOnAdversarialInput) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(RoundTrip, Utf8KeepsEveryUnit) {
+  const std::string units = zel_test::all_units();
+  const std::string utf8 = zel_test::convert(zel_code_utf8, 1, units);
+  EXPECT_EQ(utf8, zel_test::utf8_of_pivot(units));
+  EXPECT_EQ(zel_test::convert(zel_code_unicode, 8, utf8), units) << "no exceptions, surrogates included";
+}
+
+}  // namespace

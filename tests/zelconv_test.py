@@ -28,11 +28,17 @@ class Conversions(unittest.TestCase):
         return os.path.join(self.dir.name, name)
 
     def test_sample_to_utf8_and_ucs2(self):
-        for target, codec in (("utf-8", "utf-8"), ("UTF8", "utf-8"), ("ucs-2", "utf-16-le")):
+        for target, codec in (("utf-8", "utf-8"), ("UTF8", "utf-8"), ("ucs-2", "utf-16-le"),
+                              ("gb18030", "gb18030")):
             with self.subTest(target=target):
                 r = run("-f", "UTF-16", "-t", target, self.sample)
                 self.assertEqual(r.returncode, 0, r.stderr)
                 self.assertEqual(r.stdout, self.text.encode(codec))
+
+    def test_gbk_target_replaces_what_gbk_lacks(self):
+        r = run("-f", "utf-8", "-t", "GBK", stdin="中文 € ok".encode())
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertEqual(r.stdout, "中文   ok".encode("gbk"))
 
     def test_stdin_and_dash(self):
         data = "naïve 中文\n".encode("utf-16-be")

@@ -8,6 +8,7 @@
 
 #include "src/core/decoder_dispatch.h"
 #include "src/decode/pivot.h"
+#include "src/encode/gbk.h"
 #include "src/encode/pivot_writer.h"
 #include "src/encode/utf8.h"
 #include "src/string/byte_sink.h"
@@ -64,6 +65,20 @@ ZEL_API int ZEL_CALL zel_code_utf8(int id, zel_string* s) noexcept {
   if (int refused = refusal(id); refused || !s) return refused;
   // UTF-8 given as UTF-8 is passed through unvalidated.
   if (id != ZEL_CHARSET_UTF8) convert_in_place<utf8_output>(id, s);
+  return ZEL_RESULT_OK;
+}
+
+ZEL_API int ZEL_CALL zel_code_gbk(int id, zel_string* s) noexcept {
+  if (int refused = refusal(id); refused || !s) return refused;
+  // No pass-through: GB18030 text (id 2) is decoded and encoded again, so
+  // characters beyond GBK become spaces.
+  convert_in_place<gbk_output>(id, s);
+  return ZEL_RESULT_OK;
+}
+
+ZEL_API int ZEL_CALL zel_code_gb18030(int id, zel_string* s) noexcept {
+  if (int refused = refusal(id); refused || !s) return refused;
+  if (id != ZEL_CHARSET_GB18030) convert_in_place<gb18030_output>(id, s);
   return ZEL_RESULT_OK;
 }
 

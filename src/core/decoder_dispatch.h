@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "src/decode/gb18030_big5.h"
 #include "src/decode/unicode.h"
 
 namespace zel {
@@ -14,6 +15,12 @@ namespace zel {
 template <class Out>
 bool decoder_dispatch(int id, const std::uint8_t* in, std::size_t n, Out& out) {
   switch (id) {
+    case 2:
+      gb18030_decoder(in, n, out);
+      return true;
+    case 3:
+      big5_decoder(in, n, out);
+      return true;
     case 8:
       utf8_decoder(in, n, out);
       return true;

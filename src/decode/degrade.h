@@ -27,4 +27,17 @@ inline std::size_t ascii_run(const std::uint8_t* p, std::size_t n) noexcept {
   return i;
 }
 
+// Where a charset maps bytes below 0x80 to themselves, a decoder writes
+// their runs in bulk: emits the run at in[i], moves i past it, and says
+// whether input remains.
+template <class Out>
+inline bool copy_ascii_run(const std::uint8_t* in, std::size_t n, std::size_t& i, Out& out) {
+  std::size_t run = ascii_run(in + i, n - i);
+  if (run) {
+    out.ascii(in + i, run);
+    i += run;
+  }
+  return i < n;
+}
+
 }  // namespace zel

@@ -24,12 +24,7 @@ template <class Out>
 void utf8_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
   std::size_t i = 0;
   while (i < n) {
-    std::size_t run = ascii_run(in + i, n - i);
-    if (run) {
-      out.ascii(in + i, run);
-      i += run;
-      if (i == n) break;
-    }
+    if (!copy_ascii_run(in, n, i, out)) break;
     std::uint8_t b = in[i];
     if (b >= 0xC0 && b <= 0xDF && i + 1 < n) {
       out.unit(static_cast<std::uint16_t>((b & 0x1F) << 6 | (in[i + 1] & 0x3F)));

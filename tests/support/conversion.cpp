@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <fstream>
 #include <stdexcept>
 
 namespace zel_test {
@@ -72,7 +73,7 @@ std::string utf8_of_pivot(const std::string& pivot) {
 
 namespace {
 
-bool has_decoder(int id) { return id >= 8 && id <= 11; }
+bool has_decoder(int id) { return id == 2 || id == 3 || (id >= 8 && id <= 11); }
 
 // The letter 'a' in the id's encoding, or empty where a prefix would change
 // the meaning of what follows (UTF-16 with a byte-order mark).
@@ -119,6 +120,44 @@ void check_case(const Case& c) {
   if (!c.cut_tail && c.id != ZEL_CHARSET_UTF16) {
     for (int times : {2, 1000}) check_once(c, repeat(in, times), repeat(out, times));
   }
+}
+
+}  // namespace zel_test
+
+#ifndef ZEL_TEST_DATA_DIR
+#define ZEL_TEST_DATA_DIR "tests/data"
+#endif
+
+namespace zel_test {
+
+std::vector<GoldenLine> read_golden(const std::string& name) {
+  const std::string path = std::string(ZEL_TEST_DATA_DIR) + "/" + name;
+  std::ifstream file(path);
+  std::vector<GoldenLine> lines;
+  if (!file) {
+    ADD_FAILURE() << "cannot open " << path << " (written by tools/testdata/make_golden.py)";
+    return lines;
+  }
+  std::string line;
+  while (std::getline(file, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    const std::size_t tab = line.find('\t');
+    if (tab == std::string::npos) {
+      ADD_FAILURE() << path << ": no tab in " << line;
+      continue;
+    }
+    lines.push_back({from_hex(line.substr(0, tab)), from_hex(line.substr(tab + 1))});
+  }
+  return lines;
+}
+
+std::string all_units() {
+  std::string pivot;
+  for (unsigned u = 0; u <= 0xFFFF; ++u) {
+    pivot.push_back(static_cast<char>(u & 0xFF));
+    pivot.push_back(static_cast<char>(u >> 8));
+  }
+  return pivot;
 }
 
 }  // namespace zel_test

@@ -4,12 +4,13 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "zel_code.h"
 
 namespace zel_test {
 
-using convert_fn = int (*)(int, zel_string*);
+using convert_fn = int(ZEL_CALL*)(int, zel_string*);
 
 // "41 00 e4" -> bytes; spaces are ignored.
 std::string from_hex(const std::string& hex);
@@ -37,5 +38,20 @@ struct Case {
 // 0 to 16 ASCII characters (in the id's own encoding) and repeated 2 and
 // 1000 times.
 void check_case(const Case& c);
+
+}  // namespace zel_test
+
+namespace zel_test {
+
+// The lines of a golden file of tools/testdata/make_golden.py: hex input, a
+// tab, hex expected output; '#' lines are comments.
+struct GoldenLine {
+  std::string given;
+  std::string expected;
+};
+std::vector<GoldenLine> read_golden(const std::string& name);
+
+// Every code unit U+0000..U+FFFF in order, as pivot text.
+std::string all_units();
 
 }  // namespace zel_test

@@ -1,0 +1,79 @@
+// GB18030 and Big5 input.
+//
+// GB18030: four-byte codes b1 b2 b3 b4 (b2, b4 digits 0x30..0x39, b3
+// 0x81..0xFE) from 81 30 81 30 to 84 31 A4 39, the Basic Multilingual Plane
+// part, read gb18030_four_byte_to_ucs2 at 12800(b1-81) + 1280(b2-30) +
+// 10(b3-80) + (b4-30); two-byte codes (lead 0x81..0xFE, trail 0x40..0x7E or
+// 0x80..0xFE) read gbk_to_ucs2 at 191(lead-81) + (trail-40). Anything else,
+// including the first byte of a four-byte code beyond U+FFFF (lead
+// 0x90..0xE3) and a lead cut off by the end, passes through as itself and
+// the next byte is read afresh.
+// Big5: a lead 0x80..0xFF with a trail 0x40..0xFE reads big5_to_ucs2 at
+// 191(lead-80) + (trail-40), consuming both bytes even where the cell is
+// empty (U+FFFD for trails 0x7F..0xA0 in rows A1..F9, 0 in rows outside
+// them); anything else passes through.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "src/decode/degrade.h"
+#include "src/tables/tables.h"
+
+namespace zel {
+
+inline bool is_digit_byte(std::uint8_t b) noexcept { return b >= 0x30 && b <= 0x39; }
+
+// Whether the four bytes at p form a code of gb18030_four_byte_to_ucs2.
+inline bool gb18030_four_byte_code(const std::uint8_t* p) noexcept {
+  const std::uint8_t b1 = p[0], b2 = p[1], b3 = p[2], b4 = p[3];
+  if (b1 < 0x81 || b1 > 0x84 || !is_digit_byte(b2) || b3 < 0x81 || b3 > 0xFE ||
+      !is_digit_byte(b4))
+    return false;
+  // The table ends at 84 31 A4 39 (U+FFFF).
+  return b1 < 0x84 || b2 == 0x30 || (b2 == 0x31 && b3 <= 0xA4);
+}
+
+template <class Out>
+void gb18030_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
+  std::size_t i = 0;
+  while (i < n) {
+    if (!copy_ascii_run(in, n, i, out)) break;
+    const std::uint8_t b1 = in[i];
+    if (i + 3 < n && gb18030_four_byte_code(in + i)) {
+      std::size_t index = 12800u * (b1 - 0x81) + 1280u * (in[i + 1] - 0x30) +
+                          10u * (in[i + 2] - 0x80) + (in[i + 3] - 0x30);
+      out.unit(cell(gb18030_four_byte_to_ucs2, index, std::uint16_t{0xFFFD}));
+      i += 4;
+      continue;
+    }
+    if (b1 >= 0x81 && b1 <= 0xFE && i + 1 < n) {
+      const std::uint8_t b2 = in[i + 1];
+      if (b2 >= 0x40 && b2 <= 0xFE && b2 != 0x7F) {
+        out.unit(cell(gbk_to_ucs2, 191u * (b1 - 0x81) + (b2 - 0x40), std::uint16_t{0}));
+        i += 2;
+        continue;
+      }
+    }
+    pass_byte(out, b1);
+    ++i;
+  }
+}
+
+template <class Out>
+void big5_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
+  std::size_t i = 0;
+  while (i < n) {
+    if (!copy_ascii_run(in, n, i, out)) break;
+    const std::uint8_t b1 = in[i];  // 0x80 or above here
+    if (i + 1 < n && in[i + 1] >= 0x40 && in[i + 1] <= 0xFE) {
+      out.unit(cell(big5_to_ucs2, 191u * (b1 - 0x80) + (in[i + 1] - 0x40), std::uint16_t{0}));
+      i += 2;
+      continue;
+    }
+    pass_byte(out, b1);
+    ++i;
+  }
+}
+
+}  // namespace zel

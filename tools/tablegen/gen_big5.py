@@ -1,0 +1,119 @@
+#!/usr/bin/env python3
+"""Writes src/tables/big5.cpp: big5_to_ucs2.
+
+The Big5 of code page 950 (Python's cp950 codec, which has the ETEN rows
+C6A1..C7FC) with the cells listed in BIG5_DIFFERENCES.
+
+    python3 tools/tablegen/gen_big5.py [output folder]
+"""
+
+import sys
+
+from tablegen import (
+    Layout,
+    Override,
+    Table,
+    TableError,
+    hex_key,
+    out_dir_from_argv,
+    read_snapshot,
+    unit_text,
+    write_source,
+)
+
+BIG5_COLUMNS = 191  # trail bytes 0x40..0xFE
+BIG5_ROWS = 128  # lead bytes 0x80..0xFF
+REAL_LEADS = range(0xA1, 0xFA)
+NO_TRAIL = range(0x7F, 0xA1)
+
+
+def big5_index(code):
+    lead, trail = code >> 8, code & 0xFF
+    if 0x80 <= lead <= 0xFF and 0x40 <= trail <= 0xFE and code <= 0xFFFF:
+        return (lead - 0x80) * BIG5_COLUMNS + (trail - 0x40)
+    return None
+
+
+def big5_code(index):
+    return (0x80 + index // BIG5_COLUMNS) << 8 | (0x40 + index % BIG5_COLUMNS)
+
+
+BIG5_LAYOUT = Layout(big5_index, big5_code, hex_key(4), unit_text, row_length=BIG5_COLUMNS)
+
+CHOSEN = "the plain Big5 reading, where code page 950 chose another character"
+NONE = "no character here"
+ETEN_TAIL = "ETEN extension from F9D6, left out: F9D5 is the last character"
+
+# Where this table's Big5 differs from code page 950, in code order.
+BIG5_DIFFERENCES = [
+    Override(0xA145, 0x2022, CHOSEN),  # cp950 U+2027
+    Override(0xA14E, 0xFF64, CHOSEN),  # cp950 U+FE51
+    Override(0xA1C2, 0x203E, CHOSEN),  # cp950 U+00AF
+    Override(0xA1E3, 0x223C, CHOSEN),  # cp950 U+FF5E
+    Override(0xA1F2, 0x2641, CHOSEN),  # cp950 U+2295
+    Override(0xA1F3, 0x2609, CHOSEN),  # cp950 U+2299
+    Override(0xA241, 0xFF0F, CHOSEN),  # cp950 U+2215
+    Override(0xA242, 0xFF3C, CHOSEN),  # cp950 U+FE68
+    Override(0xA244, 0x00A5, CHOSEN),  # cp950 U+FFE5
+    Override(0xA246, 0x00A2, CHOSEN),  # cp950 U+FFE0
+    Override(0xA247, 0x00A3, CHOSEN),  # cp950 U+FFE1
+    Override(0xA15A, 0xFFFD, NONE),  # cp950 U+2574
+    Override(0xA1C3, 0xFFFD, NONE),  # cp950 U+FFE3
+    Override(0xA1C5, 0xFFFD, NONE),  # cp950 U+02CD
+    Override(0xA1FE, 0xFFFD, NONE + ": its U+FF0F is at A241"),
+    Override(0xA240, 0xFFFD, NONE + ": its U+FF3C is at A242"),
+    Override(0xA2CC, 0xFFFD, NONE + ": its U+5341 is at A451"),
+    Override(0xA2CE, 0xFFFD, NONE + ": its U+5345 is at A4CA"),
+    Override(0xA3E1, 0xFFFD, NONE + ": code page 950's euro, which Big5 lacks"),
+] + [Override(code, 0x0000, ETEN_TAIL) for code in range(0xF9D6, 0xF9FF)]
+
+
+def build():
+    cp950 = read_snapshot("cp950")
+    table = Table(
+        "big5_to_ucs2",
+        BIG5_ROWS * BIG5_COLUMNS,
+        BIG5_LAYOUT,
+        [
+            "Cell (lead, trail) at (lead - 0x80) * 191 + (trail - 0x40); lead 0x80..0xFF, trail 0x40..0xFE.",
+            "Rows 0x80..0xA0 and 0xFA..0xFF hold 0; columns 0x7F..0xA0 of rows 0xA1..0xF9 hold U+FFFD.",
+        ],
+    )
+    table.load(cp950.codes_of_length(2), "inputs/cp950.txt")
+    table.fix(
+        [lead << 8 | trail for lead in list(range(0x80, 0xA1)) + list(range(0xFA, 0x100)) for trail in range(0x40, 0xFF)],
+        0x0000,
+        "lead bytes 0x80..0xA0 and 0xFA..0xFF start no character",
+    )
+    table.fix(
+        [lead << 8 | trail for lead in REAL_LEADS for trail in NO_TRAIL],
+        0xFFFD,
+        "0x7F..0xA0 are no trail bytes",
+    )
+    table.fill_empty(0xFFFD, "codes code page 950 leaves unassigned")
+    table.override(BIG5_DIFFERENCES, "this library's Big5, against code page 950")
+    table.trim(0x0000)
+    return [cp950], [table]
+
+
+def main(argv):
+    snapshots, tables = build()
+    path = write_source(
+        out_dir_from_argv(argv),
+        "big5.cpp",
+        "gen_big5.py",
+        snapshots,
+        [
+            "Big5 table. Code page 950 (Python's cp950 codec, with the ETEN rows C6A1..C7FC)",
+            "less the differences listed under big5_to_ucs2.",
+        ],
+        tables,
+    )
+    print(f"wrote {path}")
+
+
+if __name__ == "__main__":
+    try:
+        main(sys.argv)
+    except TableError as error:
+        raise SystemExit(f"gen_big5.py: {error}")
