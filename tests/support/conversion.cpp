@@ -73,7 +73,8 @@ std::string utf8_of_pivot(const std::string& pivot) {
 
 namespace {
 
-bool has_decoder(int id) { return id == 2 || id == 3 || (id >= 8 && id <= 11); }
+// Ids 2..55 but 4 have a decoder; the others' bytes are read as pivot text.
+bool has_decoder(int id) { return id >= 2 && id <= 55 && id != 4; }
 
 // The letter 'a' in the id's encoding, or empty where a prefix would change
 // the meaning of what follows (UTF-16 with a byte-order mark).
