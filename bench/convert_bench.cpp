@@ -20,7 +20,7 @@ std::string read_file(const char* path) {
   return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
 }
 
-std::string convert_once(int (*fn)(int, zel_string*), int id, const std::string& in) {
+std::string convert_once(int(ZEL_CALL* fn)(int, zel_string*), int id, const std::string& in) {
   zel_string s;
   zel_string_init(&s);
   zel_string_assign(&s, in.data(), static_cast<std::int32_t>(in.size()));
@@ -49,7 +49,7 @@ const std::string& ucs2_text() {
   return text;
 }
 
-void run(benchmark::State& state, int (*fn)(int, zel_string*), int id, const std::string& in) {
+void run(benchmark::State& state, int(ZEL_CALL* fn)(int, zel_string*), int id, const std::string& in) {
   for (auto _ : state) {
     zel_string s;
     zel_string_init(&s);

@@ -97,6 +97,23 @@ ZEL_API int ZEL_CALL zel_code_gb18030(int id, zel_string *s) ZEL_NOEXCEPT;
  * upper-cased with '-' replaced by '_'. */
 ZEL_API int ZEL_CALL zel_code_charset(zel_string *s) ZEL_NOEXCEPT;
 
+/* Transcode Big5 text into GBK, or GBK text into Big5, in place. Traditional
+ * characters come out in their simplified GB 2312 form and simplified ones in
+ * their traditional Big5 form. Bytes outside the pair ranges pass through; a
+ * lead byte at the very end is dropped; an empty string is left alone. */
+ZEL_API void ZEL_CALL zel_code_big5_gbk(zel_string *s) ZEL_NOEXCEPT;
+ZEL_API void ZEL_CALL zel_code_gbk_big5(zel_string *s) ZEL_NOEXCEPT;
+
+/* Replace the HTML character references in UTF-8, GBK or GB18030 text, in
+ * place: numeric (&#20013; &#x4E2D;) and named (&amp; and the other HTML 4.01
+ * names, plus &apos;), case-sensitive, with or without the closing ';'. Each
+ * character is written in the text's own encoding; one GBK or GB18030 cannot
+ * hold becomes a space, and in UTF-8 one above U+FFFF is dropped. A reference
+ * that names nothing stays as written; all other bytes are copied unchecked. */
+ZEL_API void ZEL_CALL zel_decode_utf8(zel_string *s) ZEL_NOEXCEPT;
+ZEL_API void ZEL_CALL zel_decode_gbk(zel_string *s) ZEL_NOEXCEPT;
+ZEL_API void ZEL_CALL zel_decode_gb18030(zel_string *s) ZEL_NOEXCEPT;
+
 #ifdef __cplusplus
 }
 #endif

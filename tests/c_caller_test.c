@@ -19,7 +19,7 @@ int main(void) {
     zel_string_init(&s);
     zel_string_assign(&s, "utf-16le", 8);
     expect(zel_code_charset(&s) == ZEL_CHARSET_UTF16LE, "utf-16le is UTF-16LE");
-    expect(strcmp(s.data, "UTF_16LE") == 0, "label normalised");
+    expect(s.length == 8 && memcmp(s.data, "UTF_16LE", 8) == 0, "label normalised");
 
     zel_string_assign(&s, "\x2D\x4E\x41\x00", 4);
     expect(zel_code_utf8(ZEL_CHARSET_UCS2LE, &s) == ZEL_RESULT_OK, "pivot to UTF-8");

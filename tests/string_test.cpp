@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "tests/support/conversion.h"
 #include "zel_std.h"
 
 namespace {
@@ -43,11 +44,11 @@ TEST(ByteString, EveryOperationIsSafeOnAnEmptyString) {
 TEST(ByteString, ContentIsAlwaysFollowedByNul) {
   Str raw(std::string("ab\0c", 4));
   EXPECT_EQ(content(raw.s), std::string("ab\0c", 4));
-  EXPECT_EQ(raw.s.data[4], '\0');
+  EXPECT_EQ(zel_test::byte_after_content(raw.s), '\0');
   zel_string_reserve(&raw.s, 100);
   EXPECT_EQ(content(raw.s), std::string("ab\0c", 4)) << "reserve keeps the content";
   zel_string_set_length(&raw.s, 0);
-  EXPECT_EQ(raw.s.data[0], '\0');
+  EXPECT_EQ(zel_test::byte_after_content(raw.s), '\0');
 }
 
 TEST(ByteString, AppendsPastAReservationGrow) {
@@ -59,7 +60,7 @@ TEST(ByteString, AppendsPastAReservationGrow) {
     char c = static_cast<char>(i * 7);
     zel_string_append(&s.s, &c, 1);
     expected.push_back(c);
-    ASSERT_EQ(s.s.data[s.s.length], '\0');
+    ASSERT_EQ(zel_test::byte_after_content(s.s), '\0');
   }
   EXPECT_EQ(content(s.s), expected);
 }
@@ -87,7 +88,7 @@ TEST(ByteString, PrepareKeepsTheNameAndMendsNegativeLengths) {
   s.s.length = -3;
   zel_string_prepare(&s.s);
   EXPECT_EQ(s.s.length, 0);
-  EXPECT_EQ(s.s.data[0], '\0');
+  EXPECT_EQ(zel_test::byte_after_content(s.s), '\0');
 }
 
 TEST(ByteString, CompareIsExactUnlessLimited) {

@@ -40,6 +40,33 @@ class Conversions(unittest.TestCase):
         self.assertEqual(r.returncode, 0, r.stderr)
         self.assertEqual(r.stdout, "中文   ok".encode("gbk"))
 
+    def test_transcoding_modes(self):
+        r = run("--big5-to-gbk", stdin=b"A\xa4\x40\xa8\xae")  # A一車
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertEqual(r.stdout, "A一车".encode("gbk"))
+        r = run("--gbk-to-big5", stdin="爱".encode("gbk"))
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertEqual(r.stdout, "愛".encode("big5"))
+
+    def test_entities_alone_and_after_conversion(self):
+        r = run("-f", "utf-8", "-E", stdin=b"&#20013;&amp;&eacute;&bogus;")
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertEqual(r.stdout, "中&é&bogus;".encode())
+        # A reference to a character GBK lacks survives a conversion to UTF-8.
+        r = run("-f", "gbk", "-t", "utf-8", "-E", stdin="中 &#8364;".encode("gbk"))
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertEqual(r.stdout, "中 €".encode())
+        r = run("-f", "GB18030", "-E", stdin=b"&#x4E2D;")
+        self.assertEqual(r.stdout, "中".encode("gb18030"))
+
+    def test_conflicting_modes_are_usage_errors(self):
+        for args in (("--big5-to-gbk", "--gbk-to-big5"), ("--big5-to-gbk", "-f", "utf-8"),
+                     ("-f", "shift_jis", "-E"), ("-f", "utf-8", "-t", "ucs-2", "-E")):
+            with self.subTest(args=args):
+                r = run(*args)
+                self.assertEqual(r.returncode, 2)
+                self.assertEqual(r.stdout, b"")
+
     def test_stdin_and_dash(self):
         data = "naïve 中文\n".encode("utf-16-be")
         for args in ((), ("-",)):
@@ -66,6 +93,24 @@ class Conversions(unittest.TestCase):
         with open(out, "rb") as f:
             self.assertEqual(f.read(), self.text.encode())
         self.assertEqual(os.listdir(self.dir.name), ["out.txt"])
+
+    def test_output_file_is_replaced(self):
+        out = self.path("out.txt")
+        with open(out, "wb") as f:
+            f.write(b"older and longer content")
+        r = run("-f", "utf-16", "-t", "utf-8", "-o", out, self.sample)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        with open(out, "rb") as f:
+            self.assertEqual(f.read(), self.text.encode())
+        self.assertEqual(os.listdir(self.dir.name), ["out.txt"])
+
+    def test_bytes_pass_unchanged_through_stdin_and_stdout(self):
+        # 业 is 1A 4E in UTF-16LE (0x1A ends text-mode input on Windows), and
+        # CR LF must come out as it went in.
+        text = "业\r\n\x1a\n"
+        r = run("-f", "utf-16le", "-t", "utf-8", stdin=text.encode("utf-16-le"))
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertEqual(r.stdout, text.encode())
 
     def test_unknown_label_is_a_usage_error(self):
         out = self.path("out.txt")

@@ -15,6 +15,14 @@ inline void pass_byte(Out& out, std::uint8_t b) {
   out.unit(b);
 }
 
+// A pair whose index falls outside its table passes through as its two
+// bytes, so that line ends and escapes read as pairs stay visible.
+template <class Out>
+inline void pass_pair(Out& out, std::uint8_t b1, std::uint8_t b2) {
+  out.unit(b1);
+  out.unit(b2);
+}
+
 // Length of the run of bytes below 0x80 at p, read a word at a time.
 inline std::size_t ascii_run(const std::uint8_t* p, std::size_t n) noexcept {
   std::size_t i = 0;

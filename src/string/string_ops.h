@@ -24,6 +24,12 @@ inline const std::uint8_t* string_bytes(const zel_string* s) noexcept {
 
 // Makes room for n content bytes and returns the buffer to write them into,
 // or null when n is beyond max_string_length.
+// The buffer's bytes past the content may be written until the next
+// operation on the string.
 char* reserve_bytes(zel_string* s, std::size_t n);
+
+// Test builds (ZEL_STRING_TEST_MODE): how many string buffers are allocated
+// and not yet freed, across all strings; -1 in other builds.
+long string_buffers_alive() noexcept;
 
 }  // namespace zel

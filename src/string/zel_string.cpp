@@ -6,6 +6,20 @@
 #include <cstdlib>
 #include <cstring>
 
+#ifdef ZEL_STRING_TEST_MODE
+#include <atomic>
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define ZEL_HAS_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ZEL_HAS_ASAN 1
+#endif
+#endif
+#ifdef ZEL_HAS_ASAN
+#include <sanitizer/asan_interface.h>
+#endif
+
 #include "src/string/string_ops.h"
 #include "zel_std.h"
 
@@ -16,20 +30,62 @@ char empty_content[1] = {0};
 
 bool owns_buffer(const zel_string* s) { return s->reserved != 0; }
 
-// Grows the buffer to hold at least `need` content bytes, keeping the content.
-// Returns false when `need` is beyond what the record's length can express.
-bool ensure_capacity(zel_string* s, std::size_t need) {
-  if (need <= s->reserved) return true;
+#ifdef ZEL_STRING_TEST_MODE
+std::atomic<long> live_buffers{0};
+#endif
+
+// Test mode lets ASan catch reads of the NUL after the content and of unused
+// capacity: only the bytes of the content are addressable between calls.
+void guard_tail(zel_string* s) {
+#if defined(ZEL_STRING_TEST_MODE) && defined(ZEL_HAS_ASAN)
+  if (owns_buffer(s))
+    ASAN_POISON_MEMORY_REGION(s->data + string_size(s), s->reserved + 1 - string_size(s));
+#else
+  (void)s;
+#endif
+}
+
+void open_buffer(zel_string* s) {
+#if defined(ZEL_STRING_TEST_MODE) && defined(ZEL_HAS_ASAN)
+  if (owns_buffer(s)) ASAN_UNPOISON_MEMORY_REGION(s->data, s->reserved + 1);
+#else
+  (void)s;
+#endif
+}
+
+// Makes room for `need` content bytes, keeping the content; a source pointer
+// into the old buffer is carried over to the new one. Returns false when
+// `need` is beyond what the record's length can express. In test mode every
+// growth is to the exact size asked and every append moves the buffer, so
+// code that keeps a pointer across a call is caught.
+bool ensure_capacity(zel_string* s, std::size_t need, const char** source = nullptr,
+                     bool move = false) {
+#ifdef ZEL_STRING_TEST_MODE
+  constexpr bool exact = true;
+#else
+  constexpr bool exact = false;
+#endif
+  open_buffer(s);
+  if (need <= s->reserved && !(exact && move)) return true;
   if (need > max_string_length) return false;
-  std::size_t grown = std::size_t{s->reserved} + s->reserved / 2;
+  std::size_t grown = exact ? need : std::size_t{s->reserved} + s->reserved / 2;
   std::size_t cap = need > grown ? need : grown;
   if (cap > max_string_length) cap = max_string_length;
+  if (cap == 0) return true;
   std::size_t keep = string_size(s);
   char* buf = static_cast<char*>(std::malloc(cap + 1));
   if (!buf) std::abort();  // no caller can act on a failed allocation
   if (keep) std::memcpy(buf, s->data, keep);
   buf[keep] = 0;
-  if (owns_buffer(s)) std::free(s->data);
+  if (source && owns_buffer(s) && *source >= s->data && *source <= s->data + keep)
+    *source = buf + (*source - s->data);
+  if (owns_buffer(s)) {
+    std::free(s->data);
+  } else {
+#ifdef ZEL_STRING_TEST_MODE
+    ++live_buffers;
+#endif
+  }
   s->data = buf;
   s->reserved = static_cast<std::uint32_t>(cap);
   return true;
@@ -38,15 +94,18 @@ bool ensure_capacity(zel_string* s, std::size_t need) {
 void set_content(zel_string* s, const char* data, std::int32_t n) {
   if (!s) return;
   std::size_t len = n > 0 && data ? static_cast<std::size_t>(n) : 0;
-  if (len && !ensure_capacity(s, len)) return;
-  if (!owns_buffer(s)) {
+  // Room for the old content too, so that a source inside it survives a move.
+  std::size_t room = len > string_size(s) ? len : string_size(s);
+  if (!ensure_capacity(s, room, &data, len != 0)) return;
+  if (owns_buffer(s)) {
+    std::memmove(s->data, data, len);  // data may lie inside s itself
+    s->data[len] = 0;
+    s->length = static_cast<std::int32_t>(len);
+  } else {
     s->data = empty_content;
     s->length = 0;
-    return;
   }
-  std::memmove(s->data, data, len);  // data may lie inside s itself
-  s->data[len] = 0;
-  s->length = static_cast<std::int32_t>(len);
+  guard_tail(s);
 }
 
 }  // namespace
@@ -54,6 +113,14 @@ void set_content(zel_string* s, const char* data, std::int32_t n) {
 char* reserve_bytes(zel_string* s, std::size_t n) {
   if (!ensure_capacity(s, n)) return nullptr;
   return owns_buffer(s) ? s->data : nullptr;
+}
+
+long string_buffers_alive() noexcept {
+#ifdef ZEL_STRING_TEST_MODE
+  return live_buffers.load();
+#else
+  return -1;
+#endif
 }
 
 }  // namespace zel
@@ -71,20 +138,30 @@ ZEL_API void ZEL_CALL zel_string_init(zel_string* s) noexcept {
 
 ZEL_API void ZEL_CALL zel_string_free(zel_string* s) noexcept {
   if (!s) return;
-  if (zel::owns_buffer(s)) std::free(s->data);
+  if (zel::owns_buffer(s)) {
+    zel::open_buffer(s);
+    std::free(s->data);
+#ifdef ZEL_STRING_TEST_MODE
+    --zel::live_buffers;
+#endif
+  }
   zel_string_init(s);
 }
 
 ZEL_API void ZEL_CALL zel_string_reserve(zel_string* s, std::int32_t n) noexcept {
-  if (s && n > 0) zel::ensure_capacity(s, static_cast<std::size_t>(n));
+  if (!s || n <= 0) return;
+  zel::ensure_capacity(s, static_cast<std::size_t>(n));
+  zel::guard_tail(s);
 }
 
 ZEL_API void ZEL_CALL zel_string_set_length(zel_string* s, std::int32_t n) noexcept {
   if (!s) return;
   std::size_t len = n > 0 ? static_cast<std::size_t>(n) : 0;
   if (len > s->reserved) len = s->reserved;
+  zel::open_buffer(s);
   if (zel::owns_buffer(s)) s->data[len] = 0;
   s->length = static_cast<std::int32_t>(len);
+  zel::guard_tail(s);
 }
 
 ZEL_API void ZEL_CALL zel_string_assign(zel_string* s, const char* data, std::int32_t n) noexcept {
@@ -99,13 +176,13 @@ ZEL_API void ZEL_CALL zel_string_append(zel_string* s, const char* data, std::in
   if (!s || !data || n <= 0) return;
   std::size_t len = string_size(s);
   std::size_t add = static_cast<std::size_t>(n);
-  // Appending part of the string to itself: remember the offset, the buffer may move.
-  bool inside = zel::owns_buffer(s) && data >= s->data && data < s->data + len;
-  std::size_t offset = inside ? static_cast<std::size_t>(data - s->data) : 0;
-  if (!zel::ensure_capacity(s, len + add)) return;
-  std::memmove(s->data + len, inside ? s->data + offset : data, add);
+  if (add > zel::max_string_length - len) return;
+  // data may lie inside s; ensure_capacity carries it over if the buffer moves.
+  if (!zel::ensure_capacity(s, len + add, &data, true)) return;
+  std::memmove(s->data + len, data, add);
   s->data[len + add] = 0;
   s->length = static_cast<std::int32_t>(len + add);
+  zel::guard_tail(s);
 }
 
 ZEL_API int ZEL_CALL zel_string_is_empty(const zel_string* s) noexcept { return string_size(s) == 0; }
@@ -116,8 +193,7 @@ ZEL_API void ZEL_CALL zel_string_prepare(zel_string* s) noexcept {
   if (!s) return;
   if (!s->data || s->length <= 0) {
     if (zel::owns_buffer(s) && s->data) {
-      s->data[0] = 0;
-      s->length = 0;
+      zel_string_set_length(s, 0);
     } else {
       zel_string_init(s);
     }

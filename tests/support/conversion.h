@@ -16,6 +16,10 @@ using convert_fn = int(ZEL_CALL*)(int, zel_string*);
 std::string from_hex(const std::string& hex);
 std::string to_hex(const std::string& bytes);
 
+// The byte after a string's content, which must be NUL. Test-mode builds
+// poison it for ASan (only the registry may read it); this looks through.
+char byte_after_content(const zel_string& s);
+
 // Runs a conversion export on a copy of `in` held in a zel_string.
 std::string convert(convert_fn fn, int id, const std::string& in, int* result = nullptr);
 

@@ -129,11 +129,235 @@ def dump_cp950():
     )
 
 
+def dump_cp949():
+    # Leads 81..FE and trails 40..FE are every pair ksc5601_to_ucs2 indexes;
+    # code page 949 has no lead 80 or FF.
+    pairs = decoder_sweep("cp949", two_byte_codes(range(0x81, 0xFF), range(0x40, 0xFF)))
+    return Snapshot(
+        python_source("cp949", "decoder"),
+        [
+            "two-byte codes: lead 81..FE, trail 40..FE",
+            f"{len(pairs)} codes decode to one BMP code unit",
+        ],
+        pairs,
+    )
+
+
+def dump_euc_jp():
+    # JIS X 0208 is the A1..FE square, half-width katakana follow 8E, and
+    # JIS X 0212 is the same square behind 8F.
+    square = list(two_byte_codes(range(0xA1, 0xFF), range(0xA1, 0xFF)))
+    jisx0208 = decoder_sweep("euc_jp", square)
+    kana = decoder_sweep("euc_jp", (bytes((0x8E, b)) for b in range(0xA1, 0xFF)))
+    jisx0212 = decoder_sweep("euc_jp", (b"\x8F" + code for code in square))
+    return Snapshot(
+        python_source("euc_jp", "decoder"),
+        [
+            "codes: A1..FE x A1..FE, 8E A1..FE, 8F A1..FE A1..FE",
+            f"{len(jisx0208)} JIS X 0208, {len(kana)} single-shift 8E and {len(jisx0212)} JIS X 0212 "
+            "codes decode to one BMP code unit",
+        ],
+        jisx0208 + kana + jisx0212,
+    )
+
+
+def dump_gb2312():
+    # GB 2312 in its own form (A1A4 U+30FB, A1AA U+2015), not GBK's.
+    pairs = decoder_sweep("gb2312", two_byte_codes(range(0xA1, 0xFF), range(0xA1, 0xFF)))
+    return Snapshot(
+        python_source("gb2312", "decoder"),
+        [
+            "EUC-CN two-byte codes: lead A1..FE, trail A1..FE",
+            f"{len(pairs)} codes decode to one BMP code unit",
+        ],
+        pairs,
+    )
+
+
+def glibc_decoder(charset):
+    """A function from bytes to the code points glibc's iconv reads from them
+    as `charset`, or None where iconv refuses them or leaves bytes unread."""
+    import ctypes
+    import ctypes.util
+
+    libc = ctypes.CDLL(ctypes.util.find_library("c"), use_errno=True)
+    libc.iconv_open.restype = ctypes.c_void_p
+    libc.iconv_open.argtypes = [ctypes.c_char_p, ctypes.c_char_p]
+    pointer = ctypes.POINTER(ctypes.c_char_p)
+    size = ctypes.POINTER(ctypes.c_size_t)
+    libc.iconv.restype = ctypes.c_size_t
+    libc.iconv.argtypes = [ctypes.c_void_p, pointer, size, pointer, size]
+    libc.gnu_get_libc_version.restype = ctypes.c_char_p
+    handle = libc.iconv_open(b"UTF-32LE", charset.encode("ascii"))
+    if handle in (None, ctypes.c_void_p(-1).value):
+        raise SystemExit(f"glibc iconv has no {charset} converter")
+    failed = ctypes.c_size_t(-1).value
+
+    def decode(data):
+        libc.iconv(handle, None, None, None, None)  # back to the initial state
+        source = ctypes.create_string_buffer(data, len(data))
+        source_at, source_left = ctypes.c_char_p(ctypes.addressof(source)), ctypes.c_size_t(len(data))
+        target = ctypes.create_string_buffer(64)
+        target_at, target_left = ctypes.c_char_p(ctypes.addressof(target)), ctypes.c_size_t(64)
+        result = libc.iconv(
+            handle, ctypes.byref(source_at), ctypes.byref(source_left),
+            ctypes.byref(target_at), ctypes.byref(target_left),
+        )
+        if result == failed or source_left.value:
+            return None
+        written = target.raw[: 64 - target_left.value]
+        return [int.from_bytes(written[at : at + 4], "little") for at in range(0, len(written), 4)]
+
+    return decode, libc.gnu_get_libc_version().decode("ascii")
+
+
+def dump_euc_tw():
+    # Planes 1 and 2 of CNS 11643-1992 through EUC-TW's four-byte form
+    # 8E A1/A2 row column; glibc's plane 3 holds far more (Extension A and
+    # beyond) than the Unihan field the plane 3 table follows.
+    decode, version = glibc_decoder("EUC-TW")
+    pairs, refused = [], 0
+    for plane in (0xA1, 0xA2):
+        for code in two_byte_codes(range(0xA1, 0xFF), range(0xA1, 0xFF)):
+            code = bytes((0x8E, plane)) + code
+            points = decode(code)
+            if points is None or len(points) != 1 or points[0] > 0xFFFF:
+                refused += 1
+                continue
+            pairs.append((code, points[0]))
+    return Snapshot(
+        f"glibc {version} iconv EUC-TW (decoder)",
+        [
+            "EUC-TW four-byte codes 8E A1 and 8E A2 (planes 1 and 2), row and column A1..FE",
+            f"{len(pairs)} codes decode to one BMP code unit; {refused} give none",
+        ],
+        pairs,
+    )
+
+
+UNICODE_DATA = Path("/usr/share/unicode")
+
+
+def dump_cns_plane3():
+    # Unihan's kCNS1992 entries 3-RRCC (RR, CC the 7-bit row and column),
+    # written as the three bytes 03 RR CC.
+    import bz2
+
+    path = UNICODE_DATA / "Unihan_OtherMappings.txt.bz2"
+    if not path.exists():
+        raise SystemExit(f"{path} is missing: apt-get install unicode-data")
+    version = "?"
+    pairs = []
+    with bz2.open(path, "rt", encoding="utf-8") as lines:
+        for line in lines:
+            if line.startswith("# Unicode version:"):
+                version = line.split(":", 1)[1].strip()
+            if line.startswith("#") or "\tkCNS1992\t" not in line:
+                continue
+            point, _, values = line.rstrip("\n").split("\t")
+            unit = int(point[2:], 16)
+            for value in values.split():
+                plane, code = value.split("-")
+                if plane == "3" and unit <= 0xFFFF:
+                    pairs.append((bytes((3,)) + bytes.fromhex(code), unit))
+    return Snapshot(
+        f"Unicode {version} Unihan_OtherMappings.txt kCNS1992 (Debian unicode-data)",
+        [
+            "plane 3 entries 3-RRCC, each written as 03RRCC; only BMP code points",
+            f"{len(pairs)} codes",
+        ],
+        pairs,
+    )
+
+
+def dump_html_entities():
+    # Each name is written as its ASCII bytes in hex, like any other code, so
+    # the snapshot keeps the one format every generator reads.
+    import html.entities
+
+    pairs = [(name.encode("ascii"), point) for name, point in html.entities.name2codepoint.items()]
+    return Snapshot(
+        f"python {platform.python_version()} html.entities.name2codepoint",
+        [
+            "the character entity references of HTML 4.01: name (ASCII bytes in hex), code point",
+            f"{len(pairs)} names",
+        ],
+        pairs,
+    )
+
+
+def dump_unihan_variants(field):
+    # One line per character of the Basic Multilingual Plane that has the
+    # field: the character as its two code-unit bytes, then its variants in
+    # Unihan's order, four hex digits each, run together (4E7E -> 4E7E5E72).
+    # Variants beyond U+FFFF are left out: neither Big5 nor GB 2312 has any.
+    import bz2
+
+    path = UNICODE_DATA / "Unihan_Variants.txt.bz2"
+    if not path.exists():
+        raise SystemExit(f"{path} is missing: apt-get install unicode-data")
+    version = "?"
+    pairs = []
+    with bz2.open(path, "rt", encoding="utf-8") as lines:
+        for line in lines:
+            if line.startswith("# Unicode version:"):
+                version = line.split(":", 1)[1].strip()
+            if line.startswith("#") or f"\t{field}\t" not in line:
+                continue
+            point, _, values = line.rstrip("\n").split("\t")
+            unit = int(point[2:], 16)
+            variants = [int(value.split("<")[0][2:], 16) for value in values.split()]
+            variants = [variant for variant in variants if variant <= 0xFFFF]
+            if unit > 0xFFFF or not variants:
+                continue
+            packed = 0
+            for variant in variants:
+                packed = packed << 16 | variant
+            pairs.append((unit.to_bytes(2, "big"), packed))
+    return Snapshot(
+        f"Unicode {version} Unihan_Variants.txt {field} (Debian unicode-data)",
+        [
+            "character, then its variants in Unihan's order, four hex digits each, run together;",
+            f"only the Basic Multilingual Plane; {len(pairs)} characters",
+        ],
+        pairs,
+    )
+
+
 SOURCES = {
     "gb18030": dump_gb18030,
     "gbk": dump_gbk,
     "cp950": dump_cp950,
+    "gb2312": dump_gb2312,
+    "euc_tw": dump_euc_tw,
+    "cns1992_plane3": dump_cns_plane3,
+    "euc_jp": dump_euc_jp,
+    "cp949": dump_cp949,
+    "html_entities": dump_html_entities,
+    "unihan_simplified": lambda: dump_unihan_variants("kSimplifiedVariant"),
+    "unihan_traditional": lambda: dump_unihan_variants("kTraditionalVariant"),
 }
+
+
+def dump_single_byte(codec):
+    # Each byte decoded alone; the bytes a codec refuses are left out, and the
+    # generator gives them the filler its charset's table holds there.
+    pairs = decoder_sweep(codec, (bytes((b,)) for b in range(0x100)))
+    return Snapshot(
+        python_source(codec, "decoder"),
+        [
+            "bytes 00..FF, each decoded alone",
+            f"{len(pairs)} bytes decode to one BMP code unit; {256 - len(pairs)} are refused",
+        ],
+        pairs,
+    )
+
+
+# The single-byte charsets Python has a codec for, one snapshot each.
+SINGLE_BYTE_CODECS = ["koi8_r", "koi8_u", "latin_1"]
+SINGLE_BYTE_CODECS += [f"iso8859_{number}" for number in [*range(2, 12), *range(13, 17)]]
+SINGLE_BYTE_CODECS += ["cp874"] + [f"cp{page}" for page in range(1250, 1259)] + ["cp850", "cp866"]
+SOURCES.update({codec: lambda codec=codec: dump_single_byte(codec) for codec in SINGLE_BYTE_CODECS})
 
 
 def render(snapshot):

@@ -7,18 +7,15 @@ C6A1..C7FC) with the cells listed in BIG5_DIFFERENCES.
     python3 tools/tablegen/gen_big5.py [output folder]
 """
 
-import sys
 
 from tablegen import (
+    generator_main,
     Layout,
     Override,
     Table,
-    TableError,
     hex_key,
-    out_dir_from_argv,
     read_snapshot,
     unit_text,
-    write_source,
 )
 
 BIG5_COLUMNS = 191  # trail bytes 0x40..0xFE
@@ -96,24 +93,13 @@ def build():
     return [cp950], [table]
 
 
-def main(argv):
-    snapshots, tables = build()
-    path = write_source(
-        out_dir_from_argv(argv),
-        "big5.cpp",
+if __name__ == "__main__":
+    generator_main(
         "gen_big5.py",
-        snapshots,
+        "big5.cpp",
+        build,
         [
             "Big5 table. Code page 950 (Python's cp950 codec, with the ETEN rows C6A1..C7FC)",
             "less the differences listed under big5_to_ucs2.",
         ],
-        tables,
     )
-    print(f"wrote {path}")
-
-
-if __name__ == "__main__":
-    try:
-        main(sys.argv)
-    except TableError as error:
-        raise SystemExit(f"gen_big5.py: {error}")

@@ -8,19 +8,17 @@ ucs2_to_gb18030 encode. All four come from the snapshots of Python's gb18030
     python3 tools/tablegen/gen_gbk_gb18030.py [output folder]
 """
 
-import sys
 
 from tablegen import (
+    generator_main,
     Layout,
     Override,
     Table,
     TableError,
     code_text,
     hex_key,
-    out_dir_from_argv,
     read_snapshot,
     unit_text,
-    write_source,
 )
 
 GBK_COLUMNS = 191  # trail bytes 0x40..0xFE, 0x7F included
@@ -231,25 +229,14 @@ def check_gbk_codes(table):
             raise TableError(f"ucs2_to_gbk: U+{unit:04X} gives {code:04X}, no GBK code")
 
 
-def main(argv):
-    snapshots, tables = build()
-    path = write_source(
-        out_dir_from_argv(argv),
-        "gbk_gb18030.cpp",
+if __name__ == "__main__":
+    generator_main(
         "gen_gbk_gb18030.py",
-        snapshots,
+        "gbk_gb18030.cpp",
+        build,
         [
             "GBK and GB18030 tables. Decoding follows Python's gb18030 codec (GB18030-2000);",
             "GBK output follows Python's gbk codec (code page 936, double-byte part) with the",
             "private-use runs and the cells listed under ucs2_to_gbk.",
         ],
-        tables,
     )
-    print(f"wrote {path}")
-
-
-if __name__ == "__main__":
-    try:
-        main(sys.argv)
-    except TableError as error:
-        raise SystemExit(f"gen_gbk_gb18030.py: {error}")

@@ -1,0 +1,179 @@
+// EUC-CN, EUC-TW and ISO-2022-CN input.
+//
+// EUC-CN: a pair A1..FE A1..FE reads gb2312_to_ucs2 (GB 2312's own A1A4 and
+// A1AA, not GBK's). EUC-TW: such a pair is CNS 11643 plane 1, and 8E A1/A2/A3
+// b3 b4 reads plane 1/2/3 at b3 b4 taken unchecked; a 0x8E before another
+// byte or with under four bytes left is dropped, the next byte read afresh
+// (a final 0x8E passes through).
+// ISO-2022-CN: ESC $ ) A (GB 2312), ESC $ ) G (plane 1), ESC $ * H (plane 2),
+// ESC ( B set one designation, the last winning; SO shifts into GB 2312 or
+// plane 1 when designated, ESC N into plane 2 and holds until SI. Shifted, any
+// two bytes are a pair, line ends and escapes included; GB 2312 pairs read
+// gbk_to_ucs2 at each byte plus 0x80, so give GBK's forms. ESC goes with the
+// one sequence it starts; SO and SI give nothing. Other bytes pass through.
+// A pair whose bytes fall outside its table passes both bytes through, so
+// line ends and escapes stay visible.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "src/decode/degrade.h"
+#include "src/tables/cns_gb2312.h"
+
+namespace zel {
+
+// GB 2312 and CNS 11643 bytes in 8-bit form, 0xA1..0xFE.
+inline bool gb_cns_byte(std::uint8_t b) noexcept { return b >= 0xA1 && b <= 0xFE; }
+
+template <class Out>
+void euc_cn_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
+  std::size_t i = 0;
+  while (i < n) {
+    if (!copy_ascii_run(in, n, i, out)) break;
+    const std::uint8_t b1 = in[i];
+    if (gb_cns_byte(b1) && i + 1 < n && gb_cns_byte(in[i + 1])) {
+      out.unit(cell(gb2312_to_ucs2, 94u * (b1 - 0xA1) + (in[i + 1] - 0xA1), cns_gb2312_past_end));
+      i += 2;
+      continue;
+    }
+    pass_byte(out, b1);
+    ++i;
+  }
+}
+
+// The pair b1 b2 at CNS 11643 row and column (0x21..0x7E when the pair has a
+// cell): its plane's cell, or, outside the plane, both bytes as themselves.
+template <class Out, std::size_t N>
+inline void cns_pair(const std::uint16_t (&plane)[N], int row, int column, std::uint8_t b1,
+                     std::uint8_t b2, Out& out) {
+  if (row >= 0x21 && row <= 0x7E && column >= 0x21 && column <= 0x7E) {
+    out.unit(cell(plane, static_cast<std::size_t>(94 * (row - 0x21) + (column - 0x21)),
+                  cns_gb2312_past_end));
+  } else {
+    pass_pair(out, b1, b2);
+  }
+}
+
+// A pair in EUC-TW's 8-bit form.
+template <class Out, std::size_t N>
+inline void cns_euc_pair(const std::uint16_t (&plane)[N], std::uint8_t b1, std::uint8_t b2,
+                         Out& out) {
+  cns_pair(plane, b1 - 0x80, b2 - 0x80, b1, b2, out);
+}
+
+template <class Out>
+void euc_tw_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
+  std::size_t i = 0;
+  while (i < n) {
+    if (!copy_ascii_run(in, n, i, out)) break;
+    const std::uint8_t b1 = in[i];
+    if (b1 == 0x8E) {
+      if (i + 1 >= n) {
+        pass_byte(out, b1);
+        ++i;
+      } else if (i + 3 < n && in[i + 1] == 0xA1) {
+        cns_euc_pair(cns_plane1_to_ucs2, in[i + 2], in[i + 3], out);
+        i += 4;
+      } else if (i + 3 < n && in[i + 1] == 0xA2) {
+        cns_euc_pair(cns_plane2_to_ucs2, in[i + 2], in[i + 3], out);
+        i += 4;
+      } else if (i + 3 < n && in[i + 1] == 0xA3) {
+        cns_euc_pair(cns_plane3_to_ucs2, in[i + 2], in[i + 3], out);
+        i += 4;
+      } else {
+        ++i;  // another plane, or cut short: the single shift goes, the rest is read afresh
+      }
+      continue;
+    }
+    if (gb_cns_byte(b1) && i + 1 < n && gb_cns_byte(in[i + 1])) {
+      cns_euc_pair(cns_plane1_to_ucs2, b1, in[i + 1], out);
+      i += 2;
+      continue;
+    }
+    pass_byte(out, b1);
+    ++i;
+  }
+}
+
+template <class Out>
+void iso2022cn_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
+  constexpr std::uint8_t esc = 0x1B, so = 0x0E, si = 0x0F;
+  // designation: 0 ASCII, 1 GB 2312 (G1), 2 CNS plane 1 (G1), 3 CNS plane 2
+  // (G2); one value for G1 and G2, so each designation replaces the last.
+  // shift: 0 single bytes, else the set pairs are read from (as designation).
+  int designation = 0;
+  int shift = 0;
+  std::size_t i = 0;
+  while (i < n) {
+    const std::uint8_t b1 = in[i];
+    if (b1 == esc) {
+      ++i;
+      const std::size_t left = n - i;
+      const std::uint8_t* s = in + i;
+      if (left >= 2 && s[0] == '(' && s[1] == 'B') {
+        designation = 0;
+        i += 2;
+      } else if (left >= 3 && s[0] == '$' && s[1] == ')' && s[2] == 'A') {
+        designation = 1;
+        i += 3;
+      } else if (left >= 3 && s[0] == '$' && s[1] == ')' && s[2] == 'G') {
+        designation = 2;
+        i += 3;
+      } else if (left >= 3 && s[0] == '$' && s[1] == '*' && s[2] == 'H') {
+        designation = 3;
+        i += 3;
+      } else if (left >= 1 && s[0] == 'N') {
+        if (designation == 3) shift = 3;
+        i += 1;
+      }
+      continue;
+    }
+    if (b1 == si) {
+      shift = 0;
+      ++i;
+      continue;
+    }
+    if (b1 == so) {
+      if (designation == 1 || designation == 2) shift = designation;
+      ++i;
+      continue;
+    }
+    if (shift == 0) {
+      std::size_t end = i;
+      while (end < n && in[end] < 0x80 && in[end] != esc && in[end] != so && in[end] != si) ++end;
+      if (end > i) {
+        out.ascii(in + i, end - i);
+        i = end;
+      } else {
+        pass_byte(out, b1);
+        ++i;
+      }
+      continue;
+    }
+    if (i + 1 >= n) {
+      pass_byte(out, b1);  // the odd last byte of shifted text
+      ++i;
+      continue;
+    }
+    const std::uint8_t b2 = in[i + 1];
+    if (shift == 1) {
+      // gbk_to_ucs2 read as a flat array at lead (b1 + 0x80), trail (b2 + 0x80):
+      // a second byte from 0x7F reaches into the next row; only an entry
+      // before the first row or after the last has no cell.
+      const int entry = 191 * (b1 - 1) + (b2 + 0x40);
+      if (entry >= 0 && static_cast<std::size_t>(entry) < gbk_to_ucs2_size) {
+        out.unit(cell(gbk_to_ucs2, static_cast<std::size_t>(entry), std::uint16_t{0}));
+      } else {
+        pass_pair(out, b1, b2);
+      }
+    } else if (shift == 2) {
+      cns_pair(cns_plane1_to_ucs2, b1, b2, b1, b2, out);
+    } else {
+      cns_pair(cns_plane2_to_ucs2, b1, b2, b1, b2, out);
+    }
+    i += 2;
+  }
+}
+
+}  // namespace zel

@@ -1,0 +1,149 @@
+// ISO-2022-JP input, with the two-byte sets ISO-2022-JP-2 adds.
+//
+// Text starts in ASCII. ESC is always dropped; when the bytes after it are
+// one of ( B (ASCII), ( J (JIS X 0201 Roman), $ @ or $ B (JIS X 0208),
+// $ A (GB 2312), $ ( C (KS X 1001) or $ ( D (JIS X 0212), all present, they
+// select that set and are consumed; otherwise they are text, so an unknown
+// escape loses only its ESC. No other byte is special: SO, SI and line ends
+// are text, and no set resets at a line end.
+// ASCII passes each byte through; Roman reads jisx0201_to_ucs2 by the byte.
+// The two-byte sets take any next byte, ESC included, and read the 8-bit
+// table with 0x80 added to both bytes: jisx0208_to_ucs2 and jisx0212_to_ucs2
+// at 94(b+80-A1) + (c+80-A1), gbk_to_ucs2 and ksc5601_to_ucs2 at
+// 191(b+80-81) + (c+80-40). A pair whose index falls before its table, or
+// past the last row of gbk_to_ucs2, passes both bytes through, so line ends
+// and escapes stay visible. A lone last byte of a two-byte set passes through.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "src/decode/degrade.h"
+#include "src/decode/japanese.h"
+#include "src/tables/korean.h"
+#include "src/tables/tables.h"
+
+namespace zel {
+
+enum class iso2022jp_set : std::uint8_t { ascii, roman, jisx0208, gb2312, ksx1001, jisx0212 };
+
+struct iso2022jp_escape {
+  char after_esc[4];  // the bytes after ESC
+  std::size_t length;
+  iso2022jp_set set;
+};
+
+// Tried in this order; the first whose bytes are all present and equal wins.
+inline constexpr iso2022jp_escape iso2022jp_escapes[] = {
+    {"(B", 2, iso2022jp_set::ascii},     {"(J", 2, iso2022jp_set::roman},
+    {"$@", 2, iso2022jp_set::jisx0208},  {"$B", 2, iso2022jp_set::jisx0208},
+    {"$A", 2, iso2022jp_set::gb2312},    {"$(C", 3, iso2022jp_set::ksx1001},
+    {"$(D", 3, iso2022jp_set::jisx0212},
+};
+
+// A pair (b, c) of a two-byte set, read at `at` of a table holding `cells`
+// cells (read through cell() with `past_end` beyond the stored ones).
+template <std::size_t N, class Out>
+inline void iso2022jp_cell(const std::uint16_t (&table)[N], std::ptrdiff_t at, std::size_t cells,
+                           std::uint16_t past_end, std::uint8_t b, std::uint8_t c, Out& out) {
+  if (at < 0 || static_cast<std::size_t>(at) >= cells) {
+    pass_pair(out, b, c);
+    return;
+  }
+  out.unit(cell(table, static_cast<std::size_t>(at), past_end));
+}
+
+// The 191-column cell of lead a and trail t in 8-bit form, as GBK and the
+// Unified Hangul Code lay them out.
+constexpr std::ptrdiff_t lead_trail_index(int a, int t) noexcept {
+  return (a - 0x81) * std::ptrdiff_t{191} + (t - 0x40);
+}
+
+template <class Out>
+inline void iso2022jp_pair(iso2022jp_set set, std::uint8_t b, std::uint8_t c, Out& out) {
+  // Every 94-column index and every Unified Hangul index that 7-bit text can
+  // give lies within the 65,536 cells these tables nominally have;
+  // gbk_to_ucs2 ends with its lead 0xFE.
+  constexpr std::size_t nominal = 65536;
+  const int b8 = b + 0x80, c8 = c + 0x80;
+  switch (set) {
+    case iso2022jp_set::jisx0208:
+      iso2022jp_cell(jisx0208_to_ucs2, jis_square_index(b8, c8), nominal, japanese_past_end, b, c,
+                     out);
+      break;
+    case iso2022jp_set::jisx0212:
+      iso2022jp_cell(jisx0212_to_ucs2, jis_square_index(b8, c8), nominal, japanese_past_end, b, c,
+                     out);
+      break;
+    case iso2022jp_set::gb2312:
+      iso2022jp_cell(gbk_to_ucs2, lead_trail_index(b8, c8), gbk_to_ucs2_size, std::uint16_t{0}, b,
+                     c, out);
+      break;
+    case iso2022jp_set::ksx1001:
+      iso2022jp_cell(ksc5601_to_ucs2, lead_trail_index(b8, c8), nominal, ksc5601_past_end, b, c,
+                     out);
+      break;
+    case iso2022jp_set::ascii:
+    case iso2022jp_set::roman:
+      break;  // single-byte sets never form pairs
+  }
+}
+
+template <class Out>
+void iso2022jp_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
+  constexpr std::uint8_t esc = 0x1B;
+  iso2022jp_set set = iso2022jp_set::ascii;
+  // Where the next ESC at or after i lies (n if none), looked up again only
+  // once i has passed it, so the ASCII runs cost one scan of the text in all.
+  auto find_esc = [&](std::size_t from) {
+    const void* found = std::memchr(in + from, esc, n - from);
+    return found ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(found) - in) : n;
+  };
+  std::size_t next_esc = n ? find_esc(0) : 0;
+  std::size_t i = 0;
+  while (i < n) {
+    if (set == iso2022jp_set::ascii) {
+      if (next_esc < i) next_esc = find_esc(i);
+      const std::size_t run = ascii_run(in + i, next_esc - i);
+      if (run) {
+        out.ascii(in + i, run);
+        i += run;
+        continue;
+      }
+    }
+    const std::uint8_t b = in[i];
+    if (b == esc) {
+      ++i;
+      for (const iso2022jp_escape& e : iso2022jp_escapes) {
+        if (n - i >= e.length && std::memcmp(in + i, e.after_esc, e.length) == 0) {
+          set = e.set;
+          i += e.length;
+          break;
+        }
+      }
+      continue;
+    }
+    switch (set) {
+      case iso2022jp_set::ascii:
+        pass_byte(out, b);
+        ++i;
+        break;
+      case iso2022jp_set::roman:
+        out.unit(cell(jisx0201_to_ucs2, b, japanese_past_end));
+        ++i;
+        break;
+      default:
+        if (i + 1 < n) {
+          iso2022jp_pair(set, b, in[i + 1], out);
+          i += 2;
+        } else {
+          pass_byte(out, b);  // a lone last byte
+          ++i;
+        }
+        break;
+    }
+  }
+}
+
+}  // namespace zel

@@ -1,0 +1,120 @@
+// Japanese input: JIS X 0208 and JIS X 0212 in 8-bit form, Shift_JIS, EUC-JP.
+//
+// JIS X 0208 and JIS X 0212: a row byte and a column byte, both 0xA1..0xFE,
+// read jisx0208_to_ucs2 or jisx0212_to_ucs2 at 94(row-A1) + (column-A1);
+// any other byte (0xFF, a 7-bit byte, a row byte cut off by the end) passes
+// through as itself and the next byte is read afresh.
+// Shift_JIS: 0x00..0x1F pass through; 0x20..0x80 and 0xA0..0xDF are single
+// bytes of jisx0201_to_ucs2 (0x5C the yen sign, 0x7E the overline, 0x7F,
+// 0x80 and 0xA0 U+FFFD). A lead 0x81..0x9F or 0xE0..0xFF with a trail
+// 0x40..0xFE reads sjis_to_ucs2 at 191(lead-81) + (trail-40): trails 0x7F,
+// 0xFD and 0xFE are taken and give U+FFFD, leads past 0xEA give 0. A lead
+// without a trail passes through alone.
+// EUC-JP: ASCII and JIS X 0208 pairs as above; 0x8E with a katakana byte
+// 0xA1..0xDF reads jisx0201_to_ucs2, 0x8F with two bytes 0xA1..0xFE reads
+// jisx0212_to_ucs2. A single shift without what it needs is dropped.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "src/decode/degrade.h"
+#include "src/tables/japanese.h"
+
+namespace zel {
+
+inline bool jis_square_byte(std::uint8_t b) noexcept { return b >= 0xA1 && b <= 0xFE; }
+
+// The 94-column cell of row byte r and column byte c in 8-bit form. The
+// 7-bit forms pass their bytes plus 0x80; a control byte there gives a
+// negative index, which this family's 8-bit decoders never compute.
+constexpr std::ptrdiff_t jis_square_index(int r, int c) noexcept {
+  return (r - 0xA1) * std::ptrdiff_t{94} + (c - 0xA1);
+}
+
+// At in[i]: a pair of square bytes reads `table`, anything else passes
+// through. Returns the bytes consumed.
+template <std::size_t N, class Out>
+inline std::size_t jis_square_step(const std::uint16_t (&table)[N], const std::uint8_t* in,
+                                   std::size_t n, std::size_t i, Out& out) {
+  const std::uint8_t b = in[i];
+  if (jis_square_byte(b) && i + 1 < n && jis_square_byte(in[i + 1])) {
+    const auto at = static_cast<std::size_t>(jis_square_index(b, in[i + 1]));
+    out.unit(cell(table, at, japanese_past_end));
+    return 2;
+  }
+  pass_byte(out, b);
+  return 1;
+}
+
+template <std::size_t N, class Out>
+void jis_square_decoder(const std::uint16_t (&table)[N], const std::uint8_t* in, std::size_t n,
+                        Out& out) {
+  std::size_t i = 0;
+  while (i < n) {
+    if (!copy_ascii_run(in, n, i, out)) break;
+    i += jis_square_step(table, in, n, i, out);
+  }
+}
+
+template <class Out>
+void jisx0208_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
+  jis_square_decoder(jisx0208_to_ucs2, in, n, out);
+}
+
+template <class Out>
+void jisx0212_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
+  jis_square_decoder(jisx0212_to_ucs2, in, n, out);
+}
+
+template <class Out>
+void shift_jis_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
+  std::size_t i = 0;
+  while (i < n) {
+    const std::uint8_t b = in[i];
+    if (b < 0x20) {
+      pass_byte(out, b);
+      ++i;
+    } else if (b <= 0x80 || (b >= 0xA0 && b <= 0xDF)) {
+      out.unit(cell(jisx0201_to_ucs2, b, japanese_past_end));
+      ++i;
+    } else if (i + 1 < n && in[i + 1] >= 0x40 && in[i + 1] <= 0xFE) {
+      out.unit(
+          cell(sjis_to_ucs2, sjis_columns * (b - 0x81u) + (in[i + 1] - 0x40u), japanese_past_end));
+      i += 2;
+    } else {
+      pass_byte(out, b);  // a lead with no trail; what follows is read afresh
+      ++i;
+    }
+  }
+}
+
+template <class Out>
+void euc_jp_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
+  constexpr std::uint8_t single_shift_2 = 0x8E, single_shift_3 = 0x8F;
+  std::size_t i = 0;
+  while (i < n) {
+    if (!copy_ascii_run(in, n, i, out)) break;
+    const std::uint8_t b = in[i];
+    if (b == single_shift_2) {
+      if (i + 1 < n && in[i + 1] >= 0xA1 && in[i + 1] <= 0xDF) {
+        out.unit(cell(jisx0201_to_ucs2, in[i + 1], japanese_past_end));
+        i += 2;
+      } else {
+        ++i;  // dropped: the byte after it is read as a byte of its own
+      }
+    } else if (b == single_shift_3) {
+      if (i + 2 < n && jis_square_byte(in[i + 1]) && jis_square_byte(in[i + 2])) {
+        const auto at = static_cast<std::size_t>(jis_square_index(in[i + 1], in[i + 2]));
+        out.unit(cell(jisx0212_to_ucs2, at, japanese_past_end));
+        i += 3;
+      } else {
+        ++i;  // dropped likewise
+      }
+    } else {
+      i += jis_square_step(jisx0208_to_ucs2, in, n, i, out);
+    }
+  }
+}
+
+}  // namespace zel

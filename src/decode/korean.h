@@ -1,0 +1,127 @@
+// Korean input: code page 949, KS X 1001 in 7-bit form, ISO-2022-KR, EUC-KR.
+//
+// Code page 949: a lead 0x81..0xFF with a trail 0x40..0xFE reads
+// ksc5601_to_ucs2 at 191(lead-81) + (trail-40), consuming both bytes even for
+// an unused trail (U+FFFD) or a lead past the table (0). The table has no row
+// for lead 0x80: it passes through alone and the next byte is read afresh.
+// EUC-KR: both bytes 0xA1..0xFE read ksx1001_to_ucs2 at 94(row-A1) +
+// (column-A1); the 7-bit form reads the same cell for bytes 0x21..0x7E plus
+// 0x80, so every printable ASCII byte pairs up.
+// ISO-2022-KR: every ESC is dropped; ESC $ ) C, all four bytes present,
+// designates KS X 1001, and SO shifts into it only after that. Shifted, a byte
+// takes the next one whatever it is (SI, ESC, a line end) and reads
+// ksc5601_to_ucs2 as the code (b+80, c+80); a pair 0x00 c with c below 0x7F
+// lies before the table, and both its bytes pass through.
+// Elsewhere a byte that starts no pair, or a lead cut off, passes through.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "src/decode/degrade.h"
+#include "src/tables/korean.h"
+
+namespace zel {
+
+// The KS X 1001 character at row and column bytes in 8-bit form, both
+// 0xA1..0xFE.
+template <class Out>
+inline void ksx1001_pair(Out& out, std::uint8_t row, std::uint8_t column) {
+  out.unit(cell(ksx1001_to_ucs2, 94u * (row - 0xA1u) + (column - 0xA1u), ksx1001_past_end));
+}
+
+template <class Out>
+void ksc5601_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
+  std::size_t i = 0;
+  while (i < n) {
+    if (!copy_ascii_run(in, n, i, out)) break;
+    const std::uint8_t lead = in[i];  // 0x80 or above here
+    if (lead != 0x80 && i + 1 < n && in[i + 1] >= 0x40 && in[i + 1] <= 0xFE) {
+      out.unit(
+          cell(ksc5601_to_ucs2, 191u * (lead - 0x81u) + (in[i + 1] - 0x40u), ksc5601_past_end));
+      i += 2;
+      continue;
+    }
+    pass_byte(out, lead);
+    ++i;
+  }
+}
+
+template <class Out>
+void euc_kr_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
+  std::size_t i = 0;
+  while (i < n) {
+    if (!copy_ascii_run(in, n, i, out)) break;
+    const std::uint8_t row = in[i];
+    if (row >= 0xA1 && row <= 0xFE && i + 1 < n && in[i + 1] >= 0xA1 && in[i + 1] <= 0xFE) {
+      ksx1001_pair(out, row, in[i + 1]);
+      i += 2;
+      continue;
+    }
+    pass_byte(out, row);
+    ++i;
+  }
+}
+
+template <class Out>
+void ksx1001_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
+  std::size_t i = 0;
+  while (i < n) {
+    const std::uint8_t row = in[i];
+    if (row >= 0x21 && row <= 0x7E && i + 1 < n && in[i + 1] >= 0x21 && in[i + 1] <= 0x7E) {
+      ksx1001_pair(out, static_cast<std::uint8_t>(row + 0x80),
+                   static_cast<std::uint8_t>(in[i + 1] + 0x80));
+      i += 2;
+      continue;
+    }
+    pass_byte(out, row);
+    ++i;
+  }
+}
+
+template <class Out>
+void iso2022kr_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
+  constexpr std::uint8_t esc = 0x1B, shift_out = 0x0E, shift_in = 0x0F;
+  bool designated = false, shifted = false;
+  std::size_t i = 0;
+  while (i < n) {
+    const std::uint8_t b = in[i];
+    if (b == esc) {
+      // Only the designation is consumed; any other byte after an ESC is
+      // read as ordinary input, so an unknown escape loses just its ESC.
+      ++i;
+      if (i + 2 < n && in[i] == '$' && in[i + 1] == ')' && in[i + 2] == 'C') {
+        designated = true;
+        i += 3;
+      }
+      continue;
+    }
+    if (b == shift_out) {
+      shifted = shifted || designated;
+      ++i;
+      continue;
+    }
+    if (b == shift_in) {
+      shifted = false;
+      ++i;
+      continue;
+    }
+    if (shifted && i + 1 < n) {
+      const std::uint8_t c = in[i + 1];
+      // The cell of the 8-bit code (b + 0x80, c + 0x80). Only b = 0x00 with
+      // c below 0x7F lands before the table.
+      const std::ptrdiff_t index = 191 * (std::ptrdiff_t{b} - 1) + (c + 0x40);
+      if (index < 0) {
+        pass_pair(out, b, c);
+      } else {
+        out.unit(cell(ksc5601_to_ucs2, static_cast<std::size_t>(index), ksc5601_past_end));
+      }
+      i += 2;
+      continue;
+    }
+    pass_byte(out, b);
+    ++i;
+  }
+}
+
+}  // namespace zel

@@ -1,0 +1,62 @@
+// Single-byte input, ids 21 to 55: KOI8-R, KOI8-U, KOI8-RU, ISO-8859-1 to
+// -16, Windows code pages 874 and 1250 to 1258, IBM code pages 850 and 866,
+// CP1133, TCVN, ARMSCII-8, MacThai and MULELAO-1.
+//
+// Every byte is one code unit, the cell at the byte's value in the charset's
+// 256-cell table (single_byte_tables). Nothing is combined, skipped or cut
+// off, so n bytes give n units, and a byte the charset leaves empty gives the
+// table's filler, U+FFFD or 0, like any other cell. Where a table maps
+// 0x00..0x7F to themselves, runs of those bytes are copied in bulk; TCVN,
+// which puts capital letters among the C0 controls, reads every byte from its
+// table. An id outside 21..55 has no table (the dispatch never sends one):
+// its bytes pass through as themselves.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "src/decode/degrade.h"
+#include "src/tables/single_byte.h"
+
+namespace zel {
+
+// Whether the eight bytes at in[i] are all below 0x80.
+inline bool eight_ascii_at(const std::uint8_t* in, std::size_t n, std::size_t i) noexcept {
+  if (n - i < 8) return false;
+  std::uint64_t word;
+  std::memcpy(&word, in + i, 8);
+  return (word & 0x8080808080808080ull) == 0;
+}
+
+template <class Out>
+void single_byte_decoder(int id, const std::uint8_t* in, std::size_t n, Out& out) {
+  const std::size_t at = single_byte_index(id);
+  const single_byte_table* table =
+      cell(single_byte_tables, at, static_cast<const single_byte_table*>(nullptr));
+  if (!table) {
+    for (std::size_t i = 0; i < n; ++i) pass_byte(out, in[i]);
+    return;
+  }
+  const single_byte_table& cells = *table;
+  // A byte indexes 256 cells: the past-end value is never read.
+  constexpr std::uint16_t past_end = 0xFFFD;
+  std::size_t i = 0;
+  if (!cell(single_byte_ascii_kept, at, false)) {
+    for (; i < n; ++i) out.unit(cell(cells, in[i], past_end));
+    return;
+  }
+  while (i < n) {
+    if (!copy_ascii_run(in, n, i, out)) break;
+    // From a byte of 0x80 up, every byte reads its cell until eight ASCII
+    // bytes in a row come: a bulk copy pays only for runs that long, not for
+    // the lone spaces between Cyrillic or Greek words, and the table maps
+    // ASCII bytes to themselves all the same.
+    do {
+      out.unit(cell(cells, in[i], past_end));
+      ++i;
+    } while (i < n && !eight_ascii_at(in, n, i));
+  }
+}
+
+}  // namespace zel

@@ -1,0 +1,91 @@
+// Character reference decoding: the HTML references in UTF-8, GBK or GB18030
+// text are replaced by their characters, written in that same encoding by
+// utf8_writer, gbk_writer or gb18030_writer.
+//
+// The text itself is never decoded or validated. Only "&" starts a reference,
+// and 0x26 is never part of a multi-byte character in these encodings (trail
+// bytes start at 0x80, 0x40 and 0x30), so scanning raw bytes cannot split one.
+// A reference that yields 0 (no digits, an unknown or mis-cased name, the
+// value 0 itself, a lone "&") stays as written: its "&" is copied and the
+// bytes after it are read again as ordinary text. A value the writer cannot
+// hold becomes a space (GBK, GB18030) or nothing (UTF-8 above U+FFFF).
+//
+// The shortest reference takes three bytes ("&lt", "&#1") and a writer emits
+// at most four, so the output needs at most four thirds of the input; GBK and
+// UTF-8 output (two and three bytes at most) never outgrows the input.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "src/entity/reference_scanner.h"
+#include "src/string/byte_sink.h"
+
+namespace zel {
+
+using code_point_writer = void (*)(std::uint32_t, byte_sink&);
+
+inline constexpr std::size_t shortest_reference = 3;
+
+// Bytes to reserve for decoding n input bytes with a writer that emits at
+// most max_bytes per character. The writer's room check before each
+// character is covered too: room left never drops below what the rest of
+// the input may still need.
+inline std::size_t reference_output_bound(std::size_t n, std::size_t max_bytes) {
+  if (max_bytes <= shortest_reference) return n;
+  // Each started group of three input bytes may gain what a character
+  // written from its shortest reference gains.
+  return n + (n + shortest_reference - 1) / shortest_reference * (max_bytes - shortest_reference);
+}
+
+// Copies the bytes from i up to the next "&" (or the end) and returns the
+// index it stopped at. The plain form steps byte by byte; tests hold the
+// fast form to it.
+template <bool find_runs>
+std::size_t copy_until_ampersand(const std::uint8_t* in, std::size_t n, std::size_t i,
+                                 byte_sink& sink) {
+  if constexpr (find_runs) {
+    const void* found = std::memchr(in + i, '&', n - i);
+    const std::size_t stop =
+        found ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(found) - in) : n;
+    sink.put(in + i, stop - i);
+    return stop;
+  } else {
+    for (; i < n && in[i] != '&'; ++i) {
+      sink.need(1);
+      sink.put(in[i]);
+    }
+    return i;
+  }
+}
+
+template <code_point_writer write, bool find_runs = true>
+void decode_references(const std::uint8_t* in, std::size_t n, byte_sink& sink) {
+  std::size_t i = 0;
+  while (i < n) {
+    i = copy_until_ampersand<find_runs>(in, n, i, sink);
+    if (i >= n) break;
+    std::uint32_t value = 0;
+    std::size_t end = i;
+    if (i + 1 < n) {
+      if (in[i + 1] == '#') {
+        value = parse_numeric_reference(in, n, i + 2, end);
+      } else {
+        zel_slice name;
+        scan_reference_name(in, n, i + 1, name, end);
+        value = lookup_entity(name);
+      }
+    }
+    if (value != 0) {
+      write(value, sink);
+      i = end + 1;
+    } else {
+      sink.need(1);
+      sink.put('&');
+      i += 1;
+    }
+  }
+}
+
+}  // namespace zel

@@ -1,0 +1,37 @@
+// The tables of the single-byte charsets, ids 21 to 55. The arrays are
+// generated (tools/tablegen/gen_single_byte.py, into single_byte.cpp); this
+// header is written by hand. Read every cell through cell() (tables.h).
+//
+// single_byte_tables, entry single_byte_index(id): the charset's 256 cells,
+//   one per byte, each the code unit of that byte. A byte without a
+//   character holds the charset's own filler, U+FFFD or 0. Indexed by a byte
+//   value, a read cannot leave it.
+// single_byte_ascii_kept, same entry: whether bytes 0x00..0x7F decode to
+//   themselves. True for every charset but TCVN, which puts twelve capital
+//   letters among the C0 controls.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "src/tables/tables.h"
+
+namespace zel {
+
+inline constexpr int single_byte_first_id = 21;
+inline constexpr int single_byte_last_id = 55;
+inline constexpr std::size_t single_byte_table_count = 35;
+inline constexpr std::size_t single_byte_table_size = 256;
+
+using single_byte_table = std::uint16_t[single_byte_table_size];
+
+extern const single_byte_table* const single_byte_tables[single_byte_table_count];
+extern const bool single_byte_ascii_kept[single_byte_table_count];
+
+// Where an id's entries sit in the two arrays above; an id outside 21..55
+// lands past their end (a negative id wraps around to a huge index).
+inline std::size_t single_byte_index(int id) noexcept {
+  return static_cast<std::size_t>(id) - static_cast<std::size_t>(single_byte_first_id);
+}
+
+}  // namespace zel

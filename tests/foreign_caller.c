@@ -1,0 +1,319 @@
+/* A foreign caller of zel_code.dll, as a Visual Basic, Delphi or scripting
+ * host program would be: no header and no import library. It loads the DLL
+ * with LoadLibrary, looks up every export by its plain name, and calls each
+ * through its own declarations, in the convention it was built for
+ * (__stdcall, or __cdecl with FOREIGN_CDECL).
+ *
+ * Every call is bracketed by reads of the stack pointer. A caller and a
+ * callee that disagree on the convention disagree on who pops the
+ * arguments, so the stack pointer differs after the call by the arguments'
+ * size; that is reported, and the stack pointer is put back so that the
+ * remaining calls still run. Built with a frame pointer so that locals are
+ * not addressed through the stack pointer.
+ *
+ * Every name in the DLL's export table must be one this program calls, so
+ * an export added without a call here fails the run. */
+#include <stdint.h>
+#include <stdio.h>
+#include <string.h>
+#include <windows.h>
+
+#ifndef __i386__
+#error "the stack pointer checks are written for 32-bit x86"
+#endif
+
+#ifdef FOREIGN_CDECL
+#define CONV __cdecl
+#define CONV_NAME "cdecl"
+#else
+#define CONV __stdcall
+#define CONV_NAME "stdcall"
+#endif
+
+/* The string record callers share with the library: content pointer,
+ * signed 32-bit length, a word the string layer owns. */
+typedef struct {
+  char* data;
+  int32_t length;
+  uint32_t reserved;
+} zstring;
+
+typedef struct {
+  const char* data;
+  int32_t length;
+} zslice;
+
+typedef void(CONV* string_fn)(zstring*);
+typedef void(CONV* string_size_fn)(zstring*, int32_t);
+typedef void(CONV* string_bytes_fn)(zstring*, const char*, int32_t);
+typedef int(CONV* string_test_fn)(const zstring*);
+typedef void(CONV* replace_fn)(zstring*, char, char);
+typedef int(CONV* compare_fn)(const zslice*, const char*, int32_t);
+typedef int(CONV* convert_fn)(int, zstring*);
+typedef int(CONV* charset_fn)(zstring*);
+
+static struct {
+  string_fn init, free_, prepare, upper;
+  string_fn big5_gbk, gbk_big5, decode_utf8, decode_gbk, decode_gb18030;
+  string_size_fn reserve, set_length;
+  string_bytes_fn assign, store, append;
+  string_test_fn is_empty;
+  replace_fn replace_char;
+  compare_fn compare;
+  convert_fn unicode, utf8, gbk, gb18030;
+  charset_fn charset;
+} zel;
+
+#define SLOT(field) ((void (**)(void)) & zel.field)
+static const struct {
+  const char* name;
+  void (**slot)(void);
+} exports[] = {
+    {"zel_string_init", SLOT(init)},
+    {"zel_string_free", SLOT(free_)},
+    {"zel_string_reserve", SLOT(reserve)},
+    {"zel_string_set_length", SLOT(set_length)},
+    {"zel_string_assign", SLOT(assign)},
+    {"zel_string_store", SLOT(store)},
+    {"zel_string_append", SLOT(append)},
+    {"zel_string_is_empty", SLOT(is_empty)},
+    {"zel_string_prepare", SLOT(prepare)},
+    {"zel_string_upper", SLOT(upper)},
+    {"zel_string_replace_char", SLOT(replace_char)},
+    {"zel_string_compare", SLOT(compare)},
+    {"zel_code_unicode", SLOT(unicode)},
+    {"zel_code_utf8", SLOT(utf8)},
+    {"zel_code_gbk", SLOT(gbk)},
+    {"zel_code_gb18030", SLOT(gb18030)},
+    {"zel_code_charset", SLOT(charset)},
+    {"zel_code_big5_gbk", SLOT(big5_gbk)},
+    {"zel_code_gbk_big5", SLOT(gbk_big5)},
+    {"zel_decode_utf8", SLOT(decode_utf8)},
+    {"zel_decode_gbk", SLOT(decode_gbk)},
+    {"zel_decode_gb18030", SLOT(decode_gb18030)},
+};
+#define EXPORT_COUNT (int)(sizeof exports / sizeof exports[0])
+
+static int passed, failed, calls, calls_balanced;
+
+static void expect(int ok, const char* what) {
+  if (ok) {
+    ++passed;
+  } else {
+    ++failed;
+    printf("FAILED: %s\n", what);
+  }
+}
+
+/* Globals, addressed absolutely: they stay reachable while the stack
+ * pointer is wrong. */
+static uintptr_t esp_before, esp_after;
+static int result;
+
+static void stack_check(const char* call) {
+  ++calls;
+  if (esp_after == esp_before) {
+    ++calls_balanced;
+    ++passed;
+    return;
+  }
+  ++failed;
+  printf("FAILED: %s: stack pointer moved by %ld bytes (the DLL is not " CONV_NAME ")\n", call,
+         (long)(esp_after - esp_before));
+}
+
+/* Runs `call` (an expression) with the stack pointer read before and after
+ * it, then restores the stack pointer. */
+#define CHECKED(call)                                                    \
+  do {                                                                   \
+    __asm__ __volatile__("movl %%esp, %0" : "=m"(esp_before)::"memory"); \
+    call;                                                                \
+    __asm__ __volatile__("movl %%esp, %0\n\tmovl %1, %%esp"              \
+                         : "=m"(esp_after)                               \
+                         : "m"(esp_before)                               \
+                         : "memory");                                    \
+    stack_check(#call);                                                  \
+  } while (0)
+
+static int same(const zstring* s, const char* bytes, int32_t n) {
+  return s->length == n && s->data && memcmp(s->data, bytes, (size_t)n) == 0 && s->data[n] == 0;
+}
+
+/* Every name the DLL exports must be one this program calls, and spelled
+ * plain: a decorated "f@8" or a mangled name is reported. */
+static void check_export_table(HMODULE dll) {
+  const unsigned char* base = (const unsigned char*)dll;
+  const IMAGE_DOS_HEADER* dos = (const IMAGE_DOS_HEADER*)base;
+  const IMAGE_NT_HEADERS32* nt = (const IMAGE_NT_HEADERS32*)(base + dos->e_lfanew);
+  expect(nt->FileHeader.Machine == IMAGE_FILE_MACHINE_I386, "the DLL is for i386");
+  const IMAGE_DATA_DIRECTORY* dir = &nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+  if (dir->Size == 0) {
+    expect(0, "the DLL has an export table");
+    return;
+  }
+  const IMAGE_EXPORT_DIRECTORY* ed = (const IMAGE_EXPORT_DIRECTORY*)(base + dir->VirtualAddress);
+  const DWORD* names = (const DWORD*)(base + ed->AddressOfNames);
+  expect((int)ed->NumberOfNames == EXPORT_COUNT,
+         "the DLL exports as many names as are called here");
+  expect(ed->NumberOfFunctions == ed->NumberOfNames, "every exported function has a name");
+  for (DWORD i = 0; i < ed->NumberOfNames; ++i) {
+    const char* name = (const char*)(base + names[i]);
+    int known = 0;
+    for (int k = 0; k < EXPORT_COUNT; ++k) known |= strcmp(name, exports[k].name) == 0;
+    if (!known) {
+      char what[200];
+      snprintf(what, sizeof what, "export '%s' is called by this program", name);
+      expect(0, what);
+    }
+  }
+}
+
+static void check_strings(void) {
+  zstring s, t;
+  memset(&s, 0xAB, sizeof s);
+  CHECKED(zel.init(&s));
+  expect(s.length == 0 && s.reserved == 0 && s.data && s.data[0] == 0, "init: empty string");
+  CHECKED(zel.init(&t));
+  CHECKED(result = zel.is_empty(&t));
+  expect(result != 0, "is_empty on a fresh string");
+
+  CHECKED(zel.assign(&s, "abc-de-f", 8));
+  expect(same(&s, "abc-de-f", 8), "assign");
+  CHECKED(result = zel.is_empty(&s));
+  expect(result == 0, "is_empty on 8 bytes");
+  CHECKED(zel.upper(&s));
+  expect(same(&s, "ABC-DE-F", 8), "upper");
+  CHECKED(zel.replace_char(&s, '-', '_'));
+  expect(same(&s, "ABC_DE_F", 8), "replace_char");
+
+  zslice slice = {s.data, 3};
+  CHECKED(result = zel.compare(&slice, "ABC", -1));
+  expect(result == 0, "compare: equal slice and literal");
+  CHECKED(result = zel.compare(&slice, "ABD", -1));
+  expect(result != 0, "compare: different last byte");
+  CHECKED(result = zel.compare(&slice, "ABX", 2));
+  expect(result == 0, "compare: first two bytes only");
+
+  CHECKED(zel.append(&s, "xyz", 3));
+  expect(same(&s, "ABC_DE_Fxyz", 11), "append");
+  CHECKED(zel.reserve(&s, 1000));
+  expect(s.reserved >= 1000 && same(&s, "ABC_DE_Fxyz", 11), "reserve keeps the content");
+  CHECKED(zel.set_length(&s, 3));
+  expect(same(&s, "ABC", 3), "set_length cuts and terminates");
+  CHECKED(zel.store(&s, "\x00\x01\x02", 3));
+  expect(same(&s, "\x00\x01\x02", 3), "store keeps NUL bytes");
+  s.length = -5;
+  CHECKED(zel.prepare(&s));
+  expect(s.length == 0 && s.data && s.data[0] == 0, "prepare: a negative length becomes empty");
+  CHECKED(zel.free_(&s));
+  expect(s.length == 0 && s.reserved == 0 && s.data && s.data[0] == 0,
+         "free leaves an empty string");
+  CHECKED(zel.free_(&t));
+}
+
+static void set(zstring* s, const char* bytes, int32_t n) { CHECKED(zel.assign(s, bytes, n)); }
+
+static void check_conversions(void) {
+  zstring s;
+  CHECKED(zel.init(&s));
+
+  set(&s, "utf-16le", 8);
+  CHECKED(result = zel.charset(&s));
+  expect(result == 11, "charset: utf-16le is id 11");
+  expect(same(&s, "UTF_16LE", 8), "charset: the label is left normalised");
+  set(&s, "no-such-charset", 15);
+  CHECKED(result = zel.charset(&s));
+  expect(result == 0, "charset: an unknown label is id 0");
+
+  /* U+4E2D U+0041 as UCS-2 little-endian. */
+  set(&s, "\x2D\x4E\x41\x00", 4);
+  CHECKED(result = zel.utf8(1, &s));
+  expect(result == 0 && same(&s,
+                             "\xE4\xB8\xAD"
+                             "A",
+                             4),
+         "utf8: UCS-2 to UTF-8");
+  CHECKED(result = zel.unicode(8, &s));
+  expect(result == 0 && same(&s, "\x2D\x4E\x41\x00", 4), "unicode: UTF-8 to UCS-2");
+  set(&s, "\xFE\xFF\x4E\x2D", 4);
+  CHECKED(result = zel.utf8(9, &s));
+  expect(result == 0 && same(&s, "\xE4\xB8\xAD", 3), "utf8: UTF-16 with a big-endian mark");
+
+  set(&s, "\xE4\xB8\xAD\xC2\x80", 5);
+  CHECKED(result = zel.gbk(8, &s));
+  expect(result == 0 && same(&s, "\xD6\xD0 ", 3), "gbk: U+4E2D is D6 D0, U+0080 a space");
+  set(&s, "\xE4\xB8\xAD\xC2\x80", 5);
+  CHECKED(result = zel.gb18030(8, &s));
+  expect(result == 0 && same(&s, "\xD6\xD0\x81\x30\x81\x30", 6),
+         "gb18030: U+4E2D is D6 D0, U+0080 is 81 30 81 30");
+
+  /* Refused ids leave the string as it is. */
+  set(&s, "keep", 4);
+  CHECKED(result = zel.unicode(0, &s));
+  expect(result == 1001 && same(&s, "keep", 4), "unicode: id 0 is refused with 1001");
+  CHECKED(result = zel.unicode(56, &s));
+  expect(result == 1002 && same(&s, "keep", 4), "unicode: id 56 is refused with 1002");
+  CHECKED(result = zel.utf8(0, &s));
+  expect(result == 1001 && same(&s, "keep", 4), "utf8: id 0 is refused with 1001");
+  CHECKED(result = zel.utf8(56, &s));
+  expect(result == 1002 && same(&s, "keep", 4), "utf8: id 56 is refused with 1002");
+  CHECKED(result = zel.gbk(0, &s));
+  expect(result == 1001 && same(&s, "keep", 4), "gbk: id 0 is refused with 1001");
+  CHECKED(result = zel.gb18030(56, &s));
+  expect(result == 1002 && same(&s, "keep", 4), "gb18030: id 56 is refused with 1002");
+  CHECKED(zel.free_(&s));
+}
+
+static void check_transcoding(void) {
+  zstring s;
+  CHECKED(zel.init(&s));
+
+  /* Traditional 國 (Big5 B0 EA) becomes simplified 国 (GBK B9 FA). */
+  set(&s, "A\xB0\xEA", 3);
+  CHECKED(zel.big5_gbk(&s));
+  expect(same(&s, "A\xB9\xFA", 3), "big5_gbk: Big5 B0 EA becomes GBK B9 FA");
+  CHECKED(zel.gbk_big5(&s));
+  expect(same(&s, "A\xB0\xEA", 3), "gbk_big5: GBK B9 FA becomes Big5 B0 EA");
+
+  set(&s, "&#20013;&amp;", 13);
+  CHECKED(zel.decode_utf8(&s));
+  expect(same(&s, "\xE4\xB8\xAD&", 4), "decode_utf8: &#20013;&amp; is U+4E2D &");
+  set(&s, "&#x4E2D;&lt;", 12);
+  CHECKED(zel.decode_gbk(&s));
+  expect(same(&s, "\xD6\xD0<", 3), "decode_gbk: &#x4E2D;&lt; is D6 D0 <");
+  set(&s, "&#x80;&eacute;", 14);
+  CHECKED(zel.decode_gb18030(&s));
+  expect(same(&s, "\x81\x30\x81\x30\xA8\xA6", 6),
+         "decode_gb18030: &#x80;&eacute; is 81 30 81 30, A8 A6");
+  CHECKED(zel.free_(&s));
+}
+
+int main(int argc, char** argv) {
+  const char* path = argc > 1 ? argv[1] : "zel_code.dll";
+  HMODULE dll = LoadLibraryA(path);
+  if (!dll) {
+    printf("cannot load %s (error %lu)\n", path, (unsigned long)GetLastError());
+    return 2;
+  }
+  int missing = 0;
+  for (int k = 0; k < EXPORT_COUNT; ++k) {
+    FARPROC p = GetProcAddress(dll, exports[k].name);
+    *exports[k].slot = (void (*)(void))p;
+    if (!p) {
+      printf("FAILED: %s is not exported\n", exports[k].name);
+      ++missing;
+    }
+  }
+  check_export_table(dll);
+  if (missing) {
+    printf("%d passed, %d failed\n", passed, failed + missing);
+    return 1;
+  }
+  check_strings();
+  check_conversions();
+  check_transcoding();
+  FreeLibrary(dll);
+  printf(CONV_NAME " calls with the stack pointer unchanged: %d of %d\n", calls_balanced, calls);
+  printf("%d passed, %d failed\n", passed, failed);
+  return failed != 0;
+}

@@ -1,0 +1,615 @@
+// Japanese input: JIS X 0208 (id 5), JIS X 0212 (id 6), Shift_JIS (id 7),
+// EUC-JP (id 19), and their four tables.
+//
+// Oracles: the expected units below are typed in from the published JIS
+// mappings (as Python's euc_jp and shift_jis codecs give them); the counts
+// and last codes come from the character sets (JIS X 0208's 6,879 characters
+// ending at 0x7426, JIS X 0212's 6,067 ending at 0x6D63); the golden files of
+// tools/testdata/make_golden_japanese.py hold Python's answers unedited, and
+// this library's differences from them are listed here as data. The index
+// arithmetic is written out again on purpose rather than taken from a header.
+#include "src/tables/japanese.h"
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "tests/support/conversion.h"
+
+using zel_test::Case;
+using zel_test::check_case;
+using zel_test::convert;
+using zel_test::from_hex;
+using zel_test::to_hex;
+
+namespace {
+
+constexpr int jisx0208_id = 5, jisx0212_id = 6, shift_jis_id = 7, euc_jp_id = 19;
+
+template <std::size_t N>
+void check_all(const Case (&cases)[N]) {
+  for (const Case& c : cases) check_case(c);
+}
+
+// --- JIS X 0208 and JIS X 0212, 8-bit form (ids 5 and 6) ---------------------
+
+const Case jisx0208_characters[] = {
+    {5, "A1 A1", "00 30", "ideographic space"},
+    {5, "A1 C0", "5C 00", "0x2140 is the reverse solidus itself"},
+    {5, "A1 C1", "1C 30", "wave dash"},
+    {5, "A1 DD", "12 22", "minus sign"},
+    {5, "A1 F1", "A2 00", "cent sign"},
+    {5, "A1 F2", "A3 00", "pound sign"},
+    {5, "A4 A2", "42 30", "hiragana"},
+    {5, "B0 A1", "9C 4E", "first level-1 kanji"},
+    {5, "CF D3", "55 81", "last level-1 kanji"},
+    {5, "D0 A1", "0C 5F", "first level-2 kanji"},
+    {5, "F4 A6", "99 71", "last character"},
+    {5, "41 A1 A1 0A", "41 00 00 30 0A 00", "ASCII around a pair"},
+};
+
+const Case jisx0208_empty_cells[] = {
+    {5, "A2 AF", "FD FF", "unassigned position in row 0x22"},
+    {5, "A8 C1", "FD FF", "just past the box-drawing characters"},
+    {5, "A9 A1", "FD FF", "row 0x29 is empty"},
+    {5, "F4 A7", "00 00", "past the last character, same row"},
+    {5, "F5 A1", "00 00", "row 0x75 and beyond hold 0"},
+    {5, "FE A1", "00 00", "last row byte"},
+    {5, "FE FE", "00 00", "last cell the decoder can read"},
+};
+
+const Case jisx0208_pass_through[] = {
+    {5, "30 21", "30 00 21 00", "the 7-bit form is not decoded by this id"},
+    {5, "A1 FF", "A1 00 FF 00", "0xFF completes no pair"},
+    {5, "FF A1 A1", "FF 00 00 30", "0xFF begins no pair; the next byte is read afresh"},
+    {5, "A0 A1 A1", "A0 00 00 30", "0xA0 is no row byte"},
+    {5, "80 8E 8F", "80 00 8E 00 8F 00", "the EUC-JP single shifts mean nothing here"},
+    {5, "A1 41", "A1 00 41 00", "a row byte without a column byte"},
+};
+
+const Case jisx0208_cut_tails[] = {
+    {5, "B0", "B0 00", "a lone row byte at the end passes through", true},
+    {5, "A1 A1 B0", "00 30 B0 00", "after a pair", true},
+};
+
+const Case jisx0212_cases[] = {
+    {6, "A2 AF", "D8 02", "first character, breve"},
+    {6, "A2 B7", "7E 00", "0x2237 is the tilde"},
+    {6, "A9 A1", "C6 00", "row 0x29, AE ligature"},
+    {6, "B0 A1", "02 4E", "first kanji"},
+    {6, "ED E3", "A5 9F", "last character"},
+    {6, "A1 A1", "FD FF", "row 0x21 holds no character"},
+    {6, "A1 FE", "FD FF", "row 0x21, last column"},
+    {6, "A2 AE", "FD FF", "just before the first character"},
+    {6, "ED E4", "00 00", "past the last character, same row"},
+    {6, "EE A1", "00 00", "rows past 0x6D hold 0"},
+    {6, "FE FE", "00 00", "last cell the decoder can read"},
+    {6, "22 2F", "22 00 2F 00", "7-bit bytes pass through"},
+    {6, "A2 FF", "A2 00 FF 00", "0xFF completes no pair"},
+    {6, "B0", "B0 00", "a lone row byte at the end", true},
+};
+
+TEST(JisX0208Input, DecodesAndDegrades) {
+  check_all(jisx0208_characters);
+  check_all(jisx0208_empty_cells);
+  check_all(jisx0208_pass_through);
+  check_all(jisx0208_cut_tails);
+}
+
+TEST(JisX0212Input, DecodesAndDegrades) { check_all(jisx0212_cases); }
+
+// --- Shift_JIS (id 7) ---------------------------------------------------------
+
+const Case shift_jis_single_bytes[] = {
+    {7, "41 5C 42 7E", "41 00 A5 00 42 00 3E 20", "JIS X 0201 Roman: yen sign and overline"},
+    {7, "0A", "0A 00", "control bytes pass through"},
+    {7, "00 1B 1F", "00 00 1B 00 1F 00", "every byte below 0x20 passes through"},
+    {7, "20 7D", "20 00 7D 00", "space and brace as in ASCII"},
+    {7, "7F", "FD FF", "0x7F has no JIS X 0201 character"},
+    {7, "80", "FD FF", "0x80 is a single byte without a character"},
+    {7, "A0", "FD FF", "0xA0 likewise"},
+    {7, "A1", "61 FF", "first half-width katakana"},
+    {7, "B1", "71 FF", "half-width katakana A"},
+    {7, "DF", "9F FF", "last half-width katakana"},
+    {7, "A1 40", "61 FF 40 00", "a katakana byte takes no trail"},
+};
+
+const Case shift_jis_pairs[] = {
+    {7, "81 40", "00 30", "ideographic space"},
+    {7, "81 5F", "5C 00", "JIS 0x2140, the reverse solidus"},
+    {7, "81 7E", "D7 00", "last trail below 0x7F, JIS 0x215F"},
+    {7, "81 80", "F7 00", "trail 0x80 is the next column, JIS 0x2160"},
+    {7, "81 9E", "C7 25", "last trail of the odd row, JIS 0x217E"},
+    {7, "81 9F", "C6 25", "trail 0x9F starts the even row, JIS 0x2221"},
+    {7, "82 A0", "42 30", "hiragana"},
+    {7, "83 40", "A1 30", "katakana"},
+    {7, "88 9F", "9C 4E", "first level-1 kanji"},
+    {7, "98 72", "55 81", "last level-1 kanji"},
+    {7, "98 9F", "0C 5F", "first level-2 kanji"},
+    {7, "9F 40", "97 6A", "last lead below the katakana bytes"},
+    {7, "9F FC", "CC 6E", "its last trail"},
+    {7, "E0 40", "3E 6F", "lead 0xE0 carries JIS row 0x5F"},
+    {7, "E0 9F", "F9 71", "and row 0x60"},
+    {7, "EA 9E", "A0 9F", ""},
+    {7, "EA A4", "99 71", "last character"},
+};
+
+const Case shift_jis_empty_cells[] = {
+    {7, "81 7F", "FD FF", "trail 0x7F is taken and holds nothing"},
+    {7, "81 FD", "FD FF", "trail 0xFD likewise"},
+    {7, "81 FE", "FD FF", "trail 0xFE likewise"},
+    {7, "87 40", "FD FF", "row 0x87 holds no extra symbols"},
+    {7, "87 9C", "FD FF", "row 0x87, last of its symbol codes"},
+    {7, "84 BF", "FD FF", "unassigned JIS position"},
+    {7, "88 9E", "FD FF", "unassigned JIS position before the kanji"},
+    {7, "98 73", "FD FF", "gap between the kanji levels"},
+    {7, "EA A5", "00 00", "past the last character, same row"},
+    {7, "EA FE", "00 00", "end of row 0xEA"},
+    {7, "EB 40", "00 00", "lead 0xEB"},
+    {7, "EF FC", "00 00", "last JIS row, past the characters"},
+    {7, "F0 40", "00 00", "user-defined leads hold 0"},
+    {7, "FF FE", "00 00", "lead 0xFF, last trail"},
+};
+
+const Case shift_jis_pass_through[] = {
+    {7, "82 30", "82 00 30 00", "a trail below 0x40 is none: both bytes alone"},
+    {7, "81 3F", "81 00 3F 00", "0x3F likewise"},
+    {7, "81 0A", "81 00 0A 00", "a line end after a lead stays a line end"},
+    {7, "E0 20", "E0 00 20 00", "lead 0xE0 without a trail"},
+};
+
+const Case shift_jis_cut_tails[] = {
+    {7, "88", "88 00", "a lone lead at the end", true},
+    {7, "81 40 FF", "00 30 FF 00", "lead 0xFF at the end", true},
+    {7, "81 FF", "81 00 FF 00", "0xFF is no trail, but a lead for what follows", true},
+};
+
+TEST(ShiftJisInput, DecodesAndDegrades) {
+  check_all(shift_jis_single_bytes);
+  check_all(shift_jis_pairs);
+  check_all(shift_jis_empty_cells);
+  check_all(shift_jis_pass_through);
+  check_all(shift_jis_cut_tails);
+}
+
+// --- EUC-JP (id 19) -----------------------------------------------------------
+
+const Case euc_jp_cases[] = {
+    {19, "48 69 0A", "48 00 69 00 0A 00", "ASCII: each byte becomes two"},
+    {19, "5C 7E", "5C 00 7E 00", "ASCII, not JIS X 0201 Roman"},
+    {19, "A4 A2", "42 30", "JIS X 0208 pair"},
+    {19, "A1 C0", "5C 00", "0x2140, the reverse solidus"},
+    {19, "F4 A7", "00 00", "past JIS X 0208's last character"},
+    {19, "8E B1", "71 FF", "single shift 2: half-width katakana"},
+    {19, "8E A1", "61 FF", "first katakana"},
+    {19, "8E DF", "9F FF", "last katakana"},
+    {19, "8F A2 AF", "D8 02", "single shift 3: JIS X 0212"},
+    {19, "8F A2 B7", "7E 00", "JIS X 0212 tilde"},
+    {19, "8F ED E3", "A5 9F", "last JIS X 0212 character"},
+    {19, "8F A1 A1", "FD FF", "JIS X 0212 row 0x21 is empty"},
+    {19, "8F FE FE", "00 00", "past JIS X 0212's last character"},
+};
+
+const Case euc_jp_single_shifts_dropped[] = {
+    {19, "8E E0", "E0 00", "0xE0 is no katakana byte: 0x8E goes, 0xE0 passes"},
+    {19, "8E A0", "A0 00", "0xA0 neither"},
+    {19, "8E 41", "41 00", "ASCII after a single shift"},
+    {19, "8E E0 A1", "F9 71", "0xE0 0xA1 is then read as a JIS X 0208 pair"},
+    {19, "8E A4 A2", "64 FF A2 00", "0xA4 is a katakana byte: 0xA2 is left alone"},
+    {19, "8E 8E B1", "71 FF", "a second 0x8E takes over"},
+    {19, "8F A2 41", "A2 00 41 00", "0x8F without two square bytes goes"},
+    {19, "8F 41 A4 A2", "41 00 42 30", "and the rest is read afresh"},
+    {19, "8F 8E B1", "71 FF", "0x8E after a dropped 0x8F"},
+    {19, "8F A4 A2 FF", "FD FF FF 00", "JIS X 0212 row 0x24 is empty; 0xFF passes"},
+};
+
+const Case euc_jp_pass_through[] = {
+    {19, "80", "80 00", "0x80 passes through"},
+    {19, "A0 FF", "A0 00 FF 00", "0xA0 and 0xFF pass through"},
+    {19, "A1 FF", "A1 00 FF 00", "0xFF completes no pair"},
+    {19, "A4 8E B1", "A4 00 71 FF", "a single shift is no column byte"},
+};
+
+const Case euc_jp_cut_tails[] = {
+    {19, "8E", "", "0x8E at the end gives nothing", true},
+    {19, "8F A2", "A2 00", "0x8F with one byte left is dropped", true},
+    {19, "8F", "", "0x8F at the end", true},
+    {19, "8F A2 AF 8F A2 AF 8F", "D8 02 D8 02", "after whole sequences", true},
+    {19, "A4", "A4 00", "a lone row byte", true},
+};
+
+TEST(EucJpInput, DecodesAndDegrades) {
+  check_all(euc_jp_cases);
+  check_all(euc_jp_single_shifts_dropped);
+  check_all(euc_jp_pass_through);
+  check_all(euc_jp_cut_tails);
+}
+
+TEST(JapaneseInput, EmptyTextStaysEmpty) {
+  for (int id : {jisx0208_id, jisx0212_id, shift_jis_id, euc_jp_id}) {
+    for (auto fn : {zel_code_unicode, zel_code_utf8, zel_code_gbk, zel_code_gb18030}) {
+      int result = -1;
+      EXPECT_EQ(convert(fn, id, ""), "") << "id " << id;
+      convert(fn, id, "", &result);
+      EXPECT_EQ(result, 0) << "id " << id;
+    }
+  }
+}
+
+TEST(JapaneseInput, EveryTargetGetsTheSameCharacters) {
+  // Shift_JIS "日本語" with a half-width katakana and a yen sign.
+  const std::string sjis = from_hex("93 FA 96 7B 8C EA B1 5C");
+  EXPECT_EQ(to_hex(convert(zel_code_utf8, shift_jis_id, sjis)),
+            to_hex("\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xEF\xBD\xB1\xC2\xA5"));
+  // GBK has the three ideographs; the katakana and the yen sign become spaces.
+  EXPECT_EQ(to_hex(convert(zel_code_gbk, shift_jis_id, sjis)),
+            to_hex(from_hex("C8 D5 B1 BE D5 5A") + "  "));
+  const std::string euc = from_hex("C6 FC CB DC B8 EC 8E B1");
+  EXPECT_EQ(convert(zel_code_utf8, euc_jp_id, euc),
+            convert(zel_code_utf8, shift_jis_id, from_hex("93 FA 96 7B 8C EA B1")));
+}
+
+// Random bytes, and random bytes drawn mostly from the bytes that matter to
+// these decoders, give the same characters through the pivot and UTF-8
+// exports, and never more units than bytes.
+TEST(JapaneseInput, RandomBytesAgreeAcrossExports) {
+  std::mt19937 rng(19);
+  const unsigned char telling[] = {0x8E, 0x8F, 0xA1, 0xDF, 0xE0, 0xEA,
+                                   0xFE, 0xFF, 0x80, 0x40, 0x7F};
+  for (int id : {jisx0208_id, jisx0212_id, shift_jis_id, euc_jp_id}) {
+    for (int round = 0; round < 4; ++round) {
+      std::string in(1 << 16, '\0');
+      for (char& b : in)
+        b = static_cast<char>(round % 2 ? telling[rng() % std::size(telling)] : rng() % 256);
+      const std::string pivot = convert(zel_code_unicode, id, in);
+      EXPECT_LE(pivot.size(), 2 * in.size()) << "id " << id;
+      EXPECT_TRUE(convert(zel_code_utf8, id, in) == zel_test::utf8_of_pivot(pivot)) << "id " << id;
+      EXPECT_TRUE(convert(zel_code_gb18030, id, in) == convert(zel_code_gb18030, 1, pivot))
+          << "id " << id << ": decoding straight into GB18030 equals going through the pivot";
+    }
+  }
+}
+
+}  // namespace
+
+// --- the tables -----------------------------------------------------------------
+
+namespace zel {
+namespace {
+
+struct Cell {
+  std::uint32_t code;
+  std::uint16_t value;
+  const char* why;
+};
+
+std::string hex(std::uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%X", static_cast<unsigned>(value));
+  return text;
+}
+
+constexpr std::uint32_t last_jisx0208 = 0x7426, last_jisx0212 = 0x6D63, last_sjis = 0xEAA4;
+
+// 7-bit JIS code (row byte high) -> cell.
+std::size_t square_at(std::uint32_t code) {
+  return ((code >> 8) - 0x21) * 94 + ((code & 0xFF) - 0x21);
+}
+std::size_t sjis_at(std::uint32_t code) {
+  return ((code >> 8) - 0x81) * 191 + ((code & 0xFF) - 0x40);
+}
+std::uint16_t jisx0208_cell(std::uint32_t code) {
+  return cell(jisx0208_to_ucs2, square_at(code), japanese_past_end);
+}
+std::uint16_t jisx0212_cell(std::uint32_t code) {
+  return cell(jisx0212_to_ucs2, square_at(code), japanese_past_end);
+}
+std::uint16_t sjis_cell(std::uint32_t code) {
+  return cell(sjis_to_ucs2, sjis_at(code), japanese_past_end);
+}
+
+// The JIS X 0208 position (7-bit code) of a Shift_JIS code, or 0 if it has
+// none. Each lead carries an odd row (trails 0x40..0x7E, 0x80..0x9E) and the
+// even row after it (trails 0x9F..0xFC).
+std::uint32_t jis_position(std::uint32_t lead, std::uint32_t trail) {
+  std::uint32_t first_row;
+  if (lead >= 0x81 && lead <= 0x9F)
+    first_row = (lead - 0x81) * 2 + 0x21;
+  else if (lead >= 0xE0 && lead <= 0xEF)
+    first_row = (lead - 0xC1) * 2 + 0x21;
+  else
+    return 0;
+  if (trail >= 0x40 && trail <= 0x7E) return first_row << 8 | (trail - 0x1F);
+  if (trail >= 0x80 && trail <= 0x9E) return first_row << 8 | (trail - 0x20);
+  if (trail >= 0x9F && trail <= 0xFC) return (first_row + 1) << 8 | (trail - 0x7E);
+  return 0;
+}
+
+bool is_character(std::uint16_t unit) { return unit != 0xFFFD && unit != 0; }
+
+TEST(JapaneseTables, ShapesEndAtTheLastCharacter) {
+  struct Shape {
+    const char* table;
+    std::size_t stored;
+    std::size_t expected;
+  };
+  const Shape shapes[] = {
+      {"jisx0201_to_ucs2 through 0xDF", std::size(jisx0201_to_ucs2), 0xE0},
+      {"jisx0208_to_ucs2 through 0x7426", std::size(jisx0208_to_ucs2),
+       square_at(last_jisx0208) + 1},
+      {"jisx0208_to_ucs2 cells", jisx0208_to_ucs2_size, 7808},
+      {"jisx0212_to_ucs2 through 0x6D63", std::size(jisx0212_to_ucs2),
+       square_at(last_jisx0212) + 1},
+      {"jisx0212_to_ucs2 cells", jisx0212_to_ucs2_size, 7211},
+      {"sjis_to_ucs2 through 0xEAA4", std::size(sjis_to_ucs2), sjis_at(last_sjis) + 1},
+      {"sjis_to_ucs2 cells", sjis_to_ucs2_size, 20156},
+  };
+  for (const Shape& shape : shapes) EXPECT_EQ(shape.stored, shape.expected) << shape.table;
+  // The largest indexes the decoders compute read 0, not outside a table.
+  EXPECT_EQ(cell(jisx0208_to_ucs2, square_at(0x7E7E), japanese_past_end), 0);
+  EXPECT_EQ(cell(jisx0212_to_ucs2, 21090, japanese_past_end), 0);
+  EXPECT_EQ(cell(sjis_to_ucs2, 24256, japanese_past_end), 0);
+  EXPECT_EQ(cell(jisx0201_to_ucs2, 0xFF, japanese_past_end), 0);
+}
+
+TEST(JapaneseTables, TellingCells) {
+  const Cell jisx0208[] = {
+      {0x2121, 0x3000, "ideographic space"}, {0x2140, 0x005C, "reverse solidus, not U+FF3C"},
+      {0x2141, 0x301C, "wave dash"},         {0x215D, 0x2212, "minus sign"},
+      {0x2171, 0x00A2, "cent sign"},         {0x2172, 0x00A3, "pound sign"},
+      {0x3021, 0x4E9C, "first kanji"},       {0x7426, 0x7199, "last character"},
+      {0x2F21, 0xFFFD, "empty row"},         {0x7427, 0x0000, "past the last character"},
+  };
+  for (const Cell& c : jisx0208)
+    EXPECT_EQ(jisx0208_cell(c.code), c.value) << hex(c.code) << ": " << c.why;
+  const Cell jisx0212[] = {
+      {0x222F, 0x02D8, "first character"}, {0x2237, 0x007E, "tilde"},
+      {0x3021, 0x4E02, "first kanji"},     {0x6D63, 0x9FA5, "last character"},
+      {0x2121, 0xFFFD, "row 0x21"},        {0x6D64, 0x0000, "past the last character"},
+  };
+  for (const Cell& c : jisx0212)
+    EXPECT_EQ(jisx0212_cell(c.code), c.value) << hex(c.code) << ": " << c.why;
+  const Cell sjis[] = {
+      {0x8140, 0x3000, "ideographic space"},
+      {0x815F, 0x005C, "reverse solidus"},
+      {0x889F, 0x4E9C, "first kanji"},
+      {0xEAA4, 0x7199, "last character"},
+      {0x8740, 0xFFFD, "row 0x87"},
+      {0xA040, 0xFFFD, "single-byte row 0xA0"},
+      {0xDFFE, 0xFFFD, "single-byte row 0xDF"},
+      {0xEAA5, 0x0000, "past the last character"},
+  };
+  for (const Cell& c : sjis) EXPECT_EQ(sjis_cell(c.code), c.value) << hex(c.code) << ": " << c.why;
+}
+
+TEST(JapaneseTables, JisX0201FollowsItsRanges) {
+  int checked = 0;
+  for (std::uint32_t b = 0; b <= 0xFF; ++b, ++checked) {
+    std::uint16_t expected;
+    if (b < 0x20 || (b >= 0x7F && b <= 0xA0))
+      expected = 0xFFFD;
+    else if (b == 0x5C)
+      expected = 0x00A5;
+    else if (b == 0x7E)
+      expected = 0x203E;
+    else if (b < 0x7F)
+      expected = static_cast<std::uint16_t>(b);
+    else if (b <= 0xDF)
+      expected = static_cast<std::uint16_t>(b + 0xFEC0);
+    else
+      expected = 0;
+    EXPECT_EQ(cell(jisx0201_to_ucs2, b, japanese_past_end), expected) << hex(b);
+  }
+  EXPECT_EQ(checked, 256);
+}
+
+// Characters (neither U+FFFD nor 0) up to the last one, U+FFFD between them,
+// 0 after: the counts are the character sets' own.
+TEST(JapaneseTables, SquaresCountTheirCharacters) {
+  struct Square {
+    const char* name;
+    std::uint16_t (*read)(std::uint32_t);
+    std::uint32_t last;
+    std::size_t characters;
+  };
+  const Square squares[] = {
+      {"JIS X 0208", jisx0208_cell, last_jisx0208, 6879},
+      {"JIS X 0212", jisx0212_cell, last_jisx0212, 6067},
+  };
+  for (const Square& s : squares) {
+    std::size_t characters = 0, empty = 0, zero_before = 0, nonzero_after = 0;
+    for (std::uint32_t row = 0x21; row <= 0x7E; ++row) {
+      for (std::uint32_t column = 0x21; column <= 0x7E; ++column) {
+        const std::uint32_t code = row << 8 | column;
+        const std::uint16_t unit = s.read(code);
+        if (code > s.last) {
+          nonzero_after += unit != 0;
+        } else if (unit == 0) {
+          ++zero_before;
+        } else {
+          (unit == 0xFFFD ? empty : characters)++;
+        }
+      }
+    }
+    EXPECT_EQ(characters, s.characters) << s.name;
+    EXPECT_EQ(characters + empty, square_at(s.last) + 1) << s.name;
+    EXPECT_EQ(zero_before, 0u) << s.name;
+    EXPECT_EQ(nonzero_after, 0u) << s.name;
+  }
+  for (std::uint32_t column = 0x21; column <= 0x7E; ++column)
+    EXPECT_EQ(jisx0212_cell(0x2100 | column), 0xFFFD) << "JIS X 0212 row 0x21 holds no character";
+  EXPECT_EQ(jisx0212_cell(0x222E), 0xFFFD);
+}
+
+TEST(JapaneseTables, ShiftJisIsJisX0208AtItsShiftJisCodes) {
+  std::size_t positions = 0, characters = 0, mismatches = 0;
+  std::vector<bool> position_seen(94 * 94, false);
+  for (std::uint32_t lead = 0x81; lead <= 0xFF; ++lead) {
+    for (std::uint32_t trail = 0x40; trail <= 0xFE; ++trail) {
+      const std::uint32_t code = lead << 8 | trail;
+      const std::uint16_t unit = sjis_cell(code);
+      const std::uint32_t jis = jis_position(lead, trail);
+      std::uint16_t expected;
+      if (jis) {
+        ++positions;
+        position_seen[square_at(jis)] = true;
+        expected = jisx0208_cell(jis);
+      } else {
+        expected = code <= last_sjis ? 0xFFFD : 0;
+      }
+      if (code > last_sjis) expected = 0;
+      characters += is_character(unit);
+      if (unit != expected && ++mismatches <= 10)
+        ADD_FAILURE() << hex(code) << " holds " << hex(unit) << ", expected " << hex(expected);
+    }
+  }
+  EXPECT_EQ(mismatches, 0u);
+  EXPECT_EQ(positions, 94u * 94) << "every JIS X 0208 position has one Shift_JIS code";
+  for (std::size_t at = 0; at < position_seen.size(); ++at) EXPECT_TRUE(position_seen[at]) << at;
+  EXPECT_EQ(characters, 6879u);
+  // The cells through 0xEAA4 hold no 0, and the stored table stops there.
+  std::size_t zeros = 0;
+  for (std::uint16_t unit : sjis_to_ucs2) zeros += unit == 0;
+  EXPECT_EQ(zeros, 0u);
+}
+
+TEST(JapaneseTables, ShiftJisFillerRowsAndColumns) {
+  std::size_t checked = 0;
+  for (std::uint32_t lead = 0x81; lead <= 0xEA; ++lead) {
+    for (std::uint32_t trail = 0x40; trail <= 0xFE; ++trail) {
+      const std::uint32_t code = lead << 8 | trail;
+      const bool single_byte_row = lead >= 0xA0 && lead <= 0xDF;
+      const bool no_trail = trail == 0x7F || trail >= 0xFD;
+      if ((single_byte_row || no_trail || lead == 0x87) && code <= last_sjis) {
+        ++checked;
+        EXPECT_EQ(sjis_cell(code), 0xFFFD) << hex(code);
+      }
+    }
+  }
+  // 64 rows of 191, 42 other leads with 3 non-trail columns (0xEA's 0xFD and
+  // 0xFE lie past 0xEAA4), and 188 more codes of row 0x87.
+  EXPECT_EQ(checked, 64u * 191 + 42 * 3 - 2 + 188);
+}
+
+}  // namespace
+}  // namespace zel
+
+// --- every code against Python's codecs ----------------------------------------
+
+namespace {
+
+using zel_test::GoldenLine;
+using zel_test::read_golden;
+
+// Where the library differs from Python's codecs, by charset id and input.
+struct Difference {
+  int id;
+  const char* in_hex;
+  std::uint16_t unit;
+  const char* why;
+};
+
+const Difference python_differences[] = {
+    {5, "A1 C0", 0x005C, "JIS X 0208 0x2140 is the reverse solidus, not U+FF3C"},
+    {19, "A1 C0", 0x005C, "the same position in EUC-JP"},
+    {7, "81 5F", 0x005C, "the same position in Shift_JIS"},
+    {7, "5C", 0x00A5, "JIS X 0201 Roman's yen sign, where the codec reads ASCII"},
+    {7, "7E", 0x203E, "JIS X 0201 Roman's overline"},
+    {7, "7F", 0xFFFD, "JIS X 0201 has no character at 0x7F"},
+};
+
+// What a code the codec refuses gives: U+FFFD up to the table's last
+// character, 0 after it.
+std::uint16_t empty_cell(std::uint32_t code, std::uint32_t last) {
+  return code <= last ? 0xFFFD : 0;
+}
+
+std::uint16_t refused_jisx0208(const std::string& in) {
+  return empty_cell(static_cast<unsigned char>(in[0]) << 8 | static_cast<unsigned char>(in[1]),
+                    0xF4A6);
+}
+std::uint16_t refused_jisx0212(const std::string& in) {
+  return empty_cell(static_cast<unsigned char>(in[0]) << 8 | static_cast<unsigned char>(in[1]),
+                    0xEDE3);
+}
+std::uint16_t refused_shift_jis(const std::string& in) {
+  if (in.size() == 1) return 0xFFFD;  // 0x80 and 0xA0
+  return empty_cell(static_cast<unsigned char>(in[0]) << 8 | static_cast<unsigned char>(in[1]),
+                    0xEAA4);
+}
+std::uint16_t refused_euc_jp(const std::string& in) {
+  return in.size() == 3 ? refused_jisx0212(in.substr(1)) : refused_jisx0208(in);
+}
+
+struct GoldenFile {
+  const char* file;
+  int id;
+  std::size_t lines;
+  std::size_t accepted;  // lines the codec decodes
+  std::uint16_t (*refused)(const std::string&);
+};
+
+std::string unit_bytes(std::uint16_t u) {
+  return std::string{static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+}
+
+TEST(JapaneseGolden, EveryCodeAgainstPythonsCodecs) {
+  const GoldenFile files[] = {
+      {"jisx0208_decode_golden.txt", jisx0208_id, 94 * 94, 6879, refused_jisx0208},
+      {"jisx0212_decode_golden.txt", jisx0212_id, 94 * 94, 6067, refused_jisx0212},
+      // Single bytes 00..80 and A0..DF, then 63 leads of 191 trails.
+      {"shift_jis_decode_golden.txt", shift_jis_id, 129 + 64 + 63 * 191, 128 + 63 + 6879,
+       refused_shift_jis},
+      // ASCII, 63 katakana, both squares.
+      {"euc_jp_decode_golden.txt", euc_jp_id, 128 + 63 + 2 * 94 * 94, 128 + 63 + 6879 + 6067,
+       refused_euc_jp},
+  };
+  std::vector<int> used(std::size(python_differences), 0);
+  for (const GoldenFile& f : files) {
+    SCOPED_TRACE(f.file);
+    const std::vector<GoldenLine> lines = read_golden(f.file);
+    EXPECT_EQ(lines.size(), f.lines);
+    std::size_t accepted = 0;
+    std::string in, expected;
+    std::vector<std::string> wanted;
+    for (const GoldenLine& line : lines) {
+      std::string want = line.expected;
+      if (want.empty()) {
+        want = unit_bytes(f.refused(line.given));
+      } else {
+        ++accepted;
+      }
+      for (std::size_t d = 0; d < std::size(python_differences); ++d) {
+        if (python_differences[d].id == f.id &&
+            from_hex(python_differences[d].in_hex) == line.given) {
+          want = unit_bytes(python_differences[d].unit);
+          ++used[d];
+        }
+      }
+      in += line.given;
+      expected += want;
+      wanted.push_back(want);
+    }
+    EXPECT_EQ(accepted, f.accepted);
+    const std::string got = convert(zel_code_unicode, f.id, in);
+    ASSERT_EQ(got.size(), expected.size());
+    std::size_t shown = 0;
+    for (std::size_t i = 0, at = 0; i < lines.size(); at += wanted[i].size(), ++i) {
+      if (got.compare(at, wanted[i].size(), wanted[i]) != 0 && ++shown <= 10)
+        ADD_FAILURE() << to_hex(lines[i].given) << " gives " << to_hex(got.substr(at, 2))
+                      << ", expected " << to_hex(wanted[i]);
+    }
+    EXPECT_EQ(shown, 0u);
+    EXPECT_EQ(convert(zel_code_utf8, f.id, in), zel_test::utf8_of_pivot(expected));
+  }
+  for (std::size_t d = 0; d < used.size(); ++d)
+    EXPECT_EQ(used[d], 1) << python_differences[d].in_hex << ": " << python_differences[d].why;
+}
+
+}  // namespace

@@ -1,0 +1,487 @@
+// Single-byte input, ids 21 to 55. The oracles are the golden file of
+// tools/testdata/make_golden_single_byte.py (Python's codecs, glibc's iconv,
+// Perl's Encode and Unicode 3.2's Lao block; never this library's tables),
+// the filler bytes and telling cells typed in below, and the layout rules of
+// the charsets (ASCII kept, letters in code point order) computed here.
+#include "src/decode/single_byte.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstddef>
+#include <cstdint>
+#include <iterator>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "src/tables/single_byte.h"
+#include "tests/support/conversion.h"
+
+namespace {
+
+using zel_test::Case;
+using zel_test::check_case;
+using zel_test::convert;
+using zel_test::from_hex;
+using zel_test::to_hex;
+using zel_test::utf8_of_pivot;
+
+constexpr int first_id = 21;
+constexpr int last_id = 55;
+
+std::string pivot_of(const std::vector<unsigned>& units) {
+  std::string out;
+  for (unsigned u : units) {
+    out.push_back(static_cast<char>(u & 0xFF));
+    out.push_back(static_cast<char>(u >> 8));
+  }
+  return out;
+}
+
+// "A1-A3 C0" -> the bytes A1, A2, A3, C0.
+std::vector<unsigned> byte_list(const std::string& text) {
+  std::vector<unsigned> bytes;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    if (text[at] == ' ') {
+      ++at;
+      continue;
+    }
+    const unsigned first = std::stoul(text.substr(at, 2), nullptr, 16);
+    unsigned last = first;
+    at += 2;
+    if (at < text.size() && text[at] == '-') {
+      last = std::stoul(text.substr(at + 1, 2), nullptr, 16);
+      at += 3;
+    }
+    for (unsigned b = first; b <= last; ++b) bytes.push_back(b);
+  }
+  return bytes;
+}
+
+// Runs `bytes` of charset `id`, expected to decode to `units`, through
+// check_case: both exports, behind ASCII letters, repeated.
+void check_units(int id, const std::vector<unsigned>& bytes, const std::vector<unsigned>& units,
+                 const std::string& why) {
+  std::string in;
+  for (unsigned b : bytes) in.push_back(static_cast<char>(b));
+  const std::string in_hex = to_hex(in), out_hex = to_hex(pivot_of(units));
+  check_case(Case{id, in_hex.c_str(), out_hex.c_str(), why.c_str()});
+}
+
+// --- every byte of every id, against the golden file -----------------------
+
+struct Golden {
+  std::string bytes;  // 00..FF
+  std::string pivot;  // what they decode to, two bytes each
+};
+
+std::vector<Golden> read_single_byte_golden() {
+  const auto lines = zel_test::read_golden("single_byte_decode_golden.txt");
+  std::vector<Golden> ids;
+  if (lines.size() != (last_id - first_id + 1) * 16u) {
+    ADD_FAILURE() << "expected 16 rows for each of ids 21..55, got " << lines.size() << " lines";
+    return ids;
+  }
+  for (std::size_t at = 0; at < lines.size(); at += 16) {
+    Golden g;
+    for (std::size_t row = 0; row < 16; ++row) {
+      g.bytes += lines[at + row].given;
+      g.pivot += lines[at + row].expected;
+    }
+    ids.push_back(g);
+  }
+  return ids;
+}
+
+std::string unit_at(const Golden& g, unsigned b) { return g.pivot.substr(2 * b, 2); }
+
+// Reports each byte whose unit differs, up to ten.
+void compare_units(const std::string& bytes, const std::string& got, const std::string& expected,
+                   const std::string& what) {
+  ASSERT_EQ(got.size(), 2 * bytes.size()) << what << ": n bytes give n units";
+  int shown = 0;
+  for (std::size_t i = 0; i < bytes.size() && shown < 10; ++i) {
+    if (got.compare(2 * i, 2, expected, 2 * i, 2) == 0) continue;
+    ADD_FAILURE() << what << ": byte " << to_hex(bytes.substr(i, 1)) << " at " << i << " gives "
+                  << to_hex(got.substr(2 * i, 2)) << ", expected "
+                  << to_hex(expected.substr(2 * i, 2));
+    ++shown;
+  }
+}
+
+TEST(SingleByteGolden, EveryByteOfEveryIdThroughTheExports) {
+  const std::vector<Golden> ids = read_single_byte_golden();
+  ASSERT_EQ(ids.size(), 35u);
+  for (int id = first_id; id <= last_id; ++id) {
+    SCOPED_TRACE("id " + std::to_string(id));
+    const Golden& g = ids[id - first_id];
+    ASSERT_EQ(g.bytes.size(), 256u);
+    for (unsigned b = 0; b < 256; ++b)
+      ASSERT_EQ(static_cast<unsigned char>(g.bytes[b]), b) << "the file lists bytes 00..FF";
+
+    // All bytes in order: one ASCII run, then every byte from 0x80 up.
+    compare_units(g.bytes, convert(zel_code_unicode, id, g.bytes), g.pivot, "00..FF to UCS-2");
+    EXPECT_EQ(to_hex(convert(zel_code_utf8, id, g.bytes)), to_hex(utf8_of_pivot(g.pivot)));
+
+    // Each byte alone.
+    for (unsigned b = 0; b < 256; ++b) {
+      const std::string one(1, static_cast<char>(b));
+      EXPECT_EQ(to_hex(convert(zel_code_unicode, id, one)), to_hex(unit_at(g, b)));
+      EXPECT_EQ(to_hex(convert(zel_code_utf8, id, one)), to_hex(utf8_of_pivot(unit_at(g, b))));
+    }
+
+    // Backwards, an ASCII letter after every third byte: short runs that
+    // start and stop everywhere.
+    std::string in, expected;
+    for (int b = 255; b >= 0; --b) {
+      in.push_back(static_cast<char>(b));
+      expected += unit_at(g, static_cast<unsigned>(b));
+      if (b % 3 == 0) {
+        in.push_back('z');
+        expected += unit_at(g, 'z');
+      }
+    }
+    compare_units(in, convert(zel_code_unicode, id, in), expected, "FF..00 with letters");
+    EXPECT_EQ(to_hex(convert(zel_code_utf8, id, in)), to_hex(utf8_of_pivot(expected)));
+  }
+}
+
+// --- telling cells ------------------------------------------------------------
+
+const Case telling_cells[] = {
+    {24, "41 E9", "41 00 E9 00", "Latin-1: byte b is U+00b"},
+    {24, "80 9F FF", "80 00 9F 00 FF 00", "Latin-1 above 0x7F, also read for US-ASCII names"},
+    {21, "C1", "30 04", "KOI8-R small a"},
+    {21, "E1 FF", "10 04 2A 04", "KOI8-R capital a, capital hard sign"},
+    {50, "80", "10 04", "CP866 capital a"},
+    {49, "80", "C7 00", "CP850 capital c cedilla"},
+    {22, "AE BE", "5D 25 6C 25", "KOI8-U box-drawing pieces"},
+    {23, "AE BE", "5E 04 0E 04", "KOI8-RU short u where KOI8-U draws boxes"},
+    {22, "A4 AD", "54 04 91 04", "KOI8-U Ukrainian ie, ghe with upturn"},
+    {23, "A4 AD", "54 04 91 04", "KOI8-RU keeps KOI8-U's Ukrainian letters"},
+    {40, "81", "00 00", "CP1250 leaves 0x81 empty with 0"},
+    {42, "81", "FD FF", "CP1252 leaves 0x81 empty with U+FFFD"},
+    {42, "80", "AC 20", "CP1252 euro"},
+    {47, "C0", "04 01", "CP1257 capital a ogonek"},
+    {48, "D2", "09 03", "CP1258 combining hook above"},
+    {30, "A4 A5 AA", "AC 20 AF 20 7A 03", "ISO-8859-7 2003 edition: euro, drachma, ypogegrammeni"},
+    {31, "DF FD FE", "17 20 0E 20 0F 20", "ISO-8859-8 double low line and directional marks"},
+    {34, "A0 A1", "A0 00 01 0E", "ISO-8859-11 no-break space, then Thai"},
+    {39, "85 A0", "26 20 A0 00", "CP874 ellipsis and no-break space"},
+    {51, "A3", "84 0E", "CP1133 Lao letter"},
+    {51, "DF", "AD 20", "CP1133 kip sign"},
+    {52, "01", "DA 00", "TCVN: a capital letter, not U+0001"},
+    {52, "B0 B1 B2 B3 B4", "00 03 09 03 03 03 01 03 23 03", "TCVN's five tone marks"},
+    {52, "61 B3", "61 00 01 03", "a tone mark after a letter stays its own unit"},
+    {53, "A1 A2 FE FF", "41 27 A7 00 19 20 27 00", "ARMSCII-8 punctuation"},
+    {53, "B2 B3 FC FD", "31 05 61 05 56 05 86 05", "ARMSCII-8 first and last letter pairs"},
+    {54, "DB", "FF FE", "MacThai zero-width no-break space"},
+    {54, "FC", "00 00", "MacThai leaves 0xFC empty with 0"},
+    {54, "83 92", "8C F8 84 F8", "MacThai tone-mark variants in private use"},
+    {55, "A3", "FD FF", "MULELAO-1: no Lao character here"},
+    {55, "A1 FD", "81 0E DD 0E", "MULELAO-1 first and last Lao character"},
+};
+
+TEST(SingleByteInput, TellingCells) {
+  for (const Case& c : telling_cells) check_case(c);
+}
+
+TEST(SingleByteInput, EmptyInputStaysEmpty) {
+  for (int id = first_id; id <= last_id; ++id) {
+    for (auto fn : {zel_code_unicode, zel_code_utf8, zel_code_gbk, zel_code_gb18030}) {
+      int result = -1;
+      EXPECT_EQ(convert(fn, id, "", &result), "") << "id " << id;
+      EXPECT_EQ(result, 0) << "id " << id;
+    }
+  }
+}
+
+// Code page 1257 and 1258 straight into UTF-8, in one pass.
+TEST(SingleByteInput, IntoUtf8) {
+  struct Utf8Case {
+    int id;
+    const char* in;
+    const char* utf8;
+    const char* why;
+  };
+  const Utf8Case cases[] = {
+      {47, "C0", "C4 84", "CP1257 capital a ogonek, U+0104"},
+      {48, "D2", "CC 89", "CP1258 combining hook above, U+0309"},
+      {21, "C1 20 41", "D0 B0 20 41", "KOI8-R small a, then ASCII"},
+      {42, "80 81", "E2 82 AC EF BF BD", "CP1252 euro, then its filler U+FFFD"},
+      {40, "81", "00", "CP1250's filler 0 is written as a NUL byte"},
+  };
+  for (const Utf8Case& c : cases)
+    EXPECT_EQ(to_hex(convert(zel_code_utf8, c.id, from_hex(c.in))), to_hex(from_hex(c.utf8)))
+        << "id " << c.id << ": " << c.why;
+}
+
+TEST(SingleByteInput, IntoGbkAndGb18030) {
+  struct TargetCase {
+    int id;
+    const char* in;
+    const char* gbk;
+    const char* gb18030;
+    const char* why;
+  };
+  const TargetCase cases[] = {
+      {21, "C1", "A7 D1", "A7 D1", "KOI8-R small a, in GB 2312's Cyrillic row"},
+      {24, "E9", "A8 A6", "A8 A6", "e acute, in GB 2312's pinyin row"},
+      {42, "80", "20", "A2 E3", "the euro: no GBK code, a space"},
+      {40, "81", "00", "00", "the filler 0 is written as a NUL byte"},
+  };
+  for (const TargetCase& c : cases) {
+    EXPECT_EQ(to_hex(convert(zel_code_gbk, c.id, from_hex(c.in))), to_hex(from_hex(c.gbk)))
+        << "id " << c.id << ": " << c.why;
+    EXPECT_EQ(to_hex(convert(zel_code_gb18030, c.id, from_hex(c.in))), to_hex(from_hex(c.gb18030)))
+        << "id " << c.id << ": " << c.why;
+  }
+}
+
+// --- fillers --------------------------------------------------------------------
+
+// The bytes each charset leaves without a character, and what they hold.
+struct Fillers {
+  int id;
+  const char* fffd;
+  const char* zero;
+};
+
+const Fillers fillers[] = {
+    {21, "", ""},
+    {22, "", ""},
+    {23, "", ""},
+    {24, "", ""},
+    {25, "", ""},
+    {26, "A5 AE BE C3 D0 E3 F0", ""},
+    {27, "", ""},
+    {28, "", ""},
+    {29, "A1-A3 A5-AB AE-BA BC-BE C0 DB-DF", "F3-FF"},
+    {30, "AE D2", "FF"},
+    {31, "A1 BF-DE FB FC", "FF"},
+    {32, "", ""},
+    {33, "", ""},
+    {34, "DB-DE", "FC-FF"},
+    {35, "", ""},
+    {36, "", ""},
+    {37, "", ""},
+    {38, "", ""},
+    {39, "81-84 86-90 98-9F DB-DE", "FC-FF"},
+    {40, "", "81 83 88 90 98"},
+    {41, "", "98"},
+    {42, "81 8D 8F 90 9D", ""},
+    {43, "81 88 8A 8C-90 98 9A 9C-9F AA D2 FF", ""},
+    {44, "81 8D-90 9D 9E", ""},
+    {45, "81 8A 8C-90 9A 9C-9F CA D9-DF FB FC", "FF"},
+    {46, "", ""},
+    {47, "81 83 88 8A 8C 90 98 9A 9C 9F A1 A5", ""},
+    {48, "81 8A 8D-90 9A 9D 9E", ""},
+    {49, "", ""},
+    {50, "", ""},
+    {51, "BC-BE CD-CF DC E0-EF FA FB", "FF"},
+    {52, "", ""},
+    {53, "", ""},
+    {54, "90 9F", "FC-FF"},
+    {55, "A3 A5 A6 A9 AB AC AE AF B0-B3 B8 C0 C4 C6 C8 C9 CC DA DE DF E5 E7 EE EF FA FB", "FE FF"},
+};
+
+TEST(SingleByteFillers, EveryListedByteHoldsItsFiller) {
+  ASSERT_EQ(std::size(fillers), 35u);
+  for (const Fillers& f : fillers) {
+    for (unsigned value : {0xFFFDu, 0x0000u}) {
+      const std::vector<unsigned> bytes = byte_list(value ? f.fffd : f.zero);
+      for (unsigned b : bytes)
+        check_units(f.id, {b}, {value}, value ? "filler U+FFFD" : "filler 0");
+      // All of them in a row, behind and between letters.
+      std::vector<unsigned> text, units;
+      for (unsigned b : bytes) {
+        text.insert(text.end(), {b, 'q'});
+        units.insert(units.end(), {value, 'q'});
+      }
+      if (!bytes.empty()) check_units(f.id, text, units, "the fillers in a row");
+    }
+  }
+}
+
+TEST(SingleByteFillers, NoOtherByteHoldsOne) {
+  for (const Fillers& f : fillers) {
+    SCOPED_TRACE("id " + std::to_string(f.id));
+    std::string all;
+    for (unsigned b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
+    const std::string pivot = convert(zel_code_unicode, f.id, all);
+    ASSERT_EQ(pivot.size(), 512u);
+    std::vector<unsigned> fffd, zero;
+    for (unsigned b = 1; b < 256; ++b) {  // byte 0x00 is U+0000 everywhere
+      const unsigned u = static_cast<unsigned char>(pivot[2 * b]) |
+                         static_cast<unsigned char>(pivot[2 * b + 1]) << 8;
+      if (u == 0xFFFD) fffd.push_back(b);
+      if (u == 0x0000) zero.push_back(b);
+    }
+    EXPECT_EQ(fffd, byte_list(f.fffd));
+    EXPECT_EQ(zero, byte_list(f.zero));
+  }
+}
+
+// --- layout rules -------------------------------------------------------------
+
+struct Identity {
+  int id;
+  unsigned first, last;
+  const char* why;
+};
+
+TEST(SingleByteRules, BytesThatDecodeToThemselves) {
+  std::vector<Identity> ranges;
+  for (int id = first_id; id <= last_id; ++id)
+    if (id != ZEL_CHARSET_TCVN) ranges.push_back({id, 0x00, 0x7F, "ASCII"});
+  ranges.push_back({24, 0x80, 0xFF, "Latin-1"});
+  for (int id : {51, 53, 55}) ranges.push_back({id, 0x80, 0xA0, "C1 controls, no-break space"});
+  ranges.push_back({54, 0xA0, 0xA0, "no-break space"});
+  for (const Identity& r : ranges) {
+    std::vector<unsigned> bytes;
+    for (unsigned b = r.first; b <= r.last; ++b) bytes.push_back(b);
+    check_units(r.id, bytes, bytes, r.why);
+  }
+}
+
+TEST(SingleByteRules, TcvnHoldsTwelveLettersAmongTheC0Controls) {
+  const std::vector<std::pair<unsigned, unsigned>> letters = {
+      {0x01, 0x00DA}, {0x02, 0x1EE4}, {0x04, 0x1EEA}, {0x05, 0x1EEC},
+      {0x06, 0x1EEE}, {0x11, 0x1EE8}, {0x12, 0x1EF0}, {0x13, 0x1EF2},
+      {0x14, 0x1EF6}, {0x15, 0x1EF8}, {0x16, 0x00DD}, {0x17, 0x1EF4},
+  };
+  std::vector<unsigned> bytes, units;
+  for (unsigned b = 0; b < 0x80; ++b) {
+    unsigned unit = b;
+    for (const auto& [code, letter] : letters)
+      if (code == b) unit = letter;
+    bytes.push_back(b);
+    units.push_back(unit);
+  }
+  // As one text that looks like ASCII: the letters must not be copied as
+  // bytes.
+  check_units(ZEL_CHARSET_TCVN, bytes, units, "00..7F with the letters");
+  for (const auto& [code, letter] : letters)
+    check_units(ZEL_CHARSET_TCVN, {'a', code, 'b'}, {'a', letter, 'b'}, "a letter between ASCII");
+}
+
+TEST(SingleByteRules, LettersInCodePointOrder) {
+  struct Run {
+    int id;
+    const char* bytes;
+    unsigned step;    // byte distance between neighbours
+    unsigned offset;  // unit = byte + offset, or base + k for a stepped run
+    bool by_offset;
+    const char* why;
+  };
+  const Run runs[] = {
+      {53, "B2-FD", 2, 0x0531, false, "ARMSCII-8 capitals from B2, every second byte"},
+      {53, "B3-FD", 2, 0x0561, false, "ARMSCII-8 small letters from B3, every second byte"},
+      {54, "A1-DA DF-ED EF-F9", 1, 0x0D60, true, "MacThai Thai as TIS-620, U+0E01 at A1"},
+      {34, "A1-DA DF-FB", 1, 0x0D60, true, "ISO-8859-11 Thai, U+0E01 at A1"},
+      {55,
+       "A1 A2 A4 A7 A8 AA AD B4-B7 B9-BF C1-C3 C5 C7 CA CB CD-D9 DB-DD E0-E4 E6 E8-ED F0-F9 "
+       "FC FD",
+       1, 0x0DE0, true, "MULELAO-1 Lao, U+0E81 at A1"},
+  };
+  for (const Run& r : runs) {
+    std::vector<unsigned> bytes, units;
+    const std::vector<unsigned> listed = byte_list(r.bytes);
+    for (std::size_t k = 0; k < listed.size(); k += r.step) {
+      bytes.push_back(listed[k]);
+      units.push_back(r.by_offset ? listed[k] + r.offset
+                                  : r.offset + static_cast<unsigned>(k / r.step));
+    }
+    check_units(r.id, bytes, units, r.why);
+  }
+}
+
+TEST(SingleByteRules, Koi8RuIsKoi8UWithTwoLetters) {
+  std::string all;
+  for (unsigned b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
+  const std::string koi8_u = convert(zel_code_unicode, 22, all);
+  const std::string koi8_ru = convert(zel_code_unicode, 23, all);
+  ASSERT_EQ(koi8_u.size(), 512u);
+  ASSERT_EQ(koi8_ru.size(), 512u);
+  std::vector<unsigned> differ;
+  for (unsigned b = 0; b < 256; ++b)
+    if (koi8_u.compare(2 * b, 2, koi8_ru, 2 * b, 2) != 0) differ.push_back(b);
+  EXPECT_EQ(differ, (std::vector<unsigned>{0xAE, 0xBE}));
+}
+
+// --- the bulk ASCII path against the plain one -----------------------------------
+
+struct Recorder {
+  std::vector<std::uint16_t> units;
+  void unit(std::uint16_t u) { units.push_back(u); }
+  void ascii(const std::uint8_t* p, std::size_t n) { units.insert(units.end(), p, p + n); }
+};
+
+// The plain path: one cell per byte, no runs.
+std::vector<std::uint16_t> cell_by_cell(int id, const std::uint8_t* in, std::size_t n) {
+  const auto& table = *zel::single_byte_tables[id - first_id];
+  std::vector<std::uint16_t> units;
+  for (std::size_t i = 0; i < n; ++i) units.push_back(table[in[i]]);
+  return units;
+}
+
+TEST(SingleByteFastPath, AgreesWithCellByCellOnAdversarialInput) {
+  std::mt19937 random(20240607);
+  // Texts that switch between ASCII runs of every length up to 20, bytes
+  // from 0x80 up, and the C0 bytes TCVN gives letters, read from every
+  // alignment of a buffer.
+  std::vector<std::string> texts;
+  for (int t = 0; t < 300; ++t) {
+    std::string text;
+    while (text.size() < static_cast<std::size_t>(t % 70)) {
+      const int kind = static_cast<int>(random() % 3);
+      const std::size_t run = random() % 21;
+      for (std::size_t k = 0; k < run; ++k) {
+        if (kind == 0) text.push_back(static_cast<char>(0x20 + random() % 0x60));
+        if (kind == 1) text.push_back(static_cast<char>(0x80 + random() % 0x80));
+        if (kind == 2) text.push_back(static_cast<char>(random() % 0x18));
+      }
+    }
+    texts.push_back(text);
+  }
+  std::string all;
+  for (unsigned b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
+  texts.push_back(all);
+  for (int id = first_id; id <= last_id; ++id) {
+    for (const std::string& text : texts) {
+      for (std::size_t shift = 0; shift < 8; ++shift) {
+        std::vector<std::uint8_t> buffer(shift, 0xAA);
+        buffer.insert(buffer.end(), text.begin(), text.end());
+        const std::uint8_t* in = buffer.data() + shift;
+        Recorder fast;
+        zel::single_byte_decoder(id, in, text.size(), fast);
+        ASSERT_EQ(fast.units, cell_by_cell(id, in, text.size()))
+            << "id " << id << ", " << to_hex(text) << " at offset " << shift;
+      }
+    }
+  }
+}
+
+TEST(SingleByteFastPath, TakenExactlyWhereBytesBelow0x80DecodeToThemselves) {
+  for (int id = first_id; id <= last_id; ++id) {
+    const auto& table = *zel::single_byte_tables[id - first_id];
+    bool kept = true;
+    for (unsigned b = 0; b < 0x80; ++b) kept = kept && table[b] == b;
+    EXPECT_EQ(zel::single_byte_ascii_kept[id - first_id], kept) << "id " << id;
+    EXPECT_EQ(kept, id != ZEL_CHARSET_TCVN) << "id " << id;
+  }
+}
+
+TEST(SingleByteFastPath, IdsWithoutATablePassBytesThrough) {
+  const std::uint8_t in[] = {0x41, 0x80, 0xFF, 0x00};
+  for (int id : {INT_MIN, -1, 0, 20, 56, INT_MAX}) {
+    Recorder out;
+    zel::single_byte_decoder(id, in, std::size(in), out);
+    EXPECT_EQ(out.units, (std::vector<std::uint16_t>{0x41, 0x80, 0xFF, 0x00})) << "id " << id;
+  }
+}
+
+}  // namespace

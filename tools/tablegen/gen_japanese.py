@@ -1,0 +1,211 @@
+#!/usr/bin/env python3
+"""Writes src/tables/japanese.cpp: jisx0201_to_ucs2, jisx0208_to_ucs2,
+jisx0212_to_ucs2 and sjis_to_ucs2.
+
+JIS X 0208 and JIS X 0212 come from Python's euc_jp codec (the A1..FE square
+and the square behind 8F), the half-width katakana of JIS X 0201 from its 8E
+codes. Shift_JIS is not read from any codec: it is JIS X 0208 moved to its
+Shift_JIS codes, so the two tables cannot disagree.
+
+    python3 tools/tablegen/gen_japanese.py [output folder]
+"""
+
+
+from tablegen import (
+    generator_main,
+    Layout,
+    Override,
+    Table,
+    TableError,
+    hex_key,
+    read_snapshot,
+    unit_text,
+)
+
+HEADER = "src/tables/japanese.h"
+
+# --- JIS X 0201 -------------------------------------------------------------
+
+JISX0201_LAYOUT = Layout(
+    lambda byte: byte if 0 <= byte <= 0xFF else None,
+    lambda index: index,
+    hex_key(2),
+    unit_text,
+    row_length=16,
+)
+
+JISX0201_ROMAN = [
+    Override(0x5C, 0x00A5, "JIS X 0201 Roman puts the yen sign where ASCII has the backslash"),
+    Override(0x7E, 0x203E, "and the overline where ASCII has the tilde"),
+]
+
+# --- the 94 x 94 squares ----------------------------------------------------
+
+SQUARE = 94
+SQUARE_BYTES = range(0x21, 0x7F)  # row and column bytes in 7-bit form
+
+
+def square_index(code):
+    """Cell of a 7-bit JIS code (row byte high): (row - 0x21) * 94 + (column - 0x21)."""
+    row, column = code >> 8, code & 0xFF
+    if row in SQUARE_BYTES and column in SQUARE_BYTES:
+        return (row - 0x21) * SQUARE + (column - 0x21)
+    return None
+
+
+def square_code(index):
+    return (0x21 + index // SQUARE) << 8 | (0x21 + index % SQUARE)
+
+
+SQUARE_LAYOUT = Layout(square_index, square_code, hex_key(4), unit_text, row_length=SQUARE)
+
+LAST_JISX0208 = 0x7426
+LAST_JISX0212 = 0x6D63
+
+JISX0208_DIFFERENCES = [
+    Override(0x2140, 0x005C, "the reverse solidus itself, not its full-width form"),
+]
+
+# --- Shift_JIS ----------------------------------------------------------------
+
+SJIS_COLUMNS = 191  # trail bytes 0x40..0xFE
+SJIS_LEADS = range(0x81, 0x100)
+LAST_SJIS = 0xEAA4  # the Shift_JIS code of LAST_JISX0208
+
+
+def sjis_index(code):
+    lead, trail = code >> 8, code & 0xFF
+    if lead in SJIS_LEADS and 0x40 <= trail <= 0xFE:
+        return (lead - 0x81) * SJIS_COLUMNS + (trail - 0x40)
+    return None
+
+
+def sjis_code(index):
+    return (0x81 + index // SJIS_COLUMNS) << 8 | (0x40 + index % SJIS_COLUMNS)
+
+
+SJIS_LAYOUT = Layout(sjis_index, sjis_code, hex_key(4), unit_text, row_length=SJIS_COLUMNS)
+
+
+def sjis_of_jis(code):
+    """The Shift_JIS code of a 7-bit JIS X 0208 code: each lead byte carries
+    an odd row (trails 0x40..0x7E, 0x80..0x9E) and the even row after it
+    (trails 0x9F..0xFC)."""
+    row, column = code >> 8, code & 0xFF
+    lead = (row - 0x21) // 2 + 0x81
+    if lead > 0x9F:
+        lead += 0x40  # leads 0xA0..0xDF are single bytes
+    if (row - 0x21) % 2:
+        trail = column + 0x7E
+    else:
+        trail = column + 0x1F if column <= 0x5F else column + 0x20
+    return lead << 8 | trail
+
+
+def build_jisx0201(euc_jp):
+    table = Table(
+        "jisx0201_to_ucs2",
+        256,
+        JISX0201_LAYOUT,
+        ["Indexed by the byte. Past the stored bytes (0xE0..0xFF) a read gives 0."],
+    )
+    kana = [(code & 0xFF, unit) for code, unit in euc_jp.codes_of_length(2) if code >> 8 == 0x8E]
+    table.load(kana, f"{euc_jp.input_path()}, the codes 8E A1..8E DF (half-width katakana)")
+    table.load([(byte, byte) for byte in range(0x20, 0x7F)], "the printable ASCII bytes, which JIS X 0201 Roman shares")
+    table.override(JISX0201_ROMAN, "JIS X 0201 Roman against ASCII")
+    table.fix(list(range(0x00, 0x20)) + list(range(0x7F, 0xA1)), 0xFFFD, "control bytes and 0x7F..0xA0 have no character")
+    table.fix(range(0xE0, 0x100), 0x0000, "0xE0..0xFF lie past the last character")
+    table.trim(0x0000)
+    return table
+
+
+def build_square(name, codes, what, last, differences, title):
+    table = Table(
+        name,
+        SQUARE * SQUARE,
+        SQUARE_LAYOUT,
+        [
+            "Cell (row, column) of the 7-bit code at (row - 0x21) * 94 + (column - 0x21), the",
+            "8-bit code (row + 0x80, column + 0x80) at the same cell. Past the stored cells a read gives 0.",
+        ],
+    )
+    table.load([(code - 0x8080, unit) for code, unit in codes], what)
+    table.fix(
+        [square_code(index) for index in range(square_index(last) + 1, SQUARE * SQUARE)],
+        0x0000,
+        f"past {last:04X}, the last character",
+    )
+    table.fill_empty(0xFFFD, "unassigned positions")
+    if differences:
+        table.override(differences, title)
+    table.trim(0x0000)
+    return table
+
+
+def build_sjis(jisx0208):
+    table = Table(
+        "sjis_to_ucs2",
+        len(SJIS_LEADS) * SJIS_COLUMNS,
+        SJIS_LAYOUT,
+        [
+            "Cell (lead, trail) at (lead - 0x81) * 191 + (trail - 0x40); lead 0x81..0xFF, trail 0x40..0xFE.",
+            "The single-byte leads 0xA0..0xDF keep their rows so the layout stays linear. Past the stored",
+            "cells a read gives 0.",
+        ],
+    )
+    positions = [square_code(index) for index in range(SQUARE * SQUARE)]
+    # Cells past the end of jisx0208_to_ucs2 hold 0 there, as they do here.
+    cells = [jisx0208.cells[index] if index < len(jisx0208.cells) else 0 for index in range(SQUARE * SQUARE)]
+    table.load(
+        [(sjis_of_jis(code), unit) for code, unit in zip(positions, cells)],
+        "jisx0208_to_ucs2, every position at its Shift_JIS code (row 0x87 is JIS row 0x2D, empty there)",
+    )
+    last = sjis_index(LAST_SJIS)
+    table.fix(
+        [sjis_code(index) for index in range(last + 1) if table.cells[index] is None],
+        0xFFFD,
+        f"up to {LAST_SJIS:04X}, codes of no JIS X 0208 position: trails 0x7F, 0xFD, 0xFE and leads 0xA0..0xDF",
+    )
+    table.fill_empty(0x0000, f"past {LAST_SJIS:04X}, the last character")
+    table.trim(0x0000)
+    if len(table.cells) != last + 1:
+        raise TableError(f"sjis_to_ucs2 should end at {LAST_SJIS:04X}")
+    return table
+
+
+def build():
+    euc_jp = read_snapshot("euc_jp")
+    two = euc_jp.codes_of_length(2)
+    three = euc_jp.codes_of_length(3)
+    jisx0201 = build_jisx0201(euc_jp)
+    jisx0208 = build_square(
+        "jisx0208_to_ucs2",
+        [(code, unit) for code, unit in two if code >> 8 != 0x8E],
+        f"{euc_jp.input_path()}, the codes A1A1..FEFE",
+        LAST_JISX0208,
+        JISX0208_DIFFERENCES,
+        "this library's JIS X 0208, against the EUC-JP mapping",
+    )
+    jisx0212 = build_square(
+        "jisx0212_to_ucs2",
+        [(code & 0xFFFF, unit) for code, unit in three if code >> 16 == 0x8F],
+        f"{euc_jp.input_path()}, the codes 8F A1A1..8F FEFE",
+        LAST_JISX0212,
+        [],
+        "",
+    )
+    sjis = build_sjis(jisx0208)
+    return [euc_jp], [jisx0201, jisx0208, jisx0212, sjis]
+
+
+if __name__ == "__main__":
+    generator_main(
+        "gen_japanese.py",
+        "japanese.cpp",
+        build,
+        [
+            "Japanese tables. JIS X 0208 and JIS X 0212 as Python's euc_jp codec maps them, with the",
+            "differences listed under each table; Shift_JIS as JIS X 0208 at its Shift_JIS codes.",
+        ],
+        header="src/tables/japanese.h",
+    )

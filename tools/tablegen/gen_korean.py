@@ -1,0 +1,120 @@
+#!/usr/bin/env python3
+"""Writes src/tables/korean.cpp: ksc5601_to_ucs2 and ksx1001_to_ucs2.
+
+Code page 949 (Python's cp949 codec): the Unified Hangul Code's additional
+syllables around the KS X 1001 square, less the two cells listed in
+LATER_ADDITIONS. ksx1001_to_ucs2 is the square of the finished
+ksc5601_to_ucs2 re-indexed 94 columns a row, so the two can never disagree.
+
+    python3 tools/tablegen/gen_korean.py [output folder]
+"""
+
+
+from tablegen import (
+    generator_main,
+    Layout,
+    Override,
+    Table,
+    hex_key,
+    read_snapshot,
+    unit_text,
+)
+
+UHC_COLUMNS = 191  # trail bytes 0x40..0xFE
+UHC_LEADS = range(0x81, 0xFF)  # 0x81..0xFE; the table has no lead 0x80
+SQUARE = range(0xA1, 0xFF)  # KS X 1001 row and column bytes in 8-bit form
+SQUARE_COLUMNS = len(SQUARE)  # 94
+# Trail bytes of the 191-column row that the Unified Hangul Code never uses:
+# it takes 0x41..0x5A, 0x61..0x7A and 0x81..0xFE, the letters' ranges of
+# ASCII and the high half.
+NO_UHC_TRAIL = [0x40] + list(range(0x5B, 0x61)) + list(range(0x7B, 0x81))
+LAST_LEAD = 0xFD  # lead 0xFE (KS X 1001's user-defined row) holds no character
+
+
+def uhc_index(code):
+    lead, trail = code >> 8, code & 0xFF
+    if lead in UHC_LEADS and 0x40 <= trail <= 0xFE and code <= 0xFFFF:
+        return (lead - 0x81) * UHC_COLUMNS + (trail - 0x40)
+    return None
+
+
+def uhc_code(index):
+    return (0x81 + index // UHC_COLUMNS) << 8 | (0x40 + index % UHC_COLUMNS)
+
+
+def square_index(code):
+    row, column = code >> 8, code & 0xFF
+    if row in SQUARE and column in SQUARE and code <= 0xFFFF:
+        return (row - 0xA1) * SQUARE_COLUMNS + (column - 0xA1)
+    return None
+
+
+def square_code(index):
+    return (0xA1 + index // SQUARE_COLUMNS) << 8 | (0xA1 + index % SQUARE_COLUMNS)
+
+
+UHC_LAYOUT = Layout(uhc_index, uhc_code, hex_key(4), unit_text, row_length=UHC_COLUMNS)
+SQUARE_LAYOUT = Layout(square_index, square_code, hex_key(4), unit_text, row_length=SQUARE_COLUMNS)
+
+# Code page 949 took these two from the 1998 edition of KS X 1001; this
+# library keeps the earlier set, where both cells are empty.
+LATER_ADDITIONS = [
+    Override(0xA2E6, 0xFFFD, "euro sign (U+20AC), added to KS X 1001 in 1998"),
+    Override(0xA2E7, 0xFFFD, "registered sign (U+00AE), added to KS X 1001 in 1998"),
+]
+
+
+def build():
+    cp949 = read_snapshot("cp949")
+    uhc = Table(
+        "ksc5601_to_ucs2",
+        len(UHC_LEADS) * UHC_COLUMNS,
+        UHC_LAYOUT,
+        [
+            "Cell (lead, trail) at (lead - 0x81) * 191 + (trail - 0x40); lead 0x81..0xFE, trail 0x40..0xFE.",
+            "Leads 0x81..0xFD hold U+FFFD where they hold no character; lead 0xFE and beyond hold 0.",
+        ],
+    )
+    uhc.load(cp949.codes_of_length(2), "inputs/cp949.txt")
+    uhc.fix(
+        [lead << 8 | trail for lead in range(0x81, LAST_LEAD + 1) for trail in NO_UHC_TRAIL],
+        0xFFFD,
+        "0x40, 0x5B..0x60 and 0x7B..0x80 are no trail bytes of the Unified Hangul Code",
+    )
+    uhc.fix(
+        [0xFE00 | trail for trail in range(0x40, 0xFF)],
+        0x0000,
+        "lead 0xFE is past the last character",
+    )
+    uhc.fill_empty(0xFFFD, "codes code page 949 leaves unassigned")
+    uhc.override(LATER_ADDITIONS, "this library's KS X 1001, against code page 949")
+    uhc.finish()
+
+    square = Table(
+        "ksx1001_to_ucs2",
+        SQUARE_COLUMNS * SQUARE_COLUMNS,
+        SQUARE_LAYOUT,
+        [
+            "Cell (row, column) at (row - 0xA1) * 94 + (column - 0xA1); both 0xA1..0xFE, or the",
+            "7-bit bytes 0x21..0x7E plus 0x80. Each cell holds ksc5601_to_ucs2's cell of the same code.",
+        ],
+    )
+    pairs = [(square_code(index), uhc.cells[uhc.index(square_code(index))]) for index in range(len(square.cells))]
+    square.load(pairs, "ksc5601_to_ucs2's cells of the same codes, made above")
+
+    uhc.trim(0x0000)
+    square.trim(0x0000)
+    return [cp949], [uhc, square]
+
+
+if __name__ == "__main__":
+    generator_main(
+        "gen_korean.py",
+        "korean.cpp",
+        build,
+        [
+            "Korean tables. Code page 949 (Python's cp949 codec) less the differences listed",
+            "under ksc5601_to_ucs2; ksx1001_to_ucs2 is that table's KS X 1001 square.",
+        ],
+        header="src/tables/korean.h",
+    )
