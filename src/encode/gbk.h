@@ -13,36 +13,42 @@
 
 namespace zel {
 
+// Like utf8_writer, each writer asks the sink for exactly the bytes it writes.
 inline void gbk_writer(std::uint32_t cp, byte_sink& sink) {
-  sink.need(2);
   if (cp < 0x80) {
+    sink.need(1);
     sink.put(static_cast<std::uint8_t>(cp));
     return;
   }
   std::uint16_t code = cell(ucs2_to_gbk, cp, std::uint16_t{0xFFFF});
   if (code == 0xFFFF) {
+    sink.need(1);
     sink.put(0x20);
     return;
   }
+  sink.need(2);
   sink.put(static_cast<std::uint8_t>(code >> 8));
   sink.put(static_cast<std::uint8_t>(code & 0xFF));
 }
 
 inline void gb18030_writer(std::uint32_t cp, byte_sink& sink) {
-  sink.need(4);
   std::uint32_t code = cp <= 0xFFFF ? gb18030_code(static_cast<std::uint16_t>(cp)) : 0xFFFD;
   // The ranges are tests on the whole value, not on each byte.
   if (code <= 0xFF) {
+    sink.need(1);
     sink.put(static_cast<std::uint8_t>(code));
   } else if (code >= 0x8140 && code <= 0xFEFE) {
+    sink.need(2);
     sink.put(static_cast<std::uint8_t>(code >> 8));
     sink.put(static_cast<std::uint8_t>(code & 0xFF));
   } else if (code >= 0x81308130 && code <= 0xFE39FE39) {
+    sink.need(4);
     sink.put(static_cast<std::uint8_t>(code >> 24));
     sink.put(static_cast<std::uint8_t>(code >> 16 & 0xFF));
     sink.put(static_cast<std::uint8_t>(code >> 8 & 0xFF));
     sink.put(static_cast<std::uint8_t>(code & 0xFF));
   } else {
+    sink.need(1);
     sink.put(0x20);
   }
 }

@@ -12,14 +12,18 @@
 
 namespace zel {
 
+// Each branch asks the sink for exactly its bytes, so that output reaching
+// the longest possible string keeps every character that fits.
 inline void utf8_writer(std::uint32_t cp, byte_sink& sink) {
-  sink.need(3);
   if (cp < 0x80) {
+    sink.need(1);
     sink.put(static_cast<std::uint8_t>(cp));
   } else if (cp < 0x800) {
+    sink.need(2);
     sink.put(static_cast<std::uint8_t>(0xC0 | (cp >> 6)));
     sink.put(static_cast<std::uint8_t>(0x80 | (cp & 0x3F)));
   } else if (cp < 0x10000) {
+    sink.need(3);
     sink.put(static_cast<std::uint8_t>(0xE0 | (cp >> 12)));
     sink.put(static_cast<std::uint8_t>(0x80 | ((cp >> 6) & 0x3F)));
     sink.put(static_cast<std::uint8_t>(0x80 | (cp & 0x3F)));
