@@ -10,6 +10,7 @@
 
 #include "src/string/string_ops.h"
 #include "tests/support/conversion.h"
+#include "tests/support/golden.h"
 
 using zel_test::from_hex;
 using zel_test::read_golden;
@@ -17,34 +18,17 @@ using zel_test::to_hex;
 
 namespace {
 
-using transcode_fn = void(ZEL_CALL*)(zel_string*);
+using transcode_fn = zel_test::string_fn;
 
-// Runs a transcoder on a copy of `in` held in a zel_string; the result must
-// stay NUL-terminated and the call must free every buffer it made.
-std::string transcode(transcode_fn fn, const std::string& in) {
-  const long alive = zel::string_buffers_alive();
-  zel_string s;
-  zel_string_init(&s);
-  zel_string_assign(&s, in.data(), static_cast<std::int32_t>(in.size()));
-  fn(&s);
-  std::string out(s.data, static_cast<std::size_t>(s.length > 0 ? s.length : 0));
-  EXPECT_EQ(zel_test::byte_after_content(s), '\0') << "content must stay NUL-terminated";
-  zel_string_free(&s);
-  EXPECT_EQ(zel::string_buffers_alive(), alive) << "string buffers left allocated";
-  return out;
+std::string big5_gbk(const std::string& in) {
+  return zel_test::run_in_place(zel_code_big5_gbk, in);
 }
-
-std::string big5_gbk(const std::string& in) { return transcode(zel_code_big5_gbk, in); }
-std::string gbk_big5(const std::string& in) { return transcode(zel_code_gbk_big5, in); }
+std::string gbk_big5(const std::string& in) {
+  return zel_test::run_in_place(zel_code_gbk_big5, in);
+}
 
 std::string pair(unsigned lead, unsigned trail) {
   return std::string{static_cast<char>(lead), static_cast<char>(trail)};
-}
-
-std::string repeat(const std::string& s, int times) {
-  std::string out;
-  for (int i = 0; i < times; ++i) out += s;
-  return out;
 }
 
 struct Case {
@@ -64,18 +48,7 @@ constexpr transcode_fn to_big5 = zel_code_gbk_big5;
 void check(const Case& c) {
   SCOPED_TRACE(std::string(c.fn == to_gbk ? "Big5 to GBK, " : "GBK to Big5, ") + c.in_hex + ": " +
                c.why);
-  const std::string in = from_hex(c.in_hex);
-  const std::string out = from_hex(c.out_hex);
-  EXPECT_EQ(to_hex(transcode(c.fn, in)), to_hex(out));
-  for (int k = 1; k <= 16; ++k) {
-    const std::string letters(static_cast<std::size_t>(k), 'a');
-    EXPECT_EQ(to_hex(transcode(c.fn, letters + in)), to_hex(letters + out))
-        << k << " letters before";
-  }
-  if (!c.cut_tail) {
-    for (int times : {2, 1000})
-      EXPECT_EQ(transcode(c.fn, repeat(in, times)), repeat(out, times)) << times << " times";
-  }
+  zel_test::check_in_place(c.fn, from_hex(c.in_hex), from_hex(c.out_hex), c.cut_tail);
 }
 
 const Case plain_bytes[] = {
@@ -325,15 +298,11 @@ TEST(Big5GbkTranscoding, GbkUserDefinedRowsInOrder) {
 // Every pair against the golden files of tools/testdata/make_golden_big5gbk.py,
 // one at a time and all in one string.
 void check_golden(const char* name, transcode_fn fn, std::size_t lines) {
+  SCOPED_TRACE(name);
   const auto golden = read_golden(name);
-  ASSERT_EQ(golden.size(), lines) << name;
-  std::string all_in, all_out;
-  for (const auto& line : golden) {
-    EXPECT_EQ(to_hex(transcode(fn, line.given)), to_hex(line.expected)) << name;
-    all_in += line.given;
-    all_out += line.expected;
-  }
-  EXPECT_EQ(transcode(fn, all_in), all_out) << name << " as one string";
+  ASSERT_EQ(golden.size(), lines);
+  zel_test::check_each_alone(zel_test::through(fn), golden);
+  zel_test::check_as_one_text(zel_test::through(fn), golden);
 }
 
 TEST(Big5GbkTranscoding, EveryBig5PairMatchesTheGoldenFile) {

@@ -4,9 +4,10 @@
 #include <string>
 
 #include "tests/support/conversion.h"
+#include "tests/support/golden.h"
 
 using zel_test::Case;
-using zel_test::check_case;
+using zel_test::check_cases;
 using zel_test::convert;
 using zel_test::from_hex;
 using zel_test::to_hex;
@@ -69,13 +70,13 @@ const Case big5_cut_tails[] = {
 };
 
 TEST(Gb18030Input, DecodesAndDegrades) {
-  for (const Case& c : gb18030_cases) check_case(c);
-  for (const Case& c : gb18030_cut_tails) check_case(c);
+  check_cases(gb18030_cases);
+  check_cases(gb18030_cut_tails);
 }
 
 TEST(Big5Input, DecodesAndDegrades) {
-  for (const Case& c : big5_cases) check_case(c);
-  for (const Case& c : big5_cut_tails) check_case(c);
+  check_cases(big5_cases);
+  check_cases(big5_cut_tails);
 }
 
 struct Encoding {
@@ -167,23 +168,7 @@ void check_golden(const char* file, zel_test::convert_fn fn, int id, std::size_t
   SCOPED_TRACE(file);
   const std::vector<GoldenLine> lines = read_golden(file);
   EXPECT_EQ(lines.size(), lines_expected);
-  std::string in, expected;
-  for (const GoldenLine& l : lines) {
-    in += l.given;
-    expected += l.expected;
-  }
-  const std::string got = convert(fn, id, in);
-  ASSERT_EQ(got.size(), expected.size());
-  std::size_t shown = 0;
-  for (std::size_t i = 0, at = 0; i < lines.size() && shown < 10; ++i) {
-    const std::size_t n = lines[i].expected.size();
-    if (got.compare(at, n, lines[i].expected) != 0) {
-      ADD_FAILURE() << to_hex(lines[i].given) << " gives " << to_hex(got.substr(at, n))
-                    << ", expected " << to_hex(lines[i].expected);
-      ++shown;
-    }
-    at += n;
-  }
+  zel_test::check_as_one_text(zel_test::through(fn, id), lines);
 }
 
 TEST(Golden, EveryCodeThroughTheExports) {

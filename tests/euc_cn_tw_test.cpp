@@ -15,17 +15,21 @@
 #include <iterator>
 #include <map>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "src/tables/cns_gb2312.h"
 #include "tests/support/conversion.h"
+#include "tests/support/golden.h"
+#include "tests/support/sweep.h"
 
 using zel_test::Case;
-using zel_test::check_case;
+using zel_test::check_cases;
 using zel_test::convert;
 using zel_test::from_hex;
+using zel_test::GoldenLine;
+using zel_test::Mismatches;
 using zel_test::to_hex;
+using zel_test::unit_bytes;
 
 namespace {
 
@@ -203,23 +207,23 @@ const Case iso2022cn_cut_tails[] = {
 };
 
 TEST(EucCnInput, DecodesAndDegrades) {
-  for (const Case& c : euc_cn_cases) check_case(c);
-  for (const Case& c : euc_cn_cut_tails) check_case(c);
+  check_cases(euc_cn_cases);
+  check_cases(euc_cn_cut_tails);
 }
 
 TEST(EucTwInput, DecodesAndDegrades) {
-  for (const Case& c : euc_tw_cases) check_case(c);
-  for (const Case& c : euc_tw_dropped_shifts) check_case(c);
-  for (const Case& c : euc_tw_pairs_outside) check_case(c);
-  for (const Case& c : euc_tw_cut_tails) check_case(c);
+  check_cases(euc_tw_cases);
+  check_cases(euc_tw_dropped_shifts);
+  check_cases(euc_tw_pairs_outside);
+  check_cases(euc_tw_cut_tails);
 }
 
 TEST(Iso2022CnInput, DecodesAndDegrades) {
-  for (const Case& c : iso2022cn_designations) check_case(c);
-  for (const Case& c : iso2022cn_shifts) check_case(c);
-  for (const Case& c : iso2022cn_escapes) check_case(c);
-  for (const Case& c : iso2022cn_pairs) check_case(c);
-  for (const Case& c : iso2022cn_cut_tails) check_case(c);
+  check_cases(iso2022cn_designations);
+  check_cases(iso2022cn_shifts);
+  check_cases(iso2022cn_escapes);
+  check_cases(iso2022cn_pairs);
+  check_cases(iso2022cn_cut_tails);
 }
 
 TEST(Iso2022CnInput, StateStartsAfreshOnEveryCall) {
@@ -231,42 +235,18 @@ TEST(Iso2022CnInput, StateStartsAfreshOnEveryCall) {
 
 // --- every code of every table -------------------------------------------------
 
-std::string unit(std::uint16_t u) {
-  return std::string{static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
-}
-
-// Reports the first few mismatches of a sweep and how many there were.
-class Mismatches {
- public:
-  explicit Mismatches(std::string what) : what_(std::move(what)) {}
-  void check(bool ok, const std::string& detail) {
-    ++checked_;
-    if (!ok && ++count_ <= 10) ADD_FAILURE() << what_ << ": " << detail;
-  }
-  ~Mismatches() { EXPECT_EQ(count_, 0u) << what_ << ": mismatches among " << checked_; }
-
- private:
-  std::string what_;
-  std::size_t checked_ = 0;
-  std::size_t count_ = 0;
-};
-
-// Runs the concatenated codes through one export call and compares code by
-// code; every expectation is one code unit.
-void check_codes(Mismatches& bad, int id, const std::string& head,
+// The codes behind `head` as golden lines: each code must give its expected
+// unit, through the pivot and the UTF-8 export, in one call each.
+void check_codes(const char* what, int id, const std::string& head,
                  const std::vector<std::string>& codes, const std::vector<std::string>& expected) {
-  std::string in = head;
-  for (const std::string& code : codes) in += code;
-  const std::string got = convert(zel_code_unicode, id, in);
-  bad.check(got.size() == 2 * codes.size(), "output length " + std::to_string(got.size()));
-  if (got.size() != 2 * codes.size()) return;
+  SCOPED_TRACE(what);
+  ASSERT_EQ(codes.size(), expected.size());
+  std::vector<GoldenLine> lines{{head, ""}};
   for (std::size_t k = 0; k < codes.size(); ++k) {
-    bad.check(got.compare(2 * k, 2, expected[k]) == 0, to_hex(codes[k]) + " gives " +
-                                                           to_hex(got.substr(2 * k, 2)) +
-                                                           ", expected " + to_hex(expected[k]));
+    EXPECT_EQ(expected[k].size(), 2u) << "every expectation is one code unit";
+    lines.push_back({codes[k], expected[k]});
   }
-  // The UTF-8 route writes the same units.
-  bad.check(convert(zel_code_utf8, id, in) == zel_test::utf8_of_pivot(got), "UTF-8 route differs");
+  zel_test::check_decoding(id, lines);
 }
 
 // A 94 x 94 set: what its source gives for each code, then the library's own
@@ -316,16 +296,16 @@ std::vector<std::string> expected_square(const Square& sq, const Departure* depa
       auto found = source.find(bytes);
       EXPECT_TRUE(found != source.end()) << sq.golden << " lacks " << to_hex(bytes);
       std::string value = found == source.end() ? std::string() : found->second;
-      if (value.empty()) value = unit(code <= sq.last ? 0xFFFD : 0x0000);
+      if (value.empty()) value = unit_bytes(code <= sq.last ? 0xFFFD : 0x0000);
       out[(row - 0x21) * 94 + (column - 0x21)] = value;
     }
   }
   for (std::size_t k = 0; k < departure_count; ++k) {
     const Departure& d = departures[k];
     std::string& cell = out[((d.code >> 8) - 0x21) * 94 + ((d.code & 0xFF) - 0x21)];
-    EXPECT_NE(cell, unit(d.value)) << "departure " << std::hex << d.code << " (" << d.why
-                                   << ") no longer departs from " << sq.golden;
-    cell = unit(d.value);
+    EXPECT_NE(cell, unit_bytes(d.value)) << "departure " << std::hex << d.code << " (" << d.why
+                                         << ") no longer departs from " << sq.golden;
+    cell = unit_bytes(d.value);
   }
   return out;
 }
@@ -365,15 +345,15 @@ void check_figures(const Square& sq, const std::vector<std::string>& got) {
     const std::uint32_t code = row << 8 | static_cast<std::uint32_t>(at % 94 + 0x21);
     const bool empty_row =
         std::find(sq.empty_rows.begin(), sq.empty_rows.end(), row) != sq.empty_rows.end();
-    if (got[at] == unit(0xFFFD)) {
+    if (got[at] == unit_bytes(0xFFFD)) {
       ++replacements;
-    } else if (got[at] == unit(0)) {
+    } else if (got[at] == unit_bytes(0)) {
       ++zeros;
     } else {
       ++characters;
       last_character = code;
     }
-    if (empty_row) bad.check(got[at] == unit(0xFFFD), "empty row holds " + to_hex(got[at]));
+    if (empty_row) bad.check(got[at] == unit_bytes(0xFFFD), "empty row holds " + to_hex(got[at]));
   }
   EXPECT_EQ(characters, sq.characters);
   EXPECT_EQ(replacements, sq.replacements);
@@ -394,8 +374,8 @@ std::vector<std::string> decode_each(int id, const std::string& head,
 
 TEST(EucCnInput, EveryPairMatchesPythonsGb2312) {
   const std::vector<std::string> codes = square_codes("", 0x80);
-  Mismatches bad("EUC-CN against Python's gb2312");
-  check_codes(bad, euc_cn, "", codes, expected_square(gb2312, nullptr, 0));
+  check_codes("EUC-CN against Python's gb2312", euc_cn, "", codes,
+              expected_square(gb2312, nullptr, 0));
   check_figures(gb2312, decode_each(euc_cn, "", codes));
 }
 
@@ -403,18 +383,9 @@ TEST(EucTwInput, EveryPlane1And2CodeMatchesGlibc) {
   const std::vector<std::string> p1 =
       expected_square(plane1, plane1_departures, std::size(plane1_departures));
   const std::vector<std::string> p2 = expected_square(plane2, nullptr, 0);
-  {
-    Mismatches bad("EUC-TW 8E A1 against glibc");
-    check_codes(bad, euc_tw, "", square_codes("\x8E\xA1", 0x80), p1);
-  }
-  {
-    Mismatches bad("EUC-TW two-byte plane 1 against glibc");
-    check_codes(bad, euc_tw, "", square_codes("", 0x80), p1);
-  }
-  {
-    Mismatches bad("EUC-TW 8E A2 against glibc");
-    check_codes(bad, euc_tw, "", square_codes("\x8E\xA2", 0x80), p2);
-  }
+  check_codes("EUC-TW 8E A1 against glibc", euc_tw, "", square_codes("\x8E\xA1", 0x80), p1);
+  check_codes("EUC-TW two-byte plane 1 against glibc", euc_tw, "", square_codes("", 0x80), p1);
+  check_codes("EUC-TW 8E A2 against glibc", euc_tw, "", square_codes("\x8E\xA2", 0x80), p2);
   check_figures(plane1, decode_each(euc_tw, "", square_codes("\x8E\xA1", 0x80)));
   check_figures(plane2, decode_each(euc_tw, "", square_codes("\x8E\xA2", 0x80)));
 }
@@ -433,8 +404,8 @@ TEST(EucTwInput, TwoBytePlane1FormAgreesWithGlibcsOwn) {
 
 TEST(EucTwInput, EveryPlane3CodeMatchesUnihan) {
   const std::vector<std::string> p3 = expected_square(plane3, nullptr, 0);
-  Mismatches bad("EUC-TW 8E A3 against Unihan kCNS1992");
-  check_codes(bad, euc_tw, "", square_codes("\x8E\xA3", 0x80), p3);
+  check_codes("EUC-TW 8E A3 against Unihan kCNS1992", euc_tw, "", square_codes("\x8E\xA3", 0x80),
+              p3);
   check_figures(plane3, decode_each(euc_tw, "", square_codes("\x8E\xA3", 0x80)));
 }
 
@@ -442,10 +413,10 @@ TEST(Iso2022CnInput, EveryCnsPlane1And2CodeMatchesGlibc) {
   const std::vector<std::string> p1 =
       expected_square(plane1, plane1_departures, std::size(plane1_departures));
   const std::vector<std::string> p2 = expected_square(plane2, nullptr, 0);
-  Mismatches bad1("ISO-2022-CN plane 1 against glibc");
-  check_codes(bad1, iso2022cn, from_hex("1B 24 29 47 0E"), square_codes("", 0), p1);
-  Mismatches bad2("ISO-2022-CN plane 2 against glibc");
-  check_codes(bad2, iso2022cn, from_hex("1B 24 2A 48 1B 4E"), square_codes("", 0), p2);
+  check_codes("ISO-2022-CN plane 1 against glibc", iso2022cn, from_hex("1B 24 29 47 0E"),
+              square_codes("", 0), p1);
+  check_codes("ISO-2022-CN plane 2 against glibc", iso2022cn, from_hex("1B 24 2A 48 1B 4E"),
+              square_codes("", 0), p2);
 }
 
 // gbk_to_ucs2's cells as Python's GB18030 codec gives them: by lead and
@@ -455,7 +426,7 @@ std::map<std::string, std::string> gbk_cells() {
   for (const zel_test::GoldenLine& l : zel_test::read_golden("gb18030_decode_golden.txt"))
     if (l.given.size() == 2) cells[l.given] = l.expected;
   for (int lead = 0x81; lead <= 0xFE; ++lead)
-    cells[std::string{static_cast<char>(lead), '\x7F'}] = unit(0xFFFD);
+    cells[std::string{static_cast<char>(lead), '\x7F'}] = unit_bytes(0xFFFD);
   EXPECT_EQ(cells.size(), 126u * 191);
   return cells;
 }
@@ -464,8 +435,8 @@ TEST(Iso2022CnInput, EveryGb2312CodeReadsGbk) {
   const std::map<std::string, std::string> gbk = gbk_cells();
   std::vector<std::string> expected;
   for (const std::string& code : square_codes("", 0x80)) expected.push_back(gbk.at(code));
-  Mismatches bad("ISO-2022-CN GB 2312 against Python's GB18030");
-  check_codes(bad, iso2022cn, from_hex("1B 24 29 41 0E"), square_codes("", 0), expected);
+  check_codes("ISO-2022-CN GB 2312 against Python's GB18030", iso2022cn, from_hex("1B 24 29 41 0E"),
+              square_codes("", 0), expected);
 }
 
 // --- pairs outside the tables ----------------------------------------------------
@@ -488,7 +459,8 @@ TEST(Iso2022CnInput, EveryPairUnderEveryShift) {
                           {"CNS plane 1", "1B 24 29 47 0E", 2},
                           {"CNS plane 2", "1B 24 2A 48 1B 4E", 3}};
   for (const Shift& shift : shifts) {
-    std::vector<std::string> codes, expected;
+    SCOPED_TRACE(std::string("ISO-2022-CN pairs under ") + shift.name);
+    std::vector<GoldenLine> lines{{from_hex(shift.head), ""}};
     std::size_t passed = 0;
     for (int b1 = 0; b1 < 256; ++b1) {
       if (b1 == 0x1B || b1 == 0x0E || b1 == 0x0F) continue;
@@ -504,26 +476,14 @@ TEST(Iso2022CnInput, EveryPairUnderEveryShift) {
           want = (shift.set == 2 ? p1 : p2)[(b1 - 0x21) * 94 + (b2 - 0x21)];
         }
         if (want.empty()) {
-          want = unit(static_cast<std::uint16_t>(b1)) + unit(static_cast<std::uint16_t>(b2));
+          want = unit_bytes(static_cast<std::uint16_t>(b1)) +
+                 unit_bytes(static_cast<std::uint16_t>(b2));
           ++passed;
         }
-        codes.push_back(pair);
-        expected.push_back(want);
+        lines.push_back({pair, want});
       }
     }
-    std::string in = from_hex(shift.head);
-    for (const std::string& code : codes) in += code;
-    const std::string got = convert(zel_code_unicode, iso2022cn, in);
-    Mismatches bad(std::string("ISO-2022-CN pairs under ") + shift.name);
-    std::size_t at = 0;
-    for (std::size_t k = 0; k < codes.size(); ++k) {
-      const std::string& want = expected[k];
-      bad.check(got.compare(at, want.size(), want) == 0, to_hex(codes[k]) + " gives " +
-                                                             to_hex(got.substr(at, want.size())) +
-                                                             ", expected " + to_hex(want));
-      at += want.size();
-    }
-    bad.check(at == got.size(), "output length " + std::to_string(got.size()));
+    zel_test::check_as_one_text(zel_test::through(zel_code_unicode, iso2022cn), lines);
     // 8-bit first bytes, and 7-bit ones with an 8-bit or control second
     // byte, are the pairs the CNS planes do not hold.
     if (shift.set != 1) {
@@ -547,7 +507,8 @@ TEST(EucTwInput, EveryFourByteSequenceConsumesFourBytes) {
         if (b3 >= 0xA1 && b3 <= 0xFE && b4 >= 0xA1 && b4 <= 0xFE)
           expected += planes[plane][(b3 - 0xA1) * 94 + (b4 - 0xA1)];
         else
-          expected += unit(static_cast<std::uint16_t>(b3)) + unit(static_cast<std::uint16_t>(b4));
+          expected += unit_bytes(static_cast<std::uint16_t>(b3)) +
+                      unit_bytes(static_cast<std::uint16_t>(b4));
       }
     }
     const std::string got = convert(zel_code_unicode, euc_tw, in);
@@ -564,7 +525,8 @@ TEST(EucTwInput, EverySingleShiftBeforeAnotherByteIsDropped) {
     if (x >= 0xA1 && x <= 0xA3) continue;
     const std::string in{'\x8E', static_cast<char>(x), 'A'};
     // A second 8E is itself dropped before 'A'.
-    const std::string expected = (x == 0x8E ? "" : unit(static_cast<std::uint16_t>(x))) + unit('A');
+    const std::string expected =
+        (x == 0x8E ? "" : unit_bytes(static_cast<std::uint16_t>(x))) + unit_bytes('A');
     bad.check(convert(zel_code_unicode, euc_tw, in) == expected, to_hex(in));
   }
 }

@@ -13,12 +13,14 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tests/support/conversion.h"
+#include "tests/support/golden.h"
 
 using zel_test::Case;
-using zel_test::check_case;
+using zel_test::check_cases;
 using zel_test::convert;
 using zel_test::from_hex;
 using zel_test::to_hex;
@@ -26,11 +28,6 @@ using zel_test::to_hex;
 namespace {
 
 constexpr int iso2022jp_id = 15;
-
-template <std::size_t N>
-void check_all(const Case (&cases)[N]) {
-  for (const Case& c : cases) check_case(c);
-}
 
 // ESC ( B = 1B 28 42, ESC ( J = 1B 28 4A, ESC $ @ = 1B 24 40, ESC $ B = 1B 24 42,
 // ESC $ A = 1B 24 41, ESC $ ( C = 1B 24 28 43, ESC $ ( D = 1B 24 28 44.
@@ -118,11 +115,11 @@ const Case cut_tails[] = {
     {15, "1B 24 42 30 1B", "FD FF", "(30, ESC) is a pair even at the end", true},
 };
 
-TEST(Iso2022JpInput, EscapeSequences) { check_all(escape_sequences); }
-TEST(Iso2022JpInput, AsciiAndRoman) { check_all(ascii_and_roman); }
-TEST(Iso2022JpInput, TwoByteSets) { check_all(two_byte_sets); }
-TEST(Iso2022JpInput, PairsAtTheEdgesOfTheTables) { check_all(pairs_at_the_edges); }
-TEST(Iso2022JpInput, CutTails) { check_all(cut_tails); }
+TEST(Iso2022JpInput, EscapeSequences) { check_cases(escape_sequences); }
+TEST(Iso2022JpInput, AsciiAndRoman) { check_cases(ascii_and_roman); }
+TEST(Iso2022JpInput, TwoByteSets) { check_cases(two_byte_sets); }
+TEST(Iso2022JpInput, PairsAtTheEdgesOfTheTables) { check_cases(pairs_at_the_edges); }
+TEST(Iso2022JpInput, CutTails) { check_cases(cut_tails); }
 
 TEST(Iso2022JpInput, EachCallStartsInAscii) {
   EXPECT_EQ(to_hex(convert(zel_code_unicode, iso2022jp_id, from_hex("1B 24 42"))), "");
@@ -184,46 +181,34 @@ TEST(Iso2022JpInput, AsciiRunsStopAtEveryEscape) {
 // export, and never more units than bytes.
 TEST(Iso2022JpInput, RandomBytesAgreeAcrossExports) {
   std::mt19937 rng(2022);
-  const char telling[] = "\x1b\x1b\x1b$$((@ABCDJ\x0a\x00\x7e\x7f\x21";
+  const char escape_bytes[] = "\x1b\x1b\x1b$$((@ABCDJ\x0a\x00\x7e\x7f\x21";
+  const std::string_view telling(escape_bytes, sizeof escape_bytes - 1);
   for (int round = 0; round < 6; ++round) {
-    std::string in(1 << 16, '\0');
-    for (char& b : in)
-      b = round % 2 ? telling[rng() % (sizeof telling - 1)] : static_cast<char>(rng() % 256);
-    const std::string pivot = convert(zel_code_unicode, iso2022jp_id, in);
-    EXPECT_LE(pivot.size(), 2 * in.size());
-    EXPECT_TRUE(convert(zel_code_utf8, iso2022jp_id, in) == zel_test::utf8_of_pivot(pivot));
-    EXPECT_TRUE(convert(zel_code_gbk, iso2022jp_id, in) == convert(zel_code_gbk, 1, pivot))
-        << "decoding straight into GBK equals going through the pivot";
+    const std::string in =
+        zel_test::random_bytes(rng, 1 << 16, round % 2 ? telling : std::string_view());
+    zel_test::check_targets_agree(iso2022jp_id, in);
   }
 }
 
 // --- every code against Python's iso2022_jp_2 ---------------------------------
 
+using zel_test::Difference;
 using zel_test::GoldenLine;
 using zel_test::read_golden;
 
-struct Difference {
-  const char* in_hex;
-  std::uint16_t unit;
-  const char* why;
-};
-
 const Difference python_differences[] = {
-    {"1B 24 42 21 40 1B 28 42", 0x005C, "JIS X 0208 0x2140 is the reverse solidus, not U+FF3C"},
-    {"1B 24 28 43 22 66 1B 28 42", 0xFFFD, "the euro that code page 949 added is left out"},
-    {"1B 24 28 43 22 67 1B 28 42", 0xFFFD, "the registered sign likewise"},
+    {iso2022jp_id, "1B 24 42 21 40 1B 28 42", 0x005C,
+     "JIS X 0208 0x2140 is the reverse solidus, not U+FF3C"},
+    {iso2022jp_id, "1B 24 28 43 22 66 1B 28 42", 0xFFFD,
+     "the euro that code page 949 added is left out"},
+    {iso2022jp_id, "1B 24 28 43 22 67 1B 28 42", 0xFFFD, "the registered sign likewise"},
 };
-
-std::string unit_bytes(std::uint16_t u) {
-  return std::string{static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
-}
 
 bool starts_with(const std::string& s, const char* hex) { return s.rfind(from_hex(hex), 0) == 0; }
 
 // What a one-pair line the codec refuses gives: U+FFFD up to the set's last
 // character, 0 after it.
-std::uint16_t refused(const GoldenLine& line) {
-  const std::string& in = line.given;
+std::uint16_t refused(const std::string& in) {
   const std::size_t pair_at = in.size() - 5;  // the pair, then ESC ( B
   const unsigned code =
       static_cast<unsigned char>(in[pair_at]) << 8 | static_cast<unsigned char>(in[pair_at + 1]);
@@ -238,45 +223,17 @@ TEST(Iso2022JpGolden, EveryCodeOfEverySetAndEncodedTexts) {
   const std::vector<GoldenLine> lines = read_golden("iso2022jp_decode_golden.txt");
   // 94 Roman bytes, four sets of 94 x 94 pairs, 120 texts.
   EXPECT_EQ(lines.size(), 94u + 4 * 94 * 94 + 120);
-  std::vector<int> used(std::size(python_differences), 0);
-  std::size_t accepted = 0;
-  std::string in, expected;
-  std::vector<std::string> wanted;
-  for (const GoldenLine& line : lines) {
-    std::string want = line.expected;
-    if (want.empty()) {
-      want = unit_bytes(refused(line));
-    } else {
-      ++accepted;
-    }
-    for (std::size_t d = 0; d < std::size(python_differences); ++d) {
-      if (from_hex(python_differences[d].in_hex) == line.given) {
-        want = unit_bytes(python_differences[d].unit);
-        ++used[d];
-      }
-    }
-    in += line.given;
-    expected += want;
-    wanted.push_back(want);
-  }
+  std::vector<int> used;
+  const zel_test::LibraryLines library =
+      zel_test::with_differences(lines, iso2022jp_id, refused, python_differences, used);
   // JIS X 0208's 6,879, JIS X 0212's 6,067, KS X 1001's 8,224 with the euro
   // and registered sign, every GBK cell of the square.
-  EXPECT_EQ(accepted, 94u + 6879 + 6067 + 8226 + 94 * 94 + 120);
-  for (std::size_t d = 0; d < used.size(); ++d)
-    EXPECT_EQ(used[d], 1) << python_differences[d].in_hex << ": " << python_differences[d].why;
+  EXPECT_EQ(library.accepted, 94u + 6879 + 6067 + 8226 + 94 * 94 + 120);
+  zel_test::check_each_used_once(python_differences, used);
 
   // Each line alone, and all of them as one text.
-  std::size_t shown = 0;
-  for (std::size_t i = 0; i < lines.size() && shown < 10; ++i) {
-    const std::string got = convert(zel_code_unicode, iso2022jp_id, lines[i].given);
-    if (got != wanted[i]) {
-      ++shown;
-      ADD_FAILURE() << to_hex(lines[i].given) << " gives " << to_hex(got) << ", expected "
-                    << to_hex(wanted[i]);
-    }
-  }
-  EXPECT_TRUE(convert(zel_code_unicode, iso2022jp_id, in) == expected) << "all lines as one text";
-  EXPECT_EQ(convert(zel_code_utf8, iso2022jp_id, in), zel_test::utf8_of_pivot(expected));
+  zel_test::check_each_alone(zel_test::through(zel_code_unicode, iso2022jp_id), library.lines);
+  zel_test::check_decoding(iso2022jp_id, library.lines);
 }
 
 }  // namespace

@@ -14,16 +14,18 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <iterator>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tests/support/conversion.h"
+#include "tests/support/golden.h"
+#include "tests/support/sweep.h"
 
 using zel_test::Case;
-using zel_test::check_case;
+using zel_test::check_cases;
 using zel_test::convert;
 using zel_test::from_hex;
 using zel_test::to_hex;
@@ -31,11 +33,6 @@ using zel_test::to_hex;
 namespace {
 
 constexpr int jisx0208_id = 5, jisx0212_id = 6, shift_jis_id = 7, euc_jp_id = 19;
-
-template <std::size_t N>
-void check_all(const Case (&cases)[N]) {
-  for (const Case& c : cases) check_case(c);
-}
 
 // --- JIS X 0208 and JIS X 0212, 8-bit form (ids 5 and 6) ---------------------
 
@@ -96,13 +93,13 @@ const Case jisx0212_cases[] = {
 };
 
 TEST(JisX0208Input, DecodesAndDegrades) {
-  check_all(jisx0208_characters);
-  check_all(jisx0208_empty_cells);
-  check_all(jisx0208_pass_through);
-  check_all(jisx0208_cut_tails);
+  check_cases(jisx0208_characters);
+  check_cases(jisx0208_empty_cells);
+  check_cases(jisx0208_pass_through);
+  check_cases(jisx0208_cut_tails);
 }
 
-TEST(JisX0212Input, DecodesAndDegrades) { check_all(jisx0212_cases); }
+TEST(JisX0212Input, DecodesAndDegrades) { check_cases(jisx0212_cases); }
 
 // --- Shift_JIS (id 7) ---------------------------------------------------------
 
@@ -171,11 +168,11 @@ const Case shift_jis_cut_tails[] = {
 };
 
 TEST(ShiftJisInput, DecodesAndDegrades) {
-  check_all(shift_jis_single_bytes);
-  check_all(shift_jis_pairs);
-  check_all(shift_jis_empty_cells);
-  check_all(shift_jis_pass_through);
-  check_all(shift_jis_cut_tails);
+  check_cases(shift_jis_single_bytes);
+  check_cases(shift_jis_pairs);
+  check_cases(shift_jis_empty_cells);
+  check_cases(shift_jis_pass_through);
+  check_cases(shift_jis_cut_tails);
 }
 
 // --- EUC-JP (id 19) -----------------------------------------------------------
@@ -225,21 +222,15 @@ const Case euc_jp_cut_tails[] = {
 };
 
 TEST(EucJpInput, DecodesAndDegrades) {
-  check_all(euc_jp_cases);
-  check_all(euc_jp_single_shifts_dropped);
-  check_all(euc_jp_pass_through);
-  check_all(euc_jp_cut_tails);
+  check_cases(euc_jp_cases);
+  check_cases(euc_jp_single_shifts_dropped);
+  check_cases(euc_jp_pass_through);
+  check_cases(euc_jp_cut_tails);
 }
 
 TEST(JapaneseInput, EmptyTextStaysEmpty) {
-  for (int id : {jisx0208_id, jisx0212_id, shift_jis_id, euc_jp_id}) {
-    for (auto fn : {zel_code_unicode, zel_code_utf8, zel_code_gbk, zel_code_gb18030}) {
-      int result = -1;
-      EXPECT_EQ(convert(fn, id, ""), "") << "id " << id;
-      convert(fn, id, "", &result);
-      EXPECT_EQ(result, 0) << "id " << id;
-    }
-  }
+  for (int id : {jisx0208_id, jisx0212_id, shift_jis_id, euc_jp_id})
+    zel_test::check_empty_input(id);
 }
 
 TEST(JapaneseInput, EveryTargetGetsTheSameCharacters) {
@@ -255,23 +246,17 @@ TEST(JapaneseInput, EveryTargetGetsTheSameCharacters) {
             convert(zel_code_utf8, shift_jis_id, from_hex("93 FA 96 7B 8C EA B1")));
 }
 
-// Random bytes, and random bytes drawn mostly from the bytes that matter to
-// these decoders, give the same characters through the pivot and UTF-8
-// exports, and never more units than bytes.
+// Random bytes, and random bytes drawn from the bytes that matter to these
+// decoders, give the same characters through every export, and never more
+// units than bytes.
 TEST(JapaneseInput, RandomBytesAgreeAcrossExports) {
   std::mt19937 rng(19);
-  const unsigned char telling[] = {0x8E, 0x8F, 0xA1, 0xDF, 0xE0, 0xEA,
-                                   0xFE, 0xFF, 0x80, 0x40, 0x7F};
+  constexpr std::string_view telling = "\x8E\x8F\xA1\xDF\xE0\xEA\xFE\xFF\x80\x40\x7F";
   for (int id : {jisx0208_id, jisx0212_id, shift_jis_id, euc_jp_id}) {
     for (int round = 0; round < 4; ++round) {
-      std::string in(1 << 16, '\0');
-      for (char& b : in)
-        b = static_cast<char>(round % 2 ? telling[rng() % std::size(telling)] : rng() % 256);
-      const std::string pivot = convert(zel_code_unicode, id, in);
-      EXPECT_LE(pivot.size(), 2 * in.size()) << "id " << id;
-      EXPECT_TRUE(convert(zel_code_utf8, id, in) == zel_test::utf8_of_pivot(pivot)) << "id " << id;
-      EXPECT_TRUE(convert(zel_code_gb18030, id, in) == convert(zel_code_gb18030, 1, pivot))
-          << "id " << id << ": decoding straight into GB18030 equals going through the pivot";
+      const std::string in =
+          zel_test::random_bytes(rng, 1 << 16, round % 2 ? telling : std::string_view());
+      zel_test::check_targets_agree(id, in);
     }
   }
 }
@@ -283,17 +268,8 @@ TEST(JapaneseInput, RandomBytesAgreeAcrossExports) {
 namespace zel {
 namespace {
 
-struct Cell {
-  std::uint32_t code;
-  std::uint16_t value;
-  const char* why;
-};
-
-std::string hex(std::uint32_t value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%X", static_cast<unsigned>(value));
-  return text;
-}
+using zel_test::Cell;
+using zel_test::hex;
 
 constexpr std::uint32_t last_jisx0208 = 0x7426, last_jisx0212 = 0x6D63, last_sjis = 0xEAA4;
 
@@ -366,15 +342,13 @@ TEST(JapaneseTables, TellingCells) {
       {0x3021, 0x4E9C, "first kanji"},       {0x7426, 0x7199, "last character"},
       {0x2F21, 0xFFFD, "empty row"},         {0x7427, 0x0000, "past the last character"},
   };
-  for (const Cell& c : jisx0208)
-    EXPECT_EQ(jisx0208_cell(c.code), c.value) << hex(c.code) << ": " << c.why;
+  zel_test::check_cells(jisx0208, jisx0208_cell);
   const Cell jisx0212[] = {
       {0x222F, 0x02D8, "first character"}, {0x2237, 0x007E, "tilde"},
       {0x3021, 0x4E02, "first kanji"},     {0x6D63, 0x9FA5, "last character"},
       {0x2121, 0xFFFD, "row 0x21"},        {0x6D64, 0x0000, "past the last character"},
   };
-  for (const Cell& c : jisx0212)
-    EXPECT_EQ(jisx0212_cell(c.code), c.value) << hex(c.code) << ": " << c.why;
+  zel_test::check_cells(jisx0212, jisx0212_cell);
   const Cell sjis[] = {
       {0x8140, 0x3000, "ideographic space"},
       {0x815F, 0x005C, "reverse solidus"},
@@ -385,7 +359,7 @@ TEST(JapaneseTables, TellingCells) {
       {0xDFFE, 0xFFFD, "single-byte row 0xDF"},
       {0xEAA5, 0x0000, "past the last character"},
   };
-  for (const Cell& c : sjis) EXPECT_EQ(sjis_cell(c.code), c.value) << hex(c.code) << ": " << c.why;
+  zel_test::check_cells(sjis, sjis_cell);
 }
 
 TEST(JapaneseTables, JisX0201FollowsItsRanges) {
@@ -448,8 +422,9 @@ TEST(JapaneseTables, SquaresCountTheirCharacters) {
 }
 
 TEST(JapaneseTables, ShiftJisIsJisX0208AtItsShiftJisCodes) {
-  std::size_t positions = 0, characters = 0, mismatches = 0;
+  std::size_t positions = 0, characters = 0;
   std::vector<bool> position_seen(94 * 94, false);
+  zel_test::Mismatches bad("sjis_to_ucs2 against jisx0208_to_ucs2");
   for (std::uint32_t lead = 0x81; lead <= 0xFF; ++lead) {
     for (std::uint32_t trail = 0x40; trail <= 0xFE; ++trail) {
       const std::uint32_t code = lead << 8 | trail;
@@ -465,11 +440,10 @@ TEST(JapaneseTables, ShiftJisIsJisX0208AtItsShiftJisCodes) {
       }
       if (code > last_sjis) expected = 0;
       characters += is_character(unit);
-      if (unit != expected && ++mismatches <= 10)
-        ADD_FAILURE() << hex(code) << " holds " << hex(unit) << ", expected " << hex(expected);
+      bad.check(unit == expected,
+                hex(code) + " holds " + hex(unit) + ", expected " + hex(expected));
     }
   }
-  EXPECT_EQ(mismatches, 0u);
   EXPECT_EQ(positions, 94u * 94) << "every JIS X 0208 position has one Shift_JIS code";
   for (std::size_t at = 0; at < position_seen.size(); ++at) EXPECT_TRUE(position_seen[at]) << at;
   EXPECT_EQ(characters, 6879u);
@@ -504,17 +478,11 @@ TEST(JapaneseTables, ShiftJisFillerRowsAndColumns) {
 
 namespace {
 
+using zel_test::Difference;
 using zel_test::GoldenLine;
 using zel_test::read_golden;
 
 // Where the library differs from Python's codecs, by charset id and input.
-struct Difference {
-  int id;
-  const char* in_hex;
-  std::uint16_t unit;
-  const char* why;
-};
-
 const Difference python_differences[] = {
     {5, "A1 C0", 0x005C, "JIS X 0208 0x2140 is the reverse solidus, not U+FF3C"},
     {19, "A1 C0", 0x005C, "the same position in EUC-JP"},
@@ -555,10 +523,6 @@ struct GoldenFile {
   std::uint16_t (*refused)(const std::string&);
 };
 
-std::string unit_bytes(std::uint16_t u) {
-  return std::string{static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
-}
-
 TEST(JapaneseGolden, EveryCodeAgainstPythonsCodecs) {
   const GoldenFile files[] = {
       {"jisx0208_decode_golden.txt", jisx0208_id, 94 * 94, 6879, refused_jisx0208},
@@ -570,46 +534,17 @@ TEST(JapaneseGolden, EveryCodeAgainstPythonsCodecs) {
       {"euc_jp_decode_golden.txt", euc_jp_id, 128 + 63 + 2 * 94 * 94, 128 + 63 + 6879 + 6067,
        refused_euc_jp},
   };
-  std::vector<int> used(std::size(python_differences), 0);
+  std::vector<int> used;
   for (const GoldenFile& f : files) {
     SCOPED_TRACE(f.file);
     const std::vector<GoldenLine> lines = read_golden(f.file);
     EXPECT_EQ(lines.size(), f.lines);
-    std::size_t accepted = 0;
-    std::string in, expected;
-    std::vector<std::string> wanted;
-    for (const GoldenLine& line : lines) {
-      std::string want = line.expected;
-      if (want.empty()) {
-        want = unit_bytes(f.refused(line.given));
-      } else {
-        ++accepted;
-      }
-      for (std::size_t d = 0; d < std::size(python_differences); ++d) {
-        if (python_differences[d].id == f.id &&
-            from_hex(python_differences[d].in_hex) == line.given) {
-          want = unit_bytes(python_differences[d].unit);
-          ++used[d];
-        }
-      }
-      in += line.given;
-      expected += want;
-      wanted.push_back(want);
-    }
-    EXPECT_EQ(accepted, f.accepted);
-    const std::string got = convert(zel_code_unicode, f.id, in);
-    ASSERT_EQ(got.size(), expected.size());
-    std::size_t shown = 0;
-    for (std::size_t i = 0, at = 0; i < lines.size(); at += wanted[i].size(), ++i) {
-      if (got.compare(at, wanted[i].size(), wanted[i]) != 0 && ++shown <= 10)
-        ADD_FAILURE() << to_hex(lines[i].given) << " gives " << to_hex(got.substr(at, 2))
-                      << ", expected " << to_hex(wanted[i]);
-    }
-    EXPECT_EQ(shown, 0u);
-    EXPECT_EQ(convert(zel_code_utf8, f.id, in), zel_test::utf8_of_pivot(expected));
+    const zel_test::LibraryLines library =
+        zel_test::with_differences(lines, f.id, f.refused, python_differences, used);
+    EXPECT_EQ(library.accepted, f.accepted);
+    zel_test::check_decoding(f.id, library.lines);
   }
-  for (std::size_t d = 0; d < used.size(); ++d)
-    EXPECT_EQ(used[d], 1) << python_differences[d].in_hex << ": " << python_differences[d].why;
+  zel_test::check_each_used_once(python_differences, used);
 }
 
 }  // namespace

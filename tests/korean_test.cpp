@@ -12,43 +12,26 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <iterator>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "tests/support/conversion.h"
+#include "tests/support/golden.h"
+#include "tests/support/sweep.h"
 
 using zel_test::Case;
-using zel_test::check_case;
+using zel_test::Cell;
+using zel_test::check_cases;
 using zel_test::convert;
 using zel_test::from_hex;
+using zel_test::hex;
+using zel_test::Mismatches;
 using zel_test::to_hex;
 
 namespace {
 
 constexpr int ksc5601_id = 12, ksx1001_id = 13, iso2022kr_id = 16, euc_kr_id = 20;
-
-// Runs a case every way check_case does. Id 13 has no byte that decodes
-// alone to a letter, so it gets its own prefix: line feeds, which pass
-// through.
-void check(const Case& c) {
-  check_case(c);
-  if (c.id != ksx1001_id) return;
-  SCOPED_TRACE(std::string("id 13 behind line feeds, ") + c.in_hex + ": " + c.why);
-  std::string in = from_hex(c.in_hex), out = from_hex(c.out_hex);
-  for (int k = 1; k <= 16; ++k) {
-    in = "\n" + in;
-    out = std::string("\n\0", 2) + out;
-    EXPECT_EQ(to_hex(convert(zel_code_unicode, c.id, in)), to_hex(out));
-  }
-}
-
-template <std::size_t N>
-void check_all(const Case (&cases)[N]) {
-  for (const Case& c : cases) check(c);
-}
 
 // --- code page 949 (id 12) --------------------------------------------------
 
@@ -103,11 +86,11 @@ const Case ksc5601_cut_tails[] = {
 };
 
 TEST(Ksc5601Input, DecodesAndDegrades) {
-  check_all(ksc5601_characters);
-  check_all(ksc5601_empty_cells);
-  check_all(ksc5601_pass_through);
-  check_all(ksc5601_lead_80);
-  check_all(ksc5601_cut_tails);
+  check_cases(ksc5601_characters);
+  check_cases(ksc5601_empty_cells);
+  check_cases(ksc5601_pass_through);
+  check_cases(ksc5601_lead_80);
+  check_cases(ksc5601_cut_tails);
 }
 
 // --- KS X 1001, 7-bit (id 13) -----------------------------------------------
@@ -144,10 +127,10 @@ const Case ksx1001_cut_tails[] = {
 };
 
 TEST(Ksx1001Input, DecodesAndDegrades) {
-  check_all(ksx1001_characters);
-  check_all(ksx1001_empty_cells);
-  check_all(ksx1001_pass_through);
-  check_all(ksx1001_cut_tails);
+  check_cases(ksx1001_characters);
+  check_cases(ksx1001_empty_cells);
+  check_cases(ksx1001_pass_through);
+  check_cases(ksx1001_cut_tails);
 }
 
 // --- EUC-KR (id 20) ---------------------------------------------------------
@@ -179,10 +162,10 @@ const Case euc_kr_cut_tails[] = {
 };
 
 TEST(EucKrInput, DecodesAndDegrades) {
-  check_all(euc_kr_characters);
-  check_all(euc_kr_empty_cells);
-  check_all(euc_kr_pass_through);
-  check_all(euc_kr_cut_tails);
+  check_cases(euc_kr_characters);
+  check_cases(euc_kr_empty_cells);
+  check_cases(euc_kr_pass_through);
+  check_cases(euc_kr_cut_tails);
 }
 
 // --- ISO-2022-KR (id 16) ----------------------------------------------------
@@ -247,11 +230,11 @@ const Case iso2022kr_cut_tails[] = {
 };
 
 TEST(Iso2022KrInput, DecodesAndDegrades) {
-  check_all(iso2022kr_shifts);
-  check_all(iso2022kr_escapes);
-  check_all(iso2022kr_second_bytes);
-  check_all(iso2022kr_row_00);
-  check_all(iso2022kr_cut_tails);
+  check_cases(iso2022kr_shifts);
+  check_cases(iso2022kr_escapes);
+  check_cases(iso2022kr_second_bytes);
+  check_cases(iso2022kr_row_00);
+  check_cases(iso2022kr_cut_tails);
 }
 
 TEST(Iso2022KrInput, StateDiesWithTheCall) {
@@ -263,14 +246,7 @@ TEST(Iso2022KrInput, StateDiesWithTheCall) {
 }
 
 TEST(KoreanInput, EmptyStaysEmpty) {
-  for (int id : {ksc5601_id, ksx1001_id, iso2022kr_id, euc_kr_id}) {
-    for (auto fn : {zel_code_unicode, zel_code_utf8, zel_code_gbk, zel_code_gb18030}) {
-      int result = -1;
-      EXPECT_EQ(convert(fn, id, ""), "") << "id " << id;
-      convert(fn, id, "", &result);
-      EXPECT_EQ(result, 0) << "id " << id;
-    }
-  }
+  for (int id : {ksc5601_id, ksx1001_id, iso2022kr_id, euc_kr_id}) zel_test::check_empty_input(id);
 }
 
 TEST(KoreanInput, OtherTargetsGetTheSameCharacters) {
@@ -303,12 +279,7 @@ TEST(KoreanInput, RandomBytesGiveTheStagedResultInEveryTarget) {
             static_cast<char>(r % 3 ? interesting[r / 3 % std::size(interesting)] : r >> 8));
       }
       SCOPED_TRACE("id " + std::to_string(id) + ", round " + std::to_string(round));
-      const std::string pivot = convert(zel_code_unicode, id, in);
-      ASSERT_EQ(pivot.size() % 2, 0u);
-      EXPECT_LE(pivot.size(), 2 * in.size()) << "at most one unit a byte";
-      EXPECT_EQ(convert(zel_code_utf8, id, in), zel_test::utf8_of_pivot(pivot));
-      EXPECT_EQ(convert(zel_code_gbk, id, in), convert(zel_code_gbk, 1, pivot));
-      EXPECT_EQ(convert(zel_code_gb18030, id, in), convert(zel_code_gb18030, 1, pivot));
+      zel_test::check_targets_agree(id, in);
     }
   }
 }
@@ -331,32 +302,6 @@ std::uint16_t square_cell(std::uint32_t code) {
 
 bool is_syllable(std::uint16_t unit) { return unit >= 0xAC00 && unit <= 0xD7A3; }
 
-std::string hex(std::uint32_t value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%X", static_cast<unsigned>(value));
-  return text;
-}
-
-// Reports the first few mismatches of a sweep and how many there were.
-class Mismatches {
- public:
-  explicit Mismatches(std::string what) : what_(std::move(what)) {}
-  void check(bool ok, const std::string& detail) {
-    ++checked_;
-    if (ok) return;
-    if (++count_ <= 10) ADD_FAILURE() << what_ << ": " << detail;
-  }
-  ~Mismatches() {
-    EXPECT_EQ(count_, 0u) << what_ << ": mismatches among " << checked_ << " checked";
-  }
-  std::size_t checked() const { return checked_; }
-
- private:
-  std::string what_;
-  std::size_t checked_ = 0;
-  std::size_t count_ = 0;
-};
-
 TEST(KoreanTables, Shapes) {
   EXPECT_EQ(std::size(zel::ksc5601_to_ucs2), uhc_index(0xFDFE) + 1) << "stored through FDFE";
   EXPECT_EQ(std::size(zel::ksc5601_to_ucs2), 23875u);
@@ -365,12 +310,6 @@ TEST(KoreanTables, Shapes) {
   EXPECT_EQ(zel::ksc5601_past_end, 0);
   EXPECT_EQ(zel::ksx1001_past_end, 0);
 }
-
-struct Cell {
-  std::uint32_t code;
-  std::uint16_t value;
-  const char* why;
-};
 
 TEST(KoreanTables, TellingCells) {
   const Cell uhc[] = {
@@ -386,16 +325,14 @@ TEST(KoreanTables, TellingCells) {
       {0xFE40, 0x0000, "lead 0xFE"},
       {0xFFFE, 0x0000, "lead 0xFF"},
   };
-  for (const Cell& c : uhc) EXPECT_EQ(uhc_cell(c.code), c.value) << hex(c.code) << ": " << c.why;
+  zel_test::check_cells(uhc, uhc_cell);
   const Cell square[] = {
       {0xA1A1, 0x3000, "ideographic space"}, {0xB0A1, 0xAC00, "first syllable"},
       {0xA2E6, 0xFFFD, "euro left out"},     {0xA2E7, 0xFFFD, "registered sign left out"},
       {0xA4D4, 0x3164, "Hangul filler"},     {0xFDFE, 0x8A70, "last cell"},
       {0xFEA1, 0x0000, "row 0xFE"},          {0xFEFE, 0x0000, "last nominal cell"},
   };
-  for (const Cell& c : square) {
-    EXPECT_EQ(square_cell(c.code), c.value) << hex(c.code) << ": " << c.why;
-  }
+  zel_test::check_cells(square, square_cell);
 }
 
 TEST(KoreanTables, ReadsPastTheStoredCellsGiveZero) {
@@ -521,55 +458,43 @@ TEST(KoreanTables, UnusedTrailColumnsHoldTheReplacementCharacter) {
 
 // --- golden files -----------------------------------------------------------
 
-struct Text {
-  std::string in, expected;
-};
+using zel_test::GoldenLine;
 
-// The golden lines joined into one text, and the line count.
-Text joined(const char* file, std::size_t lines_expected) {
-  const std::vector<zel_test::GoldenLine> lines = zel_test::read_golden(file);
+// A golden file's lines, which must number `lines_expected`.
+std::vector<GoldenLine> golden(const char* file, std::size_t lines_expected) {
+  const std::vector<GoldenLine> lines = zel_test::read_golden(file);
   EXPECT_EQ(lines.size(), lines_expected) << file;
-  Text t;
-  for (const auto& l : lines) {
-    t.in += l.given;
-    t.expected += l.expected;
-  }
-  return t;
-}
-
-// Converts the whole text through zel_code_unicode and zel_code_utf8 and
-// points at the first units that differ.
-void check_text(int id, const Text& t, const char* what) {
-  SCOPED_TRACE(what);
-  const std::string got = convert(zel_code_unicode, id, t.in);
-  ASSERT_EQ(got.size(), t.expected.size());
-  Mismatches bad(what);
-  for (std::size_t at = 0; at < got.size(); at += 2)
-    bad.check(got.compare(at, 2, t.expected, at, 2) == 0,
-              "unit " + std::to_string(at / 2) + ": " + to_hex(got.substr(at, 2)) + ", expected " +
-                  to_hex(t.expected.substr(at, 2)));
-  EXPECT_EQ(convert(zel_code_utf8, id, t.in), zel_test::utf8_of_pivot(t.expected));
+  return lines;
 }
 
 TEST(Golden, Ksc5601EveryPair) {
-  check_text(ksc5601_id, joined("ksc5601_decode_golden.txt", 127 * 191), "code page 949");
+  SCOPED_TRACE("code page 949");
+  zel_test::check_decoding(ksc5601_id, golden("ksc5601_decode_golden.txt", 127 * 191));
 }
 
 TEST(Golden, EucKrEveryPair) {
-  check_text(euc_kr_id, joined("euc_kr_decode_golden.txt", 94 * 94), "EUC-KR");
+  SCOPED_TRACE("EUC-KR");
+  zel_test::check_decoding(euc_kr_id, golden("euc_kr_decode_golden.txt", 94 * 94));
 }
 
 // The 7-bit forms read the same cells: every EUC-KR pair less 0x80 a byte.
 TEST(Golden, SevenBitFormsEveryPair) {
-  Text t = joined("euc_kr_decode_golden.txt", 94 * 94);
-  for (char& b : t.in) b = static_cast<char>(static_cast<unsigned char>(b) - 0x80);
-  check_text(ksx1001_id, t, "KS X 1001, 7-bit");
-  t.in = from_hex("1B 24 29 43 0E") + t.in + from_hex("0F");
-  check_text(iso2022kr_id, t, "ISO-2022-KR, one run");
+  std::vector<GoldenLine> lines = golden("euc_kr_decode_golden.txt", 94 * 94);
+  for (GoldenLine& line : lines)
+    for (char& b : line.given) b = static_cast<char>(static_cast<unsigned char>(b) - 0x80);
+  {
+    SCOPED_TRACE("KS X 1001, 7-bit");
+    zel_test::check_decoding(ksx1001_id, lines);
+  }
+  SCOPED_TRACE("ISO-2022-KR, one run");
+  lines.insert(lines.begin(), {from_hex("1B 24 29 43 0E"), ""});
+  lines.push_back({from_hex("0F"), ""});
+  zel_test::check_decoding(iso2022kr_id, lines);
 }
 
 TEST(Golden, Iso2022KrTexts) {
-  check_text(iso2022kr_id, joined("iso2022kr_decode_golden.txt", 600), "ISO-2022-KR texts");
+  SCOPED_TRACE("ISO-2022-KR texts");
+  zel_test::check_decoding(iso2022kr_id, golden("iso2022kr_decode_golden.txt", 600));
 }
 
 }  // namespace

@@ -18,9 +18,11 @@
 
 #include "src/tables/single_byte.h"
 #include "tests/support/conversion.h"
+#include "tests/support/golden.h"
 
 namespace {
 
+using zel_test::all_bytes;
 using zel_test::Case;
 using zel_test::check_case;
 using zel_test::convert;
@@ -33,10 +35,7 @@ constexpr int last_id = 55;
 
 std::string pivot_of(const std::vector<unsigned>& units) {
   std::string out;
-  for (unsigned u : units) {
-    out.push_back(static_cast<char>(u & 0xFF));
-    out.push_back(static_cast<char>(u >> 8));
-  }
+  for (unsigned u : units) out += zel_test::unit_bytes(static_cast<std::uint16_t>(u));
   return out;
 }
 
@@ -98,18 +97,16 @@ std::vector<Golden> read_single_byte_golden() {
 
 std::string unit_at(const Golden& g, unsigned b) { return g.pivot.substr(2 * b, 2); }
 
-// Reports each byte whose unit differs, up to ten.
-void compare_units(const std::string& bytes, const std::string& got, const std::string& expected,
-                   const std::string& what) {
-  ASSERT_EQ(got.size(), 2 * bytes.size()) << what << ": n bytes give n units";
-  int shown = 0;
-  for (std::size_t i = 0; i < bytes.size() && shown < 10; ++i) {
-    if (got.compare(2 * i, 2, expected, 2 * i, 2) == 0) continue;
-    ADD_FAILURE() << what << ": byte " << to_hex(bytes.substr(i, 1)) << " at " << i << " gives "
-                  << to_hex(got.substr(2 * i, 2)) << ", expected "
-                  << to_hex(expected.substr(2 * i, 2));
-    ++shown;
-  }
+// `bytes` of charset `id` decode, one unit a byte, to `expected` through
+// both exports; reports each byte whose unit differs, up to ten.
+void check_units_of(int id, const std::string& bytes, const std::string& expected,
+                    const std::string& what) {
+  SCOPED_TRACE(what);
+  ASSERT_EQ(expected.size(), 2 * bytes.size()) << "n bytes give n units";
+  std::vector<zel_test::GoldenLine> lines;
+  for (std::size_t i = 0; i < bytes.size(); ++i)
+    lines.push_back({bytes.substr(i, 1), expected.substr(2 * i, 2)});
+  zel_test::check_decoding(id, lines);
 }
 
 TEST(SingleByteGolden, EveryByteOfEveryIdThroughTheExports) {
@@ -123,8 +120,7 @@ TEST(SingleByteGolden, EveryByteOfEveryIdThroughTheExports) {
       ASSERT_EQ(static_cast<unsigned char>(g.bytes[b]), b) << "the file lists bytes 00..FF";
 
     // All bytes in order: one ASCII run, then every byte from 0x80 up.
-    compare_units(g.bytes, convert(zel_code_unicode, id, g.bytes), g.pivot, "00..FF to UCS-2");
-    EXPECT_EQ(to_hex(convert(zel_code_utf8, id, g.bytes)), to_hex(utf8_of_pivot(g.pivot)));
+    check_units_of(id, g.bytes, g.pivot, "00..FF");
 
     // Each byte alone.
     for (unsigned b = 0; b < 256; ++b) {
@@ -144,8 +140,7 @@ TEST(SingleByteGolden, EveryByteOfEveryIdThroughTheExports) {
         expected += unit_at(g, 'z');
       }
     }
-    compare_units(in, convert(zel_code_unicode, id, in), expected, "FF..00 with letters");
-    EXPECT_EQ(to_hex(convert(zel_code_utf8, id, in)), to_hex(utf8_of_pivot(expected)));
+    check_units_of(id, in, expected, "FF..00 with letters");
   }
 }
 
@@ -185,18 +180,10 @@ const Case telling_cells[] = {
     {55, "A1 FD", "81 0E DD 0E", "MULELAO-1 first and last Lao character"},
 };
 
-TEST(SingleByteInput, TellingCells) {
-  for (const Case& c : telling_cells) check_case(c);
-}
+TEST(SingleByteInput, TellingCells) { zel_test::check_cases(telling_cells); }
 
 TEST(SingleByteInput, EmptyInputStaysEmpty) {
-  for (int id = first_id; id <= last_id; ++id) {
-    for (auto fn : {zel_code_unicode, zel_code_utf8, zel_code_gbk, zel_code_gb18030}) {
-      int result = -1;
-      EXPECT_EQ(convert(fn, id, "", &result), "") << "id " << id;
-      EXPECT_EQ(result, 0) << "id " << id;
-    }
-  }
+  for (int id = first_id; id <= last_id; ++id) zel_test::check_empty_input(id);
 }
 
 // Code page 1257 and 1258 straight into UTF-8, in one pass.
@@ -309,9 +296,7 @@ TEST(SingleByteFillers, EveryListedByteHoldsItsFiller) {
 TEST(SingleByteFillers, NoOtherByteHoldsOne) {
   for (const Fillers& f : fillers) {
     SCOPED_TRACE("id " + std::to_string(f.id));
-    std::string all;
-    for (unsigned b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
-    const std::string pivot = convert(zel_code_unicode, f.id, all);
+    const std::string pivot = convert(zel_code_unicode, f.id, all_bytes());
     ASSERT_EQ(pivot.size(), 512u);
     std::vector<unsigned> fffd, zero;
     for (unsigned b = 1; b < 256; ++b) {  // byte 0x00 is U+0000 everywhere
@@ -400,10 +385,8 @@ TEST(SingleByteRules, LettersInCodePointOrder) {
 }
 
 TEST(SingleByteRules, Koi8RuIsKoi8UWithTwoLetters) {
-  std::string all;
-  for (unsigned b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
-  const std::string koi8_u = convert(zel_code_unicode, 22, all);
-  const std::string koi8_ru = convert(zel_code_unicode, 23, all);
+  const std::string koi8_u = convert(zel_code_unicode, 22, all_bytes());
+  const std::string koi8_ru = convert(zel_code_unicode, 23, all_bytes());
   ASSERT_EQ(koi8_u.size(), 512u);
   ASSERT_EQ(koi8_ru.size(), 512u);
   std::vector<unsigned> differ;
@@ -447,9 +430,7 @@ TEST(SingleByteFastPath, AgreesWithCellByCellOnAdversarialInput) {
     }
     texts.push_back(text);
   }
-  std::string all;
-  for (unsigned b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
-  texts.push_back(all);
+  texts.push_back(all_bytes());
   for (int id = first_id; id <= last_id; ++id) {
     for (const std::string& text : texts) {
       for (std::size_t shift = 0; shift < 8; ++shift) {

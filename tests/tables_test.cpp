@@ -5,21 +5,25 @@
 // generators. The index arithmetic is written out here again on purpose rather
 // than taken from the header.
 #include "src/tables/tables.h"
-#include "tests/support/conversion.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <fstream>
 #include <iterator>
 #include <set>
 #include <string>
-#include <utility>
 #include <vector>
+
+#include "tests/support/conversion.h"
+#include "tests/support/sweep.h"
 
 namespace zel {
 namespace {
+
+using zel_test::Cell;
+using zel_test::check_cells;
+using zel_test::hex;
+using zel_test::Mismatches;
 
 // Never stored in these tables, so a read that falls off one shows up.
 constexpr std::uint16_t outside = 0xDFFF;
@@ -44,39 +48,6 @@ std::uint16_t four_byte_cell(std::uint32_t code) {
   return cell(gb18030_four_byte_to_ucs2, four_byte_index(code), outside);
 }
 std::uint16_t gbk_code(std::uint32_t unit) { return cell(ucs2_to_gbk, unit, outside); }
-
-std::string hex(std::uint32_t value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%X", static_cast<unsigned>(value));
-  return text;
-}
-
-// Reports the first few mismatches of a sweep and how many there were, so a
-// broken table does not print 65,536 failures.
-class Mismatches {
- public:
-  explicit Mismatches(std::string what) : what_(std::move(what)) {}
-  void check(bool ok, const std::string& detail) {
-    ++checked_;
-    if (ok) return;
-    if (++count_ <= 10) ADD_FAILURE() << what_ << ": " << detail;
-  }
-  ~Mismatches() {
-    EXPECT_EQ(count_, 0u) << what_ << ": mismatches among " << checked_ << " checked";
-  }
-  std::size_t checked() const { return checked_; }
-
- private:
-  std::string what_;
-  std::size_t checked_ = 0;
-  std::size_t count_ = 0;
-};
-
-struct Cell {
-  std::uint32_t code;
-  std::uint32_t value;
-  const char* why;
-};
 
 // --- shapes -----------------------------------------------------------------
 
@@ -133,7 +104,7 @@ TEST(GbkToUcs2, TellingCells) {
       {0x817F, 0xFFFD, "0x7F is no trail byte"},
       {0xFE7F, 0xFFFD, "0x7F is no trail byte"},
   };
-  for (const Cell& c : cells) EXPECT_EQ(gbk_cell(c.code), c.value) << hex(c.code) << ": " << c.why;
+  check_cells(cells, gbk_cell);
 }
 
 TEST(GbkToUcs2, SevenBitGb2312BytesReadTheSameCells) {
@@ -165,9 +136,7 @@ TEST(Gb18030FourByteToUcs2, TellingCells) {
       {0x8130FF39, 0xFFFD, "slot 0xFF"},
       {0x84318030, 0xFFFD, "slot 0x80 of the last block"},
   };
-  for (const Cell& c : cells) {
-    EXPECT_EQ(four_byte_cell(c.code), c.value) << hex(c.code) << ": " << c.why;
-  }
+  check_cells(cells, four_byte_cell);
 }
 
 TEST(Big5ToUcs2, TellingCells) {
@@ -205,7 +174,7 @@ TEST(Big5ToUcs2, TellingCells) {
       {0xFA40, 0x0000, "lead 0xFA, past the stored cells"},
       {0xFFFE, 0x0000, "last cell"},
   };
-  for (const Cell& c : cells) EXPECT_EQ(big5_cell(c.code), c.value) << hex(c.code) << ": " << c.why;
+  check_cells(cells, big5_cell);
 }
 
 TEST(Ucs2ToGbk, TellingCells) {
@@ -229,9 +198,7 @@ TEST(Ucs2ToGbk, TellingCells) {
       {0xFFFD, 0xA34D, "replacement character"},
       {0xFFFF, 0x987F, "the one trail-0x7F code"},
   };
-  for (const Cell& c : cells) {
-    EXPECT_EQ(gbk_code(c.code), c.value) << "U+" << hex(c.code) << ": " << c.why;
-  }
+  check_cells(cells, gbk_code, "U+");
 }
 
 TEST(Gb18030Code, TellingCells) {
@@ -255,10 +222,9 @@ TEST(Gb18030Code, TellingCells) {
       {0xD800, 0xFFFD, "surrogate: no code"},
       {0xDFFF, 0xFFFD, "surrogate: no code"},
   };
-  for (const Cell& c : cells) {
-    EXPECT_EQ(gb18030_code(static_cast<std::uint16_t>(c.code)), c.value)
-        << "U+" << hex(c.code) << ": " << c.why;
-  }
+  check_cells(
+      cells, [](std::uint32_t unit) { return gb18030_code(static_cast<std::uint16_t>(unit)); },
+      "U+");
 }
 
 // --- rule sweeps ------------------------------------------------------------

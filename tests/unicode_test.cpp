@@ -1,6 +1,7 @@
 // UTF-8 and UTF-16 input, and UTF-8 output of pivot text.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <random>
 #include <string>
 #include <vector>
@@ -8,7 +9,7 @@
 #include "tests/support/conversion.h"
 
 using zel_test::Case;
-using zel_test::check_case;
+using zel_test::check_cases;
 
 namespace {
 
@@ -80,16 +81,14 @@ const Case utf8_output_cases[] = {
 };
 
 TEST(Utf8Input, DecodesAndDegrades) {
-  for (const Case& c : utf8_cases) check_case(c);
-  for (const Case& c : utf8_cut_tails) check_case(c);
+  check_cases(utf8_cases);
+  check_cases(utf8_cut_tails);
 }
 
-TEST(Utf16Input, DecodesAndDegrades) {
-  for (const Case& c : utf16_cases) check_case(c);
-}
+TEST(Utf16Input, DecodesAndDegrades) { check_cases(utf16_cases); }
 
 TEST(Utf8Output, EncodesPivotUnits) {
-  for (const Case& c : utf8_output_cases) check_case(c);
+  check_cases(utf8_output_cases);
   // The writer's three rows at their edges.
   const std::pair<const char*, const char*> edges[] = {
       {"7F 00", "7F"},       {"80 00", "C2 80"},    {"FF 07", "DF BF"},
@@ -104,9 +103,7 @@ TEST(Utf8Output, EncodesPivotUnits) {
 // Plain transcriptions of the decoding rules, one byte at a time, without the
 // ASCII fast path: the oracle for adversarial input.
 std::string put(std::string out, unsigned u) {
-  out.push_back(static_cast<char>(u & 0xFF));
-  out.push_back(static_cast<char>(u >> 8));
-  return out;
+  return out + zel_test::unit_bytes(static_cast<std::uint16_t>(u));
 }
 
 std::string simple_utf8(const std::string& s) {

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <fstream>
 
 #include "src/string/string_ops.h"
-#include <fstream>
 
 #if defined(__SANITIZE_ADDRESS__)
 #define ZEL_TEST_ASAN 1
@@ -66,19 +66,36 @@ char byte_after_content(const zel_string& s) {
   return *at;
 }
 
-std::string convert(convert_fn fn, int id, const std::string& in, int* result) {
+namespace {
+
+// Runs `call` on a zel_string holding a copy of `in` and returns what the
+// string holds after it.
+template <class Call>
+std::string on_string(const std::string& in, Call call) {
   // In test-mode builds every buffer a call allocates is freed by its end.
   const long alive = zel::string_buffers_alive();
   zel_string s;
   zel_string_init(&s);
   zel_string_assign(&s, in.data(), static_cast<std::int32_t>(in.size()));
-  int r = fn(id, &s);
-  if (result) *result = r;
-  std::string out(s.data, static_cast<std::size_t>(s.length));
+  call(&s);
+  std::string out(s.data, static_cast<std::size_t>(s.length > 0 ? s.length : 0));
   EXPECT_EQ(byte_after_content(s), '\0') << "content must stay NUL-terminated";
   zel_string_free(&s);
   EXPECT_EQ(zel::string_buffers_alive(), alive) << "string buffers left allocated";
   return out;
+}
+
+}  // namespace
+
+std::string convert(convert_fn fn, int id, const std::string& in, int* result) {
+  return on_string(in, [&](zel_string* s) {
+    const int r = fn(id, s);
+    if (result) *result = r;
+  });
+}
+
+std::string run_in_place(string_fn fn, const std::string& in) {
+  return on_string(in, [&](zel_string* s) { fn(s); });
 }
 
 std::string utf8_of_pivot(const std::string& pivot) {
@@ -100,27 +117,47 @@ std::string utf8_of_pivot(const std::string& pivot) {
   return out;
 }
 
-namespace {
-
-// Ids 2..55 but 4 have a decoder; the others' bytes are read as pivot text.
-bool has_decoder(int id) { return id >= 2 && id <= 55 && id != 4; }
-
-// The letter 'a' in the id's encoding, or empty where a prefix would change
-// the meaning of what follows (UTF-16 with a byte-order mark).
-std::string letter_in(int id) {
-  switch (id) {
-    case 9: return "";
-    case 13: return "";  // 7-bit KS X 1001 pairs every letter with the next byte
-    case 10: return std::string("\0a", 2);
-    case 11: return std::string("a\0", 2);
-    default: return has_decoder(id) ? "a" : std::string("a\0", 2);
-  }
+std::string unit_bytes(std::uint16_t unit) {
+  return std::string{static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
 }
 
 std::string repeat(const std::string& s, int times) {
   std::string out;
   for (int i = 0; i < times; ++i) out += s;
   return out;
+}
+
+namespace {
+
+// Ids 2..55 but 4 have a decoder; the others' bytes are read as pivot text.
+bool has_decoder(int id) { return id >= 2 && id <= 55 && id != 4; }
+
+// A character that decodes alone to itself: its bytes in an id's encoding,
+// and its pivot text.
+struct Prefix {
+  std::string bytes;
+  std::string pivot;
+};
+
+// The letter 'a' in the id's encoding, a line feed where letters pair up, or
+// nothing where a prefix would change the meaning of what follows (UTF-16
+// with a byte-order mark).
+Prefix letter_in(int id) {
+  const std::string a("a\0", 2);
+  switch (id) {
+    case 9:
+      return {};
+    // 7-bit KS X 1001 pairs every letter with the next byte; a line feed
+    // passes through alone.
+    case 13:
+      return {"\n", std::string("\n\0", 2)};
+    case 10:
+      return {std::string("\0a", 2), a};
+    case 11:
+      return {a, a};
+    default:
+      return {has_decoder(id) ? "a" : a, a};
+  }
 }
 
 void check_once(const Case& c, const std::string& in, const std::string& pivot) {
@@ -142,15 +179,58 @@ void check_case(const Case& c) {
   const std::string out = from_hex(c.out_hex);
   check_once(c, in, out);
 
-  const std::string letter = letter_in(c.id);
-  if (!letter.empty()) {
-    const std::string letter_pivot("a\0", 2);
+  const Prefix letter = letter_in(c.id);
+  if (!letter.bytes.empty()) {
     for (int k = 1; k <= 16; ++k)
-      check_once(c, repeat(letter, k) + in, repeat(letter_pivot, k) + out);
+      check_once(c, repeat(letter.bytes, k) + in, repeat(letter.pivot, k) + out);
   }
   if (!c.cut_tail && c.id != ZEL_CHARSET_UTF16) {
     for (int times : {2, 1000}) check_once(c, repeat(in, times), repeat(out, times));
   }
+}
+
+void check_cases(std::span<const Case> cases) {
+  for (const Case& c : cases) check_case(c);
+}
+
+void check_in_place(string_fn fn, const std::string& in, const std::string& out, bool cut_tail) {
+  EXPECT_EQ(to_hex(run_in_place(fn, in)), to_hex(out));
+  for (int k = 1; k <= 16; ++k) {
+    const std::string letters(static_cast<std::size_t>(k), 'a');
+    EXPECT_EQ(to_hex(run_in_place(fn, letters + in)), to_hex(letters + out))
+        << k << " letters before";
+  }
+  if (!cut_tail) {
+    for (int times : {2, 1000})
+      EXPECT_EQ(run_in_place(fn, repeat(in, times)), repeat(out, times)) << times << " times";
+  }
+}
+
+void check_empty_input(int id) {
+  for (convert_fn fn : {zel_code_unicode, zel_code_utf8, zel_code_gbk, zel_code_gb18030}) {
+    int result = -1;
+    EXPECT_EQ(convert(fn, id, "", &result), "") << "id " << id;
+    EXPECT_EQ(result, 0) << "id " << id;
+  }
+}
+
+void check_targets_agree(int id, const std::string& in) {
+  const std::string pivot = convert(zel_code_unicode, id, in);
+  ASSERT_EQ(pivot.size() % 2, 0u) << "id " << id;
+  EXPECT_LE(pivot.size(), 2 * in.size()) << "id " << id << ": at most one unit a byte";
+  EXPECT_TRUE(convert(zel_code_utf8, id, in) == utf8_of_pivot(pivot))
+      << "id " << id << ": UTF-8 differs from the pivot text's";
+  for (convert_fn fn : {zel_code_gbk, zel_code_gb18030}) {
+    EXPECT_TRUE(convert(fn, id, in) == convert(fn, ZEL_CHARSET_UCS2LE, pivot))
+        << "id " << id << ": decoding straight into " << (fn == zel_code_gbk ? "GBK" : "GB18030")
+        << " differs from going through the pivot";
+  }
+}
+
+std::string random_bytes(std::mt19937& rng, std::size_t n, std::string_view from) {
+  std::string out(n, '\0');
+  for (char& b : out) b = from.empty() ? static_cast<char>(rng() % 256) : from[rng() % from.size()];
+  return out;
 }
 
 }  // namespace zel_test
@@ -184,11 +264,14 @@ std::vector<GoldenLine> read_golden(const std::string& name) {
 
 std::string all_units() {
   std::string pivot;
-  for (unsigned u = 0; u <= 0xFFFF; ++u) {
-    pivot.push_back(static_cast<char>(u & 0xFF));
-    pivot.push_back(static_cast<char>(u >> 8));
-  }
+  for (unsigned u = 0; u <= 0xFFFF; ++u) pivot += unit_bytes(static_cast<std::uint16_t>(u));
   return pivot;
+}
+
+std::string all_bytes() {
+  std::string bytes;
+  for (unsigned b = 0; b <= 0xFF; ++b) bytes.push_back(static_cast<char>(b));
+  return bytes;
 }
 
 }  // namespace zel_test

@@ -3,7 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <random>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "zel_code.h"
@@ -11,6 +14,9 @@
 namespace zel_test {
 
 using convert_fn = int(ZEL_CALL*)(int, zel_string*);
+// An export that rewrites a string in place: the transcoders and the
+// character reference decoders.
+using string_fn = void(ZEL_CALL*)(zel_string*);
 
 // "41 00 e4" -> bytes; spaces are ignored.
 std::string from_hex(const std::string& hex);
@@ -23,9 +29,20 @@ char byte_after_content(const zel_string& s);
 // Runs a conversion export on a copy of `in` held in a zel_string.
 std::string convert(convert_fn fn, int id, const std::string& in, int* result = nullptr);
 
+// Runs an in-place export on a copy of `in` held in a zel_string. Like
+// convert, it checks that the content stays NUL-terminated and that the call
+// frees every buffer it made.
+std::string run_in_place(string_fn fn, const std::string& in);
+
 // The UTF-8 of pivot text, written independently of the library: units
 // encoded one to three bytes each, an odd last byte ignored.
 std::string utf8_of_pivot(const std::string& pivot);
+
+// One code unit as pivot text (UCS-2 little-endian).
+std::string unit_bytes(std::uint16_t unit);
+
+// `s` written `times` times over.
+std::string repeat(const std::string& s, int times);
 
 // A decoding case: `in_hex` of charset `id` decodes to the pivot `out_hex`.
 struct Case {
@@ -39,9 +56,28 @@ struct Case {
 };
 
 // Checks the case through zel_code_unicode and zel_code_utf8, alone, behind
-// 0 to 16 ASCII characters (in the id's own encoding) and repeated 2 and
-// 1000 times.
+// 1 to 16 prefix characters (ASCII in the id's own encoding; line feeds for
+// 7-bit KS X 1001, where letters pair up) and repeated 2 and 1000 times.
 void check_case(const Case& c);
+void check_cases(std::span<const Case> cases);
+
+// Checks an in-place export on `in`, which must give `out`: alone, behind 1
+// to 16 ASCII letters (which every in-place export copies as they are) and,
+// unless the input ends cut off, repeated 2 and 1000 times.
+void check_in_place(string_fn fn, const std::string& in, const std::string& out, bool cut_tail);
+
+// Empty text of charset `id` stays empty, with result 0, through every
+// conversion export.
+void check_empty_input(int id);
+
+// Decoding `in` of charset `id` straight into each target equals the staged
+// conversion: into pivot text first (at most one unit a byte), then that
+// encoded as pivot text.
+void check_targets_agree(int id, const std::string& in);
+
+// `n` random bytes, each drawn evenly from `from`, or from 00..FF when
+// `from` is empty; one draw of `rng` a byte.
+std::string random_bytes(std::mt19937& rng, std::size_t n, std::string_view from = {});
 
 }  // namespace zel_test
 
@@ -57,5 +93,8 @@ std::vector<GoldenLine> read_golden(const std::string& name);
 
 // Every code unit U+0000..U+FFFF in order, as pivot text.
 std::string all_units();
+
+// Every byte 00..FF in order.
+std::string all_bytes();
 
 }  // namespace zel_test

@@ -67,6 +67,19 @@ def decoder_sweep(codec, codes):
     return pairs
 
 
+def two_byte_snapshot(codec, leads, trails, what="two-byte codes"):
+    """Every pair of `leads` x `trails` through a Python decoder."""
+    pairs = decoder_sweep(codec, two_byte_codes(leads, trails))
+    return Snapshot(
+        python_source(codec, "decoder"),
+        [
+            f"{what}: lead {leads[0]:02X}..{leads[-1]:02X}, trail {trails[0]:02X}..{trails[-1]:02X}",
+            f"{len(pairs)} codes decode to one BMP code unit",
+        ],
+        pairs,
+    )
+
+
 def gb18030_four_byte_bmp_codes():
     """81 30 81 30 .. 84 31 A4 39, the four-byte codes of the Basic
     Multilingual Plane, in byte order."""
@@ -118,29 +131,13 @@ def dump_gbk():
 
 
 def dump_cp950():
-    pairs = decoder_sweep("cp950", two_byte_codes(range(0x80, 0x100), range(0x40, 0xFF)))
-    return Snapshot(
-        python_source("cp950", "decoder"),
-        [
-            "two-byte codes: lead 80..FF, trail 40..FE",
-            f"{len(pairs)} codes decode to one BMP code unit",
-        ],
-        pairs,
-    )
+    return two_byte_snapshot("cp950", range(0x80, 0x100), range(0x40, 0xFF))
 
 
 def dump_cp949():
     # Leads 81..FE and trails 40..FE are every pair ksc5601_to_ucs2 indexes;
     # code page 949 has no lead 80 or FF.
-    pairs = decoder_sweep("cp949", two_byte_codes(range(0x81, 0xFF), range(0x40, 0xFF)))
-    return Snapshot(
-        python_source("cp949", "decoder"),
-        [
-            "two-byte codes: lead 81..FE, trail 40..FE",
-            f"{len(pairs)} codes decode to one BMP code unit",
-        ],
-        pairs,
-    )
+    return two_byte_snapshot("cp949", range(0x81, 0xFF), range(0x40, 0xFF))
 
 
 def dump_euc_jp():
@@ -163,15 +160,7 @@ def dump_euc_jp():
 
 def dump_gb2312():
     # GB 2312 in its own form (A1A4 U+30FB, A1AA U+2015), not GBK's.
-    pairs = decoder_sweep("gb2312", two_byte_codes(range(0xA1, 0xFF), range(0xA1, 0xFF)))
-    return Snapshot(
-        python_source("gb2312", "decoder"),
-        [
-            "EUC-CN two-byte codes: lead A1..FE, trail A1..FE",
-            f"{len(pairs)} codes decode to one BMP code unit",
-        ],
-        pairs,
-    )
+    return two_byte_snapshot("gb2312", range(0xA1, 0xFF), range(0xA1, 0xFF), "EUC-CN two-byte codes")
 
 
 def glibc_decoder(charset):
@@ -238,28 +227,38 @@ def dump_euc_tw():
 UNICODE_DATA = Path("/usr/share/unicode")
 
 
-def dump_cns_plane3():
-    # Unihan's kCNS1992 entries 3-RRCC (RR, CC the 7-bit row and column),
-    # written as the three bytes 03 RR CC.
+def unihan_entries(file_name, field):
+    """Unihan's Unicode version and, for every line of `field` in
+    /usr/share/unicode/`file_name`, the code point and the value as
+    written."""
     import bz2
 
-    path = UNICODE_DATA / "Unihan_OtherMappings.txt.bz2"
+    path = UNICODE_DATA / file_name
     if not path.exists():
         raise SystemExit(f"{path} is missing: apt-get install unicode-data")
     version = "?"
-    pairs = []
+    entries = []
     with bz2.open(path, "rt", encoding="utf-8") as lines:
         for line in lines:
             if line.startswith("# Unicode version:"):
                 version = line.split(":", 1)[1].strip()
-            if line.startswith("#") or "\tkCNS1992\t" not in line:
+            if line.startswith("#") or f"\t{field}\t" not in line:
                 continue
             point, _, values = line.rstrip("\n").split("\t")
-            unit = int(point[2:], 16)
-            for value in values.split():
-                plane, code = value.split("-")
-                if plane == "3" and unit <= 0xFFFF:
-                    pairs.append((bytes((3,)) + bytes.fromhex(code), unit))
+            entries.append((int(point[2:], 16), values))
+    return version, entries
+
+
+def dump_cns_plane3():
+    # Unihan's kCNS1992 entries 3-RRCC (RR, CC the 7-bit row and column),
+    # written as the three bytes 03 RR CC.
+    version, entries = unihan_entries("Unihan_OtherMappings.txt.bz2", "kCNS1992")
+    pairs = []
+    for unit, values in entries:
+        for value in values.split():
+            plane, code = value.split("-")
+            if plane == "3" and unit <= 0xFFFF:
+                pairs.append((bytes((3,)) + bytes.fromhex(code), unit))
     return Snapshot(
         f"Unicode {version} Unihan_OtherMappings.txt kCNS1992 (Debian unicode-data)",
         [
@@ -291,29 +290,17 @@ def dump_unihan_variants(field):
     # field: the character as its two code-unit bytes, then its variants in
     # Unihan's order, four hex digits each, run together (4E7E -> 4E7E5E72).
     # Variants beyond U+FFFF are left out: neither Big5 nor GB 2312 has any.
-    import bz2
-
-    path = UNICODE_DATA / "Unihan_Variants.txt.bz2"
-    if not path.exists():
-        raise SystemExit(f"{path} is missing: apt-get install unicode-data")
-    version = "?"
+    version, entries = unihan_entries("Unihan_Variants.txt.bz2", field)
     pairs = []
-    with bz2.open(path, "rt", encoding="utf-8") as lines:
-        for line in lines:
-            if line.startswith("# Unicode version:"):
-                version = line.split(":", 1)[1].strip()
-            if line.startswith("#") or f"\t{field}\t" not in line:
-                continue
-            point, _, values = line.rstrip("\n").split("\t")
-            unit = int(point[2:], 16)
-            variants = [int(value.split("<")[0][2:], 16) for value in values.split()]
-            variants = [variant for variant in variants if variant <= 0xFFFF]
-            if unit > 0xFFFF or not variants:
-                continue
-            packed = 0
-            for variant in variants:
-                packed = packed << 16 | variant
-            pairs.append((unit.to_bytes(2, "big"), packed))
+    for unit, values in entries:
+        variants = [int(value.split("<")[0][2:], 16) for value in values.split()]
+        variants = [variant for variant in variants if variant <= 0xFFFF]
+        if unit > 0xFFFF or not variants:
+            continue
+        packed = 0
+        for variant in variants:
+            packed = packed << 16 | variant
+        pairs.append((unit.to_bytes(2, "big"), packed))
     return Snapshot(
         f"Unicode {version} Unihan_Variants.txt {field} (Debian unicode-data)",
         [

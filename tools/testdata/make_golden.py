@@ -29,33 +29,9 @@ against, so it must not inherit a generator's mistake.
     python3 tools/testdata/make_golden.py [output folder, default tests/data]
 """
 
-import platform
 import sys
-from pathlib import Path
 
-OUT = Path(__file__).resolve().parents[2] / "tests" / "data"
-PYTHON = f"python {platform.python_version()}"
-SPACE = b" "
-
-
-def pivot(unit):
-    return unit.to_bytes(2, "little")
-
-
-def single_unit(data, codec):
-    try:
-        text = data.decode(codec)
-    except UnicodeDecodeError:
-        return None
-    return ord(text) if len(text) == 1 and ord(text) <= 0xFFFF else None
-
-
-def write(out, name, header, pairs):
-    lines = [f"# {line}\n" for line in header]
-    lines += [f"{given.hex().upper()}\t{expected.hex().upper()}\n" for given, expected in pairs]
-    path = out / name
-    path.write_text("".join(lines), encoding="ascii", newline="\n")
-    print(f"wrote {path} ({len(pairs)} cases)")
+from golden_files import PYTHON, SPACE, output_folder, pivot, single_unit, write
 
 
 # GB18030 decoding: Python's gb18030 codec follows GB18030-2000, which is what
@@ -171,8 +147,7 @@ def gb18030_encode():
 
 
 def main(argv):
-    out = Path(argv[1]) if len(argv) > 1 else OUT
-    out.mkdir(parents=True, exist_ok=True)
+    out = output_folder(argv)
     write(out, "gb18030_decode_golden.txt",
           [f"{PYTHON} codecs gb18030: GB18030 (id 2) to UCS-2LE pivot"], gb18030_decode())
     write(out, "big5_decode_golden.txt",

@@ -19,16 +19,10 @@ checked against.
     python3 tools/testdata/make_golden_big5gbk.py [output folder, default tests/data]
 """
 
-import bz2
 import sys
-from pathlib import Path
 
-sys.dont_write_bytecode = True
-sys.path.insert(0, str(Path(__file__).resolve().parent))
-
-from make_golden import OUT, PYTHON, SPACE, big5_decode, gbk_encode, write  # noqa: E402
-
-UNIHAN = Path("/usr/share/unicode/Unihan_Variants.txt.bz2")
+from golden_files import PYTHON, SPACE, output_folder, unihan_field, write
+from make_golden import big5_decode, gbk_encode
 
 # Big5 code -> GB 2312 bytes, where the library writes a symbol GB 2312 lacks
 # (or a character its own Big5 leaves empty) as a GB 2312 character.
@@ -48,15 +42,8 @@ BIG5_SPACE = bytes.fromhex("A140")
 
 def variants(field):
     """{code point: [variants in file order]} for one Unihan field."""
-    if not UNIHAN.exists():
-        raise SystemExit(f"{UNIHAN} is missing: apt-get install unicode-data")
-    found = {}
-    with bz2.open(UNIHAN, "rt", encoding="utf-8") as lines:
-        for line in lines:
-            fields = line.rstrip("\n").split("\t")
-            if len(fields) == 3 and fields[1] == field:
-                found[int(fields[0][2:], 16)] = [int(v.split("<")[0][2:], 16) for v in fields[2].split()]
-    return found
+    _, entries = unihan_field("Unihan_Variants.txt.bz2", field)
+    return {point: [int(v.split("<")[0][2:], 16) for v in value.split()] for point, value in entries}
 
 
 def gb2312_code(char):
@@ -144,8 +131,7 @@ def gbk_big5(big5_units):
 
 
 def main(argv):
-    out = Path(argv[1]) if len(argv) > 1 else OUT
-    out.mkdir(parents=True, exist_ok=True)
+    out = output_folder(argv)
     big5_units = {code: int.from_bytes(unit, "little") for code, unit in big5_decode()}
     gbk_bytes = {int.from_bytes(unit, "little"): code for unit, code in gbk_encode()}
     if gbk_bytes[0x4E00] == SPACE:

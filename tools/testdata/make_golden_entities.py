@@ -23,13 +23,9 @@ table is checked against.
 """
 
 import html.entities
-import platform
 import sys
-from pathlib import Path
 
-OUT = Path(__file__).resolve().parents[2] / "tests" / "data"
-PYTHON = f"python {platform.python_version()}"
-SPACE = b" "
+from golden_files import PYTHON, SPACE, output_folder, write
 
 # XML's apostrophe, which HTML 4.01 lacks; this library reads it too.
 NAMES = dict(html.entities.name2codepoint, apos=0x27)
@@ -69,17 +65,8 @@ def other_cases(name):
     return sorted(variants)
 
 
-def write(out, name, header, pairs):
-    lines = [f"# {line}\n" for line in header]
-    lines += [f"{given.hex().upper()}\t{expected.hex().upper()}\n" for given, expected in pairs]
-    path = out / name
-    path.write_text("".join(lines), encoding="ascii", newline="\n")
-    print(f"wrote {path} ({len(pairs)} cases)")
-
-
 def main(argv):
-    out = Path(argv[1]) if len(argv) > 1 else OUT
-    out.mkdir(parents=True, exist_ok=True)
+    out = output_folder(argv)
     names = sorted(NAMES)
     for encoding, encode in (("utf8", utf8), ("gbk", gbk), ("gb18030", gb18030)):
         pairs = []

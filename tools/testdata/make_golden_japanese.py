@@ -38,13 +38,11 @@ tools/tablegen, so it cannot inherit a generator's mistake.
     python3 tools/testdata/make_golden_japanese.py [output folder, default tests/data]
 """
 
-import platform
 import random
 import sys
-from pathlib import Path
 
-OUT = Path(__file__).resolve().parents[2] / "tests" / "data"
-PYTHON = f"python {platform.python_version()}"
+from golden_files import PYTHON, output_folder, write
+
 ESC = b"\x1b"
 TO_ASCII = ESC + b"(B"
 SQUARE_8BIT = range(0xA1, 0xFF)
@@ -61,14 +59,6 @@ def verdict(data, codec):
     if len(text) != 1 or ord(text) > 0xFFFF:
         raise SystemExit(f"{codec}: {data.hex()} decodes to {text!r}, not one code unit")
     return ord(text).to_bytes(2, "little")
-
-
-def write(out, name, header, pairs):
-    lines = [f"# {line}\n" for line in header]
-    lines += [f"{given.hex().upper()}\t{expected.hex().upper()}\n" for given, expected in pairs]
-    path = out / name
-    path.write_text("".join(lines), encoding="ascii", newline="\n")
-    print(f"wrote {path} ({len(pairs)} cases)")
 
 
 def square(prefix=b"", bytes_range=SQUARE_8BIT, suffix=b""):
@@ -162,8 +152,7 @@ def iso2022jp_texts(count=120):
 
 
 def main(argv):
-    out = Path(argv[1]) if len(argv) > 1 else OUT
-    out.mkdir(parents=True, exist_ok=True)
+    out = output_folder(argv)
     what = "the codec's own answer, empty where it refuses the input"
     write(out, "jisx0208_decode_golden.txt",
           [f"{PYTHON} codecs euc_jp: JIS X 0208 (id 5) to UCS-2LE pivot; {what}"], jisx0208_decode())

@@ -23,13 +23,11 @@ tools/tablegen: it is the oracle the tables are checked against.
     python3 tools/testdata/make_golden_korean.py [output folder, default tests/data]
 """
 
-import platform
 import random
 import sys
-from pathlib import Path
 
-OUT = Path(__file__).resolve().parents[2] / "tests" / "data"
-PYTHON = f"python {platform.python_version()}"
+from golden_files import PYTHON, output_folder, pivot, single_unit, write
+
 ESC, SO, SI = b"\x1b", b"\x0e", b"\x0f"
 DESIGNATION = ESC + b"$)C"
 
@@ -39,26 +37,6 @@ LATER_ADDITIONS = {0xA2E6: 0xFFFD, 0xA2E7: 0xFFFD}
 # The Hangul filler: Python's euc_kr refuses it alone, since there it opens a
 # composed syllable of eight bytes; alone it is U+3164.
 HANGUL_FILLER = {0xA4D4: 0x3164}
-
-
-def pivot(unit):
-    return unit.to_bytes(2, "little")
-
-
-def single_unit(data, codec):
-    try:
-        text = data.decode(codec)
-    except UnicodeDecodeError:
-        return None
-    return ord(text) if len(text) == 1 and ord(text) <= 0xFFFF else None
-
-
-def write(out, name, header, pairs):
-    lines = [f"# {line}\n" for line in header]
-    lines += [f"{given.hex().upper()}\t{expected.hex().upper()}\n" for given, expected in pairs]
-    path = out / name
-    path.write_text("".join(lines), encoding="ascii", newline="\n")
-    print(f"wrote {path} ({len(pairs)} cases)")
 
 
 def ksc5601_decode():
@@ -133,8 +111,7 @@ def iso2022kr_decode():
 
 
 def main(argv):
-    out = Path(argv[1]) if len(argv) > 1 else OUT
-    out.mkdir(parents=True, exist_ok=True)
+    out = output_folder(argv)
     write(out, "ksc5601_decode_golden.txt",
           [f"{PYTHON} codecs cp949 and this library's differences: code page 949 (id 12) to UCS-2LE pivot"],
           ksc5601_decode())

@@ -26,16 +26,12 @@ missing from it, so a converter that changes makes this script stop.
 Needs glibc (any Debian) and perl with its Encode module (Debian's perl).
 """
 
-import ctypes
-import ctypes.util
-import platform
 import subprocess
 import sys
 import unicodedata
-from pathlib import Path
 
-OUT = Path(__file__).resolve().parents[2] / "tests" / "data"
-PYTHON = f"python {platform.python_version()}"
+from golden_files import PYTHON, Iconv, output_folder
+
 FILE = "single_byte_decode_golden.txt"
 
 
@@ -60,42 +56,6 @@ def python_byte(codec, b):
     except UnicodeDecodeError:
         return None
     return [ord(c) for c in text]
-
-
-class Iconv:
-    """glibc's iconv from `charset` to UTF-32LE, one input at a time."""
-
-    def __init__(self, charset):
-        libc = ctypes.CDLL(ctypes.util.find_library("c"), use_errno=True)
-        libc.iconv_open.restype = ctypes.c_void_p
-        libc.iconv_open.argtypes = [ctypes.c_char_p, ctypes.c_char_p]
-        chars, size = ctypes.POINTER(ctypes.c_char_p), ctypes.POINTER(ctypes.c_size_t)
-        libc.iconv.restype = ctypes.c_size_t
-        libc.iconv.argtypes = [ctypes.c_void_p, chars, size, chars, size]
-        libc.gnu_get_libc_version.restype = ctypes.c_char_p
-        self.libc = libc
-        self.version = libc.gnu_get_libc_version().decode("ascii")
-        self.handle = libc.iconv_open(b"UTF-32LE", charset.encode("ascii"))
-        if self.handle in (None, ctypes.c_void_p(-1).value):
-            raise SystemExit(f"glibc iconv has no {charset} converter")
-
-    def __call__(self, data):
-        """The code points of `data`, or None if iconv refuses it."""
-        libc, failed = self.libc, ctypes.c_size_t(-1).value
-        libc.iconv(self.handle, None, None, None, None)
-        source = ctypes.create_string_buffer(data, len(data))
-        source_at, source_left = ctypes.c_char_p(ctypes.addressof(source)), ctypes.c_size_t(len(data))
-        target = ctypes.create_string_buffer(64)
-        target_at, target_left = ctypes.c_char_p(ctypes.addressof(target)), ctypes.c_size_t(64)
-        if libc.iconv(self.handle, ctypes.byref(source_at), ctypes.byref(source_left),
-                      ctypes.byref(target_at), ctypes.byref(target_left)) == failed or source_left.value:
-            return None
-        # TCVN's converter holds a letter back in case a tone mark follows:
-        # flush it.
-        if libc.iconv(self.handle, None, None, ctypes.byref(target_at), ctypes.byref(target_left)) == failed:
-            return None
-        written = target.raw[: 64 - target_left.value]
-        return [int.from_bytes(written[at : at + 4], "little") for at in range(0, len(written), 4)]
 
 
 def perl_bytes(encoding):
@@ -270,8 +230,7 @@ def charsets():
 
 
 def main(argv):
-    out = Path(argv[1]) if len(argv) > 1 else OUT
-    out.mkdir(parents=True, exist_ok=True)
+    out = output_folder(argv)
     lines = [
         "# Single-byte charsets, ids 21 to 55, to UCS-2LE pivot: for each id, bytes 00..FF\n",
         "# in sixteen rows. Sources are named per id.\n",
