@@ -17,7 +17,7 @@ constexpr std::int32_t limit = 0x7FFFFFFE;
 
 struct Case {
   const char* what;
-  int (*convert)(int, zel_string*);
+  int(ZEL_CALL* convert)(int, zel_string*);
   int id;
   unsigned char byte;      // the input, repeated
   std::size_t unit_bytes;  // what each input byte becomes

@@ -1,6 +1,7 @@
 """End-to-end tests of zelconv, driven as a user would: files, stdin, -o,
 bad labels and unreadable paths. Expected text comes from Python's codecs."""
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -10,8 +11,32 @@ ZELCONV = sys.argv[1] if len(sys.argv) > 1 else "zelconv"
 SAMPLES = sys.argv[2] if len(sys.argv) > 2 else "samples"
 
 
-def run(*args, stdin=b""):
-    return subprocess.run([ZELCONV, *args], input=stdin, capture_output=True, timeout=60)
+# A cross-built zelconv runs under an emulator, through a launcher script.
+EMULATED = os.path.basename(ZELCONV).endswith("-emulated")
+
+
+def run(*args, stdin=b"", **kwargs):
+    return subprocess.run([ZELCONV, *args], input=stdin, capture_output=True, timeout=120,
+                          **kwargs)
+
+
+LIST_LINE = re.compile(r"^ *(\d+)  (.{24})  (.*)$")
+
+
+def parse_list(out):
+    """zelconv -l: {id: (charset name, [labels])}; a group's labels may
+    continue on lines that start with spaces."""
+    groups = {}
+    last = None
+    for line in out.decode().splitlines():
+        m = LIST_LINE.match(line)
+        if m:
+            last = int(m.group(1))
+            labels = m.group(3).split() if not m.group(3).startswith("(") else []
+            groups[last] = (m.group(2).strip(), labels)
+        else:
+            groups[last][1].extend(line.split())
+    return groups
 
 
 class Conversions(unittest.TestCase):
@@ -142,17 +167,440 @@ class Conversions(unittest.TestCase):
     def test_list_labels(self):
         r = run("-l")
         self.assertEqual(r.returncode, 0, r.stderr)
-        lines = r.stdout.decode().splitlines()
-        self.assertEqual(len(lines), 149)
-        fields = {line.split()[0]: int(line.split()[-1]) for line in lines}
+        groups = parse_list(r.stdout)
+        fields = {label: id for id, (_, labels) in groups.items() for label in labels}
+        self.assertEqual(len(fields), 149)
         self.assertEqual(fields["UTF_8"], 8)
-        self.assertEqual(fields["GB2312"], 2)
+        self.assertEqual(fields["GB2312*"], 2)
         self.assertEqual(fields["MULELAO_1"], 55)
 
     def test_help(self):
         r = run("--help")
         self.assertEqual(r.returncode, 0)
-        self.assertIn(b"usage: zelconv", r.stdout)
+        self.assertIn(b"usage: zelconv", r.stdout.lower())
+
+# Source texts, each with a label zelconv takes and the Python codec that
+# writes it. Characters are ones every target holds except where a row says
+# otherwise; expected output is always computed by Python's codecs.
+SOURCES = (
+    ("gbk", "gbk", "中文 ok\n汉字，简体。\n"),
+    ("GB2312", "gb2312", "简体中文\r\n"),
+    ("gb18030", "gb18030", "中文 ÿ ‰ ·\n"),  # four-byte codes
+    ("big5", "big5", "中文 繁體字\n"),
+    ("Shift_JIS", "shift_jis", "日本語のテキスト カタカナ\n"),
+    ("euc-jp", "euc_jp", "日本語 ひらがな\n"),
+    ("iso-2022-jp", "iso2022_jp", "日本語\nABC 漢字\n"),
+    ("euc-kr", "euc_kr", "한국어 텍스트\n"),
+    ("ks_c_5601-1987", "cp949", "한국어 똠방각하\n"),
+    ("iso-2022-kr", "iso2022_kr", "한국어\nabc\n"),
+    ("utf-8", "utf-8", "naïve 中文 ✓\n"),
+    ("utf-16", "utf-16", "naïve 中文 ✓\n"),
+    ("utf-16le", "utf-16-le", "naïve 中文 ✓\n"),
+    ("utf-16be", "utf-16-be", "naïve 中文 ✓\n"),
+    ("unicode", "utf-16-le", "pivot 中文\n"),
+    ("koi8-r", "koi8_r", "Привет, мир\n"),
+    ("iso-8859-7", "iso8859_7", "Ελληνικά\n"),
+    ("cp1252", "cp1252", "café Zoë\n"),
+)
+
+
+def encode_as_target(text, target):
+    """What zelconv writes for `text`: UCS-2LE and UTF-8 hold the whole
+    Basic Multilingual Plane (characters beyond it are lost on the way
+    in); GBK and GB18030 write a space for a character they cannot hold."""
+    bmp = "".join(c for c in text if ord(c) <= 0xFFFF)
+    if target == "UCS-2LE":
+        return bmp.encode("utf-16-le")
+    if target == "UTF-8":
+        return bmp.encode("utf-8")
+    codec = "gbk" if target == "GBK" else "gb18030"
+    return b"".join(c.encode(codec) if can_encode(c, codec) else b" " for c in bmp)
+
+
+def can_encode(c, codec):
+    try:
+        c.encode(codec)
+        return True
+    except UnicodeEncodeError:
+        return False
+
+
+TARGETS = ("UTF-8", "GBK", "GB18030", "UCS-2LE")
+
+
+class EveryTarget(unittest.TestCase):
+    """Each source text into each target, from a file and from stdin, whole
+    and in blocks small enough to cut it everywhere it may be cut."""
+
+    def test_sources_into_every_target(self):
+        with tempfile.TemporaryDirectory() as d:
+            for label, codec, text in SOURCES:
+                data = text.encode(codec)
+                path = os.path.join(d, label)
+                with open(path, "wb") as f:
+                    f.write(data)
+                for target in TARGETS:
+                    want = encode_as_target(text, target)
+                    for way in ("file", "stdin", "block 1", "block 3"):
+                        with self.subTest(label=label, target=target, way=way):
+                            args = ["-f", label, "-t", target]
+                            if way.startswith("block"):
+                                args += ["--block-size", way.split()[1]]
+                            if way == "stdin":
+                                r = run(*args, stdin=data)
+                            else:
+                                r = run(*args, path)
+                            self.assertEqual(r.returncode, 0, r.stderr)
+                            self.assertEqual(r.stdout, want)
+                            self.assertEqual(r.stderr, b"")
+
+    def test_euc_tw_by_raw_id(self):
+        # No label yields EUC-TW; glibc's iconv writes the text.
+        text = "中文 臺灣\n"
+        try:
+            data = subprocess.run(["iconv", "-f", "UTF-8", "-t", "EUC-TW"], input=text.encode(),
+                                  capture_output=True, check=True).stdout
+        except (OSError, subprocess.CalledProcessError):
+            self.skipTest("glibc iconv with EUC-TW is not installed")
+        for target in TARGETS:
+            with self.subTest(target=target):
+                r = run("-f", "#18", "-t", target, "--block-size", "2", stdin=data)
+                self.assertEqual(r.returncode, 0, r.stderr)
+                self.assertEqual(r.stdout, encode_as_target(text, target))
+
+    def test_auto_reads_byte_order_marks(self):
+        text = "mark 中文\n"
+        cases = (
+            ("UTF-8 mark, dropped", b"\xef\xbb\xbf" + text.encode()),
+            ("UTF-16LE mark", b"\xff\xfe" + text.encode("utf-16-le")),
+            ("UTF-16BE mark", b"\xfe\xff" + text.encode("utf-16-be")),
+            ("no mark: UTF-8", text.encode()),
+        )
+        for why, data in cases:
+            for block in ("1", "1M"):
+                with self.subTest(why=why, block=block):
+                    r = run("-f", "auto", "-t", "utf-8", "--block-size", block, stdin=data)
+                    self.assertEqual(r.returncode, 0, r.stderr)
+                    self.assertEqual(r.stdout, text.encode())
+
+    def test_iconv_suffixes_and_c_are_accepted(self):
+        for args in (("-t", "utf-8//TRANSLIT"), ("-t", "UTF-8//IGNORE"),
+                     ("-t", "utf-8//TRANSLIT//IGNORE"), ("-c", "-t", "utf-8")):
+            with self.subTest(args=args):
+                r = run("-f", "gbk", *args, stdin="中文".encode("gbk"))
+                self.assertEqual(r.returncode, 0, r.stderr)
+                self.assertEqual(r.stdout, "中文".encode())
+                warnings = r.stderr.decode().splitlines()
+                self.assertEqual(len(warnings), 1 if "//" in args[-1] else 0, warnings)
+        r = run("-f", "gbk", "-t", "utf-8//NOPE")
+        self.assertEqual(r.returncode, 2)
+
+
+class Streaming(unittest.TestCase):
+    """Inputs larger than a block convert as they would whole."""
+
+    def test_large_inputs_in_small_blocks(self):
+        line = "第{}行：中文文本，含數字 0123 與 ASCII text.\n"
+        text = "".join(line.format(i) for i in range(20000))
+        for label, codec in (("gb18030", "gb18030"), ("big5", "big5"), ("utf-8", "utf-8"),
+                             ("utf-16", "utf-16")):
+            data = text.encode(codec)
+            for block in ("4k", "1000", "1M"):
+                with self.subTest(label=label, block=block):
+                    r = run("-f", label, "-t", "utf-8", "--block-size", block, stdin=data)
+                    self.assertEqual(r.returncode, 0, r.stderr)
+                    self.assertEqual(r.stdout, text.encode())
+
+    def test_iso2022_converted_whole(self):
+        text = "日本語\n" * 5000
+        r = run("-f", "iso-2022-jp", "-t", "utf-8", "--block-size", "64",
+                stdin=text.encode("iso2022_jp"))
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertEqual(r.stdout, text.encode())
+
+    def test_references_decoded_across_blocks(self):
+        text = "&#20013;&#x6587; &amp; &eacute;t&eacute; &bogus; " * 500
+        want = ("中文 & été &bogus; " * 500).encode()
+        for block in ("1", "7", "1M"):
+            with self.subTest(block=block):
+                r = run("-f", "utf-8", "-E", "--block-size", block, stdin=text.encode())
+                self.assertEqual(r.stdout, want)
+                r = run("-f", "gbk", "-t", "utf-8", "-E", "--block-size", block,
+                        stdin=text.encode("gbk"))
+                self.assertEqual(r.stdout, want)
+
+
+class Modes(unittest.TestCase):
+    def setUp(self):
+        self.dir = tempfile.TemporaryDirectory()
+
+    def tearDown(self):
+        self.dir.cleanup()
+
+    def path(self, name, content=None):
+        p = os.path.join(self.dir.name, name)
+        if content is not None:
+            with open(p, "wb") as f:
+                f.write(content)
+        return p
+
+    def read(self, p):
+        with open(p, "rb") as f:
+            return f.read()
+
+    def test_every_mode_from_file_and_stdin(self):
+        cases = (
+            (("--big5-to-gbk",), "中文 愛車\n".encode("big5"), "中文 爱车\n".encode("gbk")),
+            (("--gbk-to-big5",), "中文 爱车\n".encode("gbk"), "中文 愛車\n".encode("big5")),
+            (("-f", "utf-8", "-E"), b"&#x4E2D;&lt;", "中<".encode()),
+            (("-f", "gbk", "-E"), b"&#x4E2D;&lt;", "中<".encode("gbk")),
+            (("-f", "gb18030", "-E"), b"&#x4E2D;&#255;", "中ÿ".encode("gb18030")),
+            (("-f", "big5", "-t", "gb18030", "-E"), b"&#20013;" + "文".encode("big5"),
+             "中文".encode("gb18030")),
+        )
+        for args, data, want in cases:
+            for way in ("stdin", "file", "block 1"):
+                with self.subTest(args=args, way=way):
+                    if way == "stdin":
+                        r = run(*args, stdin=data)
+                    elif way == "file":
+                        r = run(*args, self.path("in", data))
+                    else:
+                        r = run(*args, "--block-size", "1", stdin=data)
+                    self.assertEqual(r.returncode, 0, r.stderr)
+                    self.assertEqual(r.stdout, want)
+
+    def test_files_are_concatenated(self):
+        a = self.path("a", "一\n".encode("gbk"))
+        b = self.path("b", "二\n".encode("gbk"))
+        r = run("-f", "gbk", "-t", "utf-8", a, "-", b, stdin="三\n".encode("gbk"))
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertEqual(r.stdout, "一\n三\n二\n".encode())
+
+    def test_in_place_replaces_each_file(self):
+        files = [self.path(n, t.encode("shift_jis")) for n, t in (("a", "日本\n"), ("b", "語\n"))]
+        if os.name == "posix":
+            os.chmod(files[0], 0o640)
+        r = run("-f", "shift_jis", "-t", "utf-8", "--in-place", *files)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertEqual(r.stdout, b"")
+        self.assertEqual([self.read(f) for f in files], ["日本\n".encode(), "語\n".encode()])
+        self.assertEqual(sorted(os.listdir(self.dir.name)), ["a", "b"])
+        if os.name == "posix" and not EMULATED:
+            self.assertEqual(os.stat(files[0]).st_mode & 0o777, 0o640)
+
+    def test_in_place_failure_leaves_that_file_and_goes_on(self):
+        good = self.path("good", "中".encode("gbk"))
+        missing = self.path("missing")
+        r = run("-f", "gbk", "-t", "utf-8", "--in-place", missing, good)
+        self.assertEqual(r.returncode, 1)
+        self.assertEqual(len(r.stderr.splitlines()), 1, r.stderr)
+        self.assertIn(missing.encode(), r.stderr)
+        self.assertEqual(self.read(good), "中".encode())
+        self.assertEqual(sorted(os.listdir(self.dir.name)), ["good"])
+
+    def test_unreadable_file_among_others_goes_to_stdout_without_it(self):
+        a = self.path("a", b"one\n")
+        b = self.path("b", b"two\n")
+        missing = self.path("missing")
+        r = run("-f", "utf-8", "-t", "ucs-2le", a, missing, b)
+        self.assertEqual(r.returncode, 1)
+        self.assertEqual(r.stdout, "one\ntwo\n".encode("utf-16-le"))
+        self.assertEqual(len(r.stderr.splitlines()), 1, r.stderr)
+
+    def test_failed_run_keeps_existing_output_file(self):
+        out = self.path("out", b"older content")
+        big = self.path("big", b"x" * 3_000_000)
+        r = run("-f", "utf-8", "-t", "utf-8", "-o", out, "--block-size", "4k", big,
+                self.path("missing"))
+        self.assertEqual(r.returncode, 1)
+        self.assertEqual(self.read(out), b"older content")
+        self.assertEqual(sorted(os.listdir(self.dir.name)), ["big", "out"])
+
+    @unittest.skipIf(os.name != "posix" or EMULATED, "needs POSIX file size limits")
+    def test_output_file_too_big_for_the_disk_leaves_nothing(self):
+        # A file size limit makes writes past 64 KiB fail as a full disk
+        # would; SIGXFSZ is ignored so that the write returns the error.
+        import resource
+        import signal
+
+        def limit():
+            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+            resource.setrlimit(resource.RLIMIT_FSIZE, (65536, 65536))
+
+        out = self.path("out")
+        big = self.path("big", "中文\n".encode("gbk") * 100_000)
+        r = run("-f", "gbk", "-t", "utf-8", "-o", out, "--block-size", "4k", big,
+                preexec_fn=limit)
+        self.assertEqual(r.returncode, 1)
+        self.assertIn(b"cannot write '" + out.encode() + b"'", r.stderr)
+        self.assertEqual(sorted(os.listdir(self.dir.name)), ["big"])
+
+    @unittest.skipIf(not os.path.exists("/dev/full"), "no /dev/full")
+    def test_full_disk_on_stdout(self):
+        with open("/dev/full", "wb") as full:
+            r = subprocess.run([ZELCONV, "-f", "utf-8", "-t", "utf-8"], input=b"x" * 100_000,
+                               stdout=full, stderr=subprocess.PIPE, timeout=60)
+        self.assertEqual(r.returncode, 1)
+        lines = r.stderr.decode().splitlines()
+        self.assertEqual(len(lines), 1, lines)
+        self.assertIn("standard output", lines[0])
+        if not EMULATED:
+            self.assertIn(os.strerror(28), lines[0])
+
+    @unittest.skipIf(not os.path.exists("/dev/full") or EMULATED,
+                     "no /dev/full, or a Windows path would not reach it")
+    def test_output_device_is_written_not_replaced(self):
+        r = run("-f", "utf-8", "-t", "utf-8", "-o", "/dev/full", stdin=b"abc")
+        self.assertEqual(r.returncode, 1)
+        self.assertIn(b"'/dev/full'", r.stderr)
+        import stat
+        self.assertTrue(stat.S_ISCHR(os.stat("/dev/full").st_mode))
+        r = run("-f", "utf-8", "-t", "utf-8", "-o", os.devnull, stdin=b"abc")
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertTrue(stat.S_ISCHR(os.stat(os.devnull).st_mode))
+
+
+class Errors(unittest.TestCase):
+    """Usage errors exit 2 with one line naming what is wrong."""
+
+    def test_usage_errors(self):
+        cases = (
+            (("-f", "NOPE", "-t", "utf-8"),
+             "zelconv: unknown source charset 'NOPE' (see 'zelconv --list')"),
+            (("-f", "#4", "-t", "utf-8"), "'#4' (id 4) has no decoder"),
+            (("-f", "JIS0201", "-t", "utf-8"), "'JIS0201' (id 4) has no decoder"),
+            (("-f", "#0", "-t", "utf-8"), "'#0' (id 0) has no decoder"),
+            (("-f", "#56", "-t", "utf-8"), "'#56' (id 56) has no decoder"),
+            (("-f", "#-3", "-t", "utf-8"), "'#-3' (id -3) has no decoder"),
+            (("-f", "#x", "-t", "utf-8"), "'#x' is not a charset id"),
+            (("-f", "utf-8", "-t", "ebcdic"), "unsupported target charset 'ebcdic'"),
+            (("-f", "utf-8", "-t", "ucs-2le", "-E"), "cannot decode references in UCS-2LE"),
+            (("-f", "euc-kr", "-E"), "-E alone decodes UTF-8, GBK or GB18030 text, not 'euc-kr'"),
+            (("--big5-to-gbk", "-t", "utf-8"), "take no -f, -t or -E"),
+            (("--big5-to-gbk", "--gbk-to-big5"), "--big5-to-gbk excludes --gbk-to-big5"),
+            (("-f", "gbk", "-t", "utf-8", "-o", "x", "--in-place", "y"), "excludes"),
+            (("-f", "gbk", "-t", "utf-8", "--in-place"), "--in-place needs the files"),
+            (("-f", "gbk", "-t", "utf-8", "--in-place", "-"), "cannot replace standard input"),
+            (("-f", "gbk", "-t", "utf-8", "--block-size", "0"), "--block-size"),
+            (("--no-such-option",), "--no-such-option"),
+            (("--resolve", "NOPE"), "unknown charset 'NOPE'"),
+        )
+        for args, message in cases:
+            with self.subTest(args=args):
+                r = run(*args)
+                self.assertEqual(r.returncode, 2, r.stderr)
+                self.assertEqual(r.stdout, b"")
+                lines = r.stderr.decode().splitlines()
+                self.assertEqual(len(lines), 1, lines)
+                self.assertTrue(lines[0].startswith("zelconv: "), lines[0])
+                self.assertIn(message, lines[0])
+
+    def test_unreadable_input_is_status_1(self):
+        r = run("-f", "utf-8", "-t", "utf-8", "/no/such/dir/file")
+        self.assertEqual(r.returncode, 1)
+        self.assertEqual(r.stderr.decode().splitlines(),
+                         ["zelconv: cannot read '/no/such/dir/file': " + os.strerror(2)])
+
+
+class Information(unittest.TestCase):
+    def test_list_groups_every_label_by_id(self):
+        groups = parse_list(run("-l").stdout)
+        self.assertEqual(sorted(groups), list(range(1, 56)))
+        self.assertEqual(groups[18][1], [], "EUC-TW has no label")
+        self.assertIn("EUC-TW", groups[18][0])
+        # Each label, prefix labels as themselves, resolves to its group.
+        for id, (name, labels) in groups.items():
+            for label in labels:
+                with self.subTest(label=label):
+                    r = run("--resolve", label.rstrip("*"))
+                    self.assertEqual(r.returncode, 0, r.stderr)
+                    self.assertEqual(int(r.stdout.split()[0]), id)
+                    self.assertEqual(r.stdout.decode().strip(), f"{id} {name}")
+
+    def test_resolve_matches_labels_as_the_registry_does(self):
+        cases = (("utf-8", 8), ("Utf_8", 8), ("gb2312-80", 2), ("BIG5-HKSCS", 3),
+                 ("latin1", 24), ("#18", 18), ("shift_jisx0213", 7))
+        for label, id in cases:
+            with self.subTest(label=label):
+                r = run("--resolve", label)
+                self.assertEqual(r.returncode, 0, r.stderr)
+                self.assertEqual(int(r.stdout.split()[0]), id)
+
+    def test_version(self):
+        r = run("--version")
+        self.assertEqual(r.returncode, 0)
+        self.assertRegex(r.stdout.decode(), r"^zelconv \d+\.\d+\.\d+\n$")
+
+    @unittest.skipIf(os.name != "posix" or EMULATED, "needs a pseudo-terminal")
+    def test_progress_only_on_a_terminal_and_for_large_inputs(self):
+        with tempfile.TemporaryDirectory() as d:
+            big = os.path.join(d, "big")
+            small = os.path.join(d, "small")
+            with open(big, "wb") as f:
+                f.write("中文\n".encode("gbk") * 1_500_000)  # 7.5 MB
+            with open(small, "wb") as f:
+                f.write("中文\n".encode("gbk") * 1000)
+            # (input, stdout on a terminal too, whether the bar is drawn)
+            for path, stdout_on_terminal, shown in ((big, False, True), (small, False, False),
+                                                    (big, True, False)):
+                with self.subTest(path=os.path.basename(path), stdout=stdout_on_terminal):
+                    code, drawn = run_on_terminal(
+                        [ZELCONV, "-f", "gbk", "-t", "utf-8", "--block-size", "64k", path],
+                        stdout_on_terminal)
+                    self.assertEqual(code, 0)
+                    if shown:
+                        self.assertIn(b"%", drawn)
+                        self.assertIn(os.path.basename(path).encode(), drawn)
+                        # The bar clears its line at the end.
+                        self.assertTrue(drawn.rstrip(b" ").endswith(b"\r"), drawn[-80:])
+                    else:
+                        self.assertEqual(drawn, b"")
+            # Not a terminal: nothing, however large.
+            r = run("-f", "gbk", "-t", "utf-8", big)
+            self.assertEqual(r.stderr, b"")
+
+
+def drain(fd, into):
+    """Reads a pseudo-terminal until its other end is closed."""
+    while True:
+        try:
+            chunk = os.read(fd, 65536)
+        except OSError:
+            return
+        if not chunk:
+            return
+        into.append(chunk)
+
+
+def run_on_terminal(command, stdout_on_terminal):
+    """Runs `command` with standard error on a pseudo-terminal, and standard
+    output on another one or discarded; returns its status and what it drew
+    on standard error."""
+    import pty
+    import threading
+    err_controller, err_terminal = pty.openpty()
+    out_controller = out_terminal = None
+    if stdout_on_terminal:
+        out_controller, out_terminal = pty.openpty()
+    readers, drawn, shown = [], [], []
+    try:
+        for fd, into in ((err_controller, drawn), (out_controller, shown)):
+            if fd is not None:
+                readers.append(threading.Thread(target=drain, args=(fd, into)))
+                readers[-1].start()
+        p = subprocess.run(command, stdout=out_terminal or subprocess.DEVNULL,
+                           stderr=err_terminal, timeout=120)
+    finally:
+        for fd in (err_terminal, out_terminal):
+            if fd is not None:
+                os.close(fd)
+        for t in readers:
+            t.join(timeout=60)
+        for fd in (err_controller, out_controller):
+            if fd is not None:
+                os.close(fd)
+    return p.returncode, b"".join(drawn)
 
 
 if __name__ == "__main__":

@@ -1,0 +1,137 @@
+#include "cli/options.h"
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace zelconv {
+namespace {
+
+constexpr const char* description =
+    "zelconv converts text from one of 53 charsets into UTF-8, GBK, GB18030 or\n"
+    "UCS-2LE, transcodes Big5 and GBK into each other, and decodes HTML\n"
+    "character references. Each FILE (standard input when none is given, or\n"
+    "for '-') is converted on its own; the results follow one another.\n"
+    "Malformed input is not an error: it degrades in fixed ways, so validate\n"
+    "the output, not the input.\n";
+
+constexpr const char* footer =
+    "Charsets:\n"
+    "  The source charset is any label that 'zelconv --list' shows (one\n"
+    "  ending in * there also stands for every label that begins with it),\n"
+    "  #N for the charset id N (EUC-TW, id 18, has no label), or auto, which\n"
+    "  reads a UTF-8 or UTF-16 byte-order mark and takes UTF-8 text without\n"
+    "  one. Labels are matched without regard to case and to '-' versus '_'.\n"
+    "  iconv's //TRANSLIT and //IGNORE after the target are accepted and\n"
+    "  ignored: characters that GBK or GB18030 cannot hold become a space.\n"
+    "\n"
+    "Large inputs:\n"
+    "  Input is read in blocks and converted piece by piece, cut only where\n"
+    "  the result is the same as converting it whole, so memory use follows\n"
+    "  the block size. ISO-2022 text keeps its state to the end and is\n"
+    "  converted whole, as is text with no safe place to cut; one call takes\n"
+    "  at most 512 MiB of it (GB18030 output) to 1 GiB (GBK or UCS-2LE).\n"
+    "\n"
+    "Exit status:\n"
+    "  0 on success, 1 when an input cannot be read or the output cannot be\n"
+    "  written (the other files are still processed), 2 for a usage error.\n"
+    "\n"
+    "Examples:\n"
+    "  zelconv -f gbk -t utf-8 old.txt > new.txt\n"
+    "      GBK (or GB 2312, GB18030) text to UTF-8.\n"
+    "  zelconv -f shift_jis -t utf-8 --in-place *.txt\n"
+    "      Shift_JIS files to UTF-8, each file replaced.\n"
+    "  zelconv --big5-to-gbk -o simplified.txt traditional.txt\n"
+    "      Big5 to GBK, traditional characters to simplified.\n"
+    "  zelconv -f utf-8 -E page.html\n"
+    "      Character references in UTF-8 text decoded.\n";
+
+// Options shown as "-f, --from-code LABEL", without CLI11's notes on types
+// and exclusions, which the descriptions give in words.
+class help_format : public CLI::Formatter {
+ public:
+  std::string make_option_name(const CLI::Option* opt, bool positional) const override {
+    std::string spaced;
+    for (char c : CLI::Formatter::make_option_name(opt, positional)) {
+      spaced += c;
+      if (c == ',') spaced += ' ';
+    }
+    return spaced;
+  }
+  // The usage lines first, then what zelconv does.
+  std::string make_description(const CLI::App*) const override { return {}; }
+  std::string make_usage(const CLI::App* app, std::string) const override {
+    return "Usage: zelconv -f LABEL -t TARGET [-E] [-o FILE | --in-place] [FILE...]\n"
+           "   or: zelconv -f ENCODING -E [-o FILE | --in-place] [FILE...]\n"
+           "   or: zelconv --big5-to-gbk | --gbk-to-big5 [-o FILE | --in-place] [FILE...]\n"
+           "   or: zelconv -l | --resolve LABEL\n\n" +
+           app->get_description();
+  }
+  std::string make_option_opts(const CLI::Option* opt) const override {
+    const std::string& text = opt->get_option_text();
+    return text.empty() ? std::string() : " " + text;
+  }
+};
+
+}  // namespace
+
+int parse_options(int argc, char** argv, options& o) {
+  CLI::App app{description, "zelconv"};
+  app.footer(footer);
+  // File names such as /tmp/a are files, also on Windows.
+  app.allow_windows_style_options(false);
+  app.formatter(std::make_shared<help_format>());
+  app.get_formatter()->column_width(28);
+  app.get_formatter()->label("Positionals", "Arguments");
+  app.set_help_flag("-h,--help", "Show this help and exit");
+  app.set_version_flag("-V,--version", std::string("zelconv ") + ZELCONV_VERSION,
+                       "Show the version and exit");
+
+  app.add_option("-f,--from-code", o.from, "Source charset: a label, #N or auto")
+      ->option_text("LABEL");
+  app.add_option("-t,--to-code", o.to, "Target: UTF-8, GBK, GB18030 or UCS-2LE")
+      ->option_text("TARGET");
+  app.add_flag("-E,--decode-entities", o.entities,
+               "Decode HTML character references (&#20013; &amp;)\n"
+               "in the UTF-8, GBK or GB18030 output of -t, or\n"
+               "without -t in the -f text, which must be one of them");
+  auto* to_gbk = app.add_flag("--big5-to-gbk", o.big5_to_gbk,
+                              "Transcode Big5 to GBK, traditional characters to\nsimplified ones");
+  auto* to_big5 = app.add_flag("--gbk-to-big5", o.gbk_to_big5,
+                               "Transcode GBK to Big5, simplified characters to\ntraditional ones");
+  to_gbk->excludes(to_big5);
+  auto* out = app.add_option("-o,--output", o.output,
+                             "Write to FILE, through a temporary file renamed\nat the end: a "
+                             "failed run leaves no half file")
+                  ->option_text("FILE");
+  auto* in_place =
+      app.add_flag("--in-place", o.in_place,
+                   "Replace each FILE with its conversion, likewise\nthrough a temporary file");
+  in_place->excludes(out);
+  app.add_flag("-c", o.omit_invalid, "Accepted for iconv's sake; nothing is omitted");
+  auto* list = app.add_flag("-l,--list", o.list, "List the source charset labels by id and exit");
+  app.add_option("--resolve", o.resolve, "Print the charset id LABEL stands for and exit")
+      ->option_text("LABEL")
+      ->excludes(list);
+  app.add_option("--block-size", o.block_size,
+                 "Read in blocks of BYTES (default 1M; k and M\nsuffixes count 1024)")
+      ->option_text("BYTES")
+      ->transform(CLI::AsSizeValue(false))
+      ->check(CLI::Range(std::size_t{1}, std::size_t{1} << 30));
+  app.add_option("FILE", o.files, "Input files; '-' is standard input")->option_text("...");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
+      app.exit(e);
+      return 0;
+    }
+    std::fprintf(stderr, "zelconv: %s (see 'zelconv --help')\n", e.what());
+    return 2;
+  }
+  return -1;
+}
+
+}  // namespace zelconv
