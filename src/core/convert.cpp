@@ -34,13 +34,27 @@ std::size_t expected_output(std::size_t n, std::size_t max_unit_bytes) noexcept 
   return n <= up_front / max_unit_bytes ? n * max_unit_bytes : n;
 }
 
+// Flattened: every decoder and writer is inlined into one function per
+// target, so the output and its cursor are locals whose position and end
+// stay in registers.
 template <class Output>
-void convert_in_place(int id, zel_string* s) {
+[[gnu::flatten]] void convert_in_place(int id, zel_string* s) {
   const std::uint8_t* in = string_bytes(s);
   std::size_t n = string_size(s);
   byte_sink sink(expected_output(n, Output::max_unit_bytes));
-  Output out{sink};
+  Output out(sink);
   if (!decoder_dispatch(id, in, n, out)) pivot_reader(in, n, out);
+  out.done();
+  sink.store_into(s);
+}
+
+// The pivot itself and ids without a decoder are left untouched.
+[[gnu::flatten]] void decode_in_place(int id, zel_string* s) {
+  std::size_t n = string_size(s);
+  byte_sink sink(expected_output(n, pivot_output::max_unit_bytes));
+  pivot_output out(sink);
+  if (!decoder_dispatch(id, string_bytes(s), n, out)) return;
+  out.done();
   sink.store_into(s);
 }
 
@@ -53,11 +67,7 @@ extern "C" {
 
 ZEL_API int ZEL_CALL zel_code_unicode(int id, zel_string* s) noexcept {
   if (int refused = refusal(id); refused || !s) return refused;
-  std::size_t n = string_size(s);
-  byte_sink sink(expected_output(n, pivot_output::max_unit_bytes));
-  pivot_output out{sink};
-  // The pivot itself and ids without a decoder are left untouched.
-  if (decoder_dispatch(id, string_bytes(s), n, out)) sink.store_into(s);
+  decode_in_place(id, s);
   return ZEL_RESULT_OK;
 }
 

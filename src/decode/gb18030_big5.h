@@ -27,8 +27,7 @@ inline bool is_digit_byte(std::uint8_t b) noexcept { return b >= 0x30 && b <= 0x
 // Whether the four bytes at p form a code of gb18030_four_byte_to_ucs2.
 inline bool gb18030_four_byte_code(const std::uint8_t* p) noexcept {
   const std::uint8_t b1 = p[0], b2 = p[1], b3 = p[2], b4 = p[3];
-  if (b1 < 0x81 || b1 > 0x84 || !is_digit_byte(b2) || b3 < 0x81 || b3 > 0xFE ||
-      !is_digit_byte(b4))
+  if (b1 < 0x81 || b1 > 0x84 || !is_digit_byte(b2) || b3 < 0x81 || b3 > 0xFE || !is_digit_byte(b4))
     return false;
   // The table ends at 84 31 A4 39 (U+FFFF).
   return b1 < 0x84 || b2 == 0x30 || (b2 == 0x31 && b3 <= 0xA4);
@@ -40,13 +39,8 @@ void gb18030_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
   while (i < n) {
     if (!copy_ascii_run(in, n, i, out)) break;
     const std::uint8_t b1 = in[i];
-    if (i + 3 < n && gb18030_four_byte_code(in + i)) {
-      std::size_t index = 12800u * (b1 - 0x81) + 1280u * (in[i + 1] - 0x30) +
-                          10u * (in[i + 2] - 0x80) + (in[i + 3] - 0x30);
-      out.unit(cell(gb18030_four_byte_to_ucs2, index, std::uint16_t{0xFFFD}));
-      i += 4;
-      continue;
-    }
+    // A two-byte code's trail (0x40 up) is never a four-byte code's second
+    // byte (a digit), so the common two-byte case is tested first.
     if (b1 >= 0x81 && b1 <= 0xFE && i + 1 < n) {
       const std::uint8_t b2 = in[i + 1];
       if (b2 >= 0x40 && b2 <= 0xFE && b2 != 0x7F) {
@@ -54,6 +48,13 @@ void gb18030_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
         i += 2;
         continue;
       }
+    }
+    if (i + 3 < n && gb18030_four_byte_code(in + i)) {
+      std::size_t index = 12800u * (b1 - 0x81) + 1280u * (in[i + 1] - 0x30) +
+                          10u * (in[i + 2] - 0x80) + (in[i + 3] - 0x30);
+      out.unit(cell(gb18030_four_byte_to_ucs2, index, std::uint16_t{0xFFFD}));
+      i += 4;
+      continue;
     }
     pass_byte(out, b1);
     ++i;

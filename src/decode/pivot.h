@@ -10,8 +10,27 @@ namespace zel {
 
 template <class Out>
 void pivot_reader(const std::uint8_t* in, std::size_t n, Out& out) {
-  for (std::size_t i = 0; i + 1 < n; i += 2)
-    out.unit(static_cast<std::uint16_t>(in[i] | in[i + 1] << 8));
+  std::size_t i = 0;
+  while (i + 1 < n) {
+    const auto u = static_cast<std::uint16_t>(in[i] | in[i + 1] << 8);
+    // Runs of ASCII units go a block at a time into the outputs that write
+    // ASCII as single bytes; a lone one between other characters costs less
+    // written as a unit.
+    if constexpr (requires { out.pivot_ascii_blocks(in, n); }) {
+      if (u < 0x80 && n - i >= 4 && in[i + 2] < 0x80 && in[i + 3] == 0) {
+        i += out.pivot_ascii_blocks(in + i, n - i);
+        if (i + 1 >= n) break;
+        if (in[i] < 0x80 && in[i + 1] == 0) {
+          // Less than a block left, or no room for one.
+          out.unit(in[i]);
+          i += 2;
+        }
+        continue;
+      }
+    }
+    out.unit(u);
+    i += 2;
+  }
 }
 
 }  // namespace zel

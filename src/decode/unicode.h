@@ -25,17 +25,21 @@ void utf8_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
   std::size_t i = 0;
   while (i < n) {
     if (!copy_ascii_run(in, n, i, out)) break;
-    std::uint8_t b = in[i];
-    if (b >= 0xC0 && b <= 0xDF && i + 1 < n) {
-      out.unit(static_cast<std::uint16_t>((b & 0x1F) << 6 | (in[i + 1] & 0x3F)));
-      i += 2;
-    } else if (b >= 0xE0 && b <= 0xEF && i + 2 < n) {
-      out.unit(static_cast<std::uint16_t>((b & 0x0F) << 12 | (in[i + 1] & 0x3F) << 6 |
-                                          (in[i + 2] & 0x3F)));
-      i += 3;
-    } else {
-      ++i;  // stray continuation, lead F0..FF, or a lead cut off by the end
-    }
+    // Sequences from a lead byte up, until the next ASCII byte; three-byte
+    // ones (most of CJK text) are tested first.
+    do {
+      const std::uint8_t b = in[i];
+      if (b >= 0xE0 && b <= 0xEF && i + 2 < n) {
+        out.unit(static_cast<std::uint16_t>((b & 0x0F) << 12 | (in[i + 1] & 0x3F) << 6 |
+                                            (in[i + 2] & 0x3F)));
+        i += 3;
+      } else if (b >= 0xC0 && b <= 0xDF && i + 1 < n) {
+        out.unit(static_cast<std::uint16_t>((b & 0x1F) << 6 | (in[i + 1] & 0x3F)));
+        i += 2;
+      } else {
+        ++i;  // stray continuation, lead F0..FF, or a lead cut off by the end
+      }
+    } while (i < n && in[i] >= 0x80);
   }
 }
 

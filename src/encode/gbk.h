@@ -8,66 +8,88 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "src/encode/ascii_block.h"
 #include "src/string/byte_sink.h"
 #include "src/tables/tables.h"
 
 namespace zel {
 
-// Like utf8_writer, each writer asks the sink for exactly the bytes it writes.
-inline void gbk_writer(std::uint32_t cp, byte_sink& sink) {
+// Like utf8_put, each branch asks for exactly the bytes it writes.
+template <class Cursor>
+inline void gbk_put(std::uint32_t cp, Cursor& c) {
   if (cp < 0x80) {
-    sink.need(1);
-    sink.put(static_cast<std::uint8_t>(cp));
+    c.need(1);
+    c.put(static_cast<std::uint8_t>(cp));
     return;
   }
   std::uint16_t code = cell(ucs2_to_gbk, cp, std::uint16_t{0xFFFF});
   if (code == 0xFFFF) {
-    sink.need(1);
-    sink.put(0x20);
+    c.need(1);
+    c.put(0x20);
     return;
   }
-  sink.need(2);
-  sink.put(static_cast<std::uint8_t>(code >> 8));
-  sink.put(static_cast<std::uint8_t>(code & 0xFF));
+  c.need(2);
+  c.put(static_cast<std::uint8_t>(code >> 8));
+  c.put(static_cast<std::uint8_t>(code & 0xFF));
 }
 
-inline void gb18030_writer(std::uint32_t cp, byte_sink& sink) {
+template <class Cursor>
+inline void gb18030_put(std::uint32_t cp, Cursor& c) {
   std::uint32_t code = cp <= 0xFFFF ? gb18030_code(static_cast<std::uint16_t>(cp)) : 0xFFFD;
   // The ranges are tests on the whole value, not on each byte.
   if (code <= 0xFF) {
-    sink.need(1);
-    sink.put(static_cast<std::uint8_t>(code));
+    c.need(1);
+    c.put(static_cast<std::uint8_t>(code));
   } else if (code >= 0x8140 && code <= 0xFEFE) {
-    sink.need(2);
-    sink.put(static_cast<std::uint8_t>(code >> 8));
-    sink.put(static_cast<std::uint8_t>(code & 0xFF));
+    c.need(2);
+    c.put(static_cast<std::uint8_t>(code >> 8));
+    c.put(static_cast<std::uint8_t>(code & 0xFF));
   } else if (code >= 0x81308130 && code <= 0xFE39FE39) {
-    sink.need(4);
-    sink.put(static_cast<std::uint8_t>(code >> 24));
-    sink.put(static_cast<std::uint8_t>(code >> 16 & 0xFF));
-    sink.put(static_cast<std::uint8_t>(code >> 8 & 0xFF));
-    sink.put(static_cast<std::uint8_t>(code & 0xFF));
+    c.need(4);
+    c.put(static_cast<std::uint8_t>(code >> 24));
+    c.put(static_cast<std::uint8_t>(code >> 16 & 0xFF));
+    c.put(static_cast<std::uint8_t>(code >> 8 & 0xFF));
+    c.put(static_cast<std::uint8_t>(code & 0xFF));
   } else {
-    sink.need(1);
-    sink.put(0x20);
+    c.need(1);
+    c.put(0x20);
   }
 }
 
+inline void gbk_writer(std::uint32_t cp, byte_sink& sink) { gbk_put(cp, sink); }
+inline void gb18030_writer(std::uint32_t cp, byte_sink& sink) { gb18030_put(cp, sink); }
+
 struct gbk_output {
   static constexpr std::size_t max_unit_bytes = 2;
-  byte_sink& sink;
+  sink_cursor at;
 
-  void unit(std::uint16_t u) { gbk_writer(u, sink); }
-  void ascii(const std::uint8_t* p, std::size_t n) { sink.put(p, n); }
+  explicit gbk_output(byte_sink& sink) noexcept : at(sink) {}
+  void unit(std::uint16_t u) { gbk_put(u, at); }
+  void ascii(const std::uint8_t* p, std::size_t n) { put_ascii(at, p, n); }
+  std::size_t ascii_blocks(const std::uint8_t* p, std::size_t avail) {
+    return narrow_ascii_blocks(at, p, avail);
+  }
+  std::size_t pivot_ascii_blocks(const std::uint8_t* p, std::size_t avail) {
+    return narrow_pivot_blocks(at, p, avail);
+  }
+  void done() noexcept { at.done(); }
 };
 
 // GB18030 maps U+0000..U+007F to their own single bytes.
 struct gb18030_output {
   static constexpr std::size_t max_unit_bytes = 4;
-  byte_sink& sink;
+  sink_cursor at;
 
-  void unit(std::uint16_t u) { gb18030_writer(u, sink); }
-  void ascii(const std::uint8_t* p, std::size_t n) { sink.put(p, n); }
+  explicit gb18030_output(byte_sink& sink) noexcept : at(sink) {}
+  void unit(std::uint16_t u) { gb18030_put(u, at); }
+  void ascii(const std::uint8_t* p, std::size_t n) { put_ascii(at, p, n); }
+  std::size_t ascii_blocks(const std::uint8_t* p, std::size_t avail) {
+    return narrow_ascii_blocks(at, p, avail);
+  }
+  std::size_t pivot_ascii_blocks(const std::uint8_t* p, std::size_t avail) {
+    return narrow_pivot_blocks(at, p, avail);
+  }
+  void done() noexcept { at.done(); }
 };
 
 }  // namespace zel

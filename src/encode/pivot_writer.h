@@ -4,33 +4,41 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
+#include "src/encode/ascii_block.h"
 #include "src/string/byte_sink.h"
 
 namespace zel {
 
 struct pivot_output {
   static constexpr std::size_t max_unit_bytes = 2;
-  byte_sink& sink;
+  sink_cursor at;
 
+  explicit pivot_output(byte_sink& sink) noexcept : at(sink) {}
   void unit(std::uint16_t u) {
-    sink.need(2);
-    sink.put(static_cast<std::uint8_t>(u & 0xFF));
-    sink.put(static_cast<std::uint8_t>(u >> 8));
+    at.need(2);
+    const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(u & 0xFF),
+                                   static_cast<std::uint8_t>(u >> 8)};
+    std::memcpy(at.pos, bytes, 2);
+    at.pos += 2;
   }
   // A run of bytes below 0x80 that decode to themselves.
   void ascii(const std::uint8_t* p, std::size_t n) {
-    if (!sink.need_run(2 * n)) {
+    if (!at.has_room(2 * n)) {
       for (std::size_t i = 0; i < n; ++i) unit(p[i]);
       return;
     }
-    std::uint8_t* out = sink.pos;
     for (std::size_t i = 0; i < n; ++i) {
-      out[2 * i] = p[i];
-      out[2 * i + 1] = 0;
+      at.pos[2 * i] = p[i];
+      at.pos[2 * i + 1] = 0;
     }
-    sink.pos += 2 * n;
+    at.pos += 2 * n;
   }
+  std::size_t ascii_blocks(const std::uint8_t* p, std::size_t avail) {
+    return widen_ascii_blocks(at, p, avail);
+  }
+  void done() noexcept { at.done(); }
 };
 
 }  // namespace zel

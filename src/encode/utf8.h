@@ -8,34 +8,47 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "src/encode/ascii_block.h"
 #include "src/string/byte_sink.h"
 
 namespace zel {
 
-// Each branch asks the sink for exactly its bytes, so that output reaching
-// the longest possible string keeps every character that fits.
-inline void utf8_writer(std::uint32_t cp, byte_sink& sink) {
+// Each branch asks for exactly its bytes, so that output reaching the
+// longest possible string keeps every character that fits. `Cursor` is the
+// sink itself or an output's sink_cursor.
+template <class Cursor>
+inline void utf8_put(std::uint32_t cp, Cursor& c) {
   if (cp < 0x80) {
-    sink.need(1);
-    sink.put(static_cast<std::uint8_t>(cp));
+    c.need(1);
+    c.put(static_cast<std::uint8_t>(cp));
   } else if (cp < 0x800) {
-    sink.need(2);
-    sink.put(static_cast<std::uint8_t>(0xC0 | (cp >> 6)));
-    sink.put(static_cast<std::uint8_t>(0x80 | (cp & 0x3F)));
+    c.need(2);
+    c.put(static_cast<std::uint8_t>(0xC0 | (cp >> 6)));
+    c.put(static_cast<std::uint8_t>(0x80 | (cp & 0x3F)));
   } else if (cp < 0x10000) {
-    sink.need(3);
-    sink.put(static_cast<std::uint8_t>(0xE0 | (cp >> 12)));
-    sink.put(static_cast<std::uint8_t>(0x80 | ((cp >> 6) & 0x3F)));
-    sink.put(static_cast<std::uint8_t>(0x80 | (cp & 0x3F)));
+    c.need(3);
+    c.put(static_cast<std::uint8_t>(0xE0 | (cp >> 12)));
+    c.put(static_cast<std::uint8_t>(0x80 | ((cp >> 6) & 0x3F)));
+    c.put(static_cast<std::uint8_t>(0x80 | (cp & 0x3F)));
   }
 }
 
+inline void utf8_writer(std::uint32_t cp, byte_sink& sink) { utf8_put(cp, sink); }
+
 struct utf8_output {
   static constexpr std::size_t max_unit_bytes = 3;
-  byte_sink& sink;
+  sink_cursor at;
 
-  void unit(std::uint16_t u) { utf8_writer(u, sink); }
-  void ascii(const std::uint8_t* p, std::size_t n) { sink.put(p, n); }
+  explicit utf8_output(byte_sink& sink) noexcept : at(sink) {}
+  void unit(std::uint16_t u) { utf8_put(u, at); }
+  void ascii(const std::uint8_t* p, std::size_t n) { put_ascii(at, p, n); }
+  std::size_t ascii_blocks(const std::uint8_t* p, std::size_t avail) {
+    return narrow_ascii_blocks(at, p, avail);
+  }
+  std::size_t pivot_ascii_blocks(const std::uint8_t* p, std::size_t avail) {
+    return narrow_pivot_blocks(at, p, avail);
+  }
+  void done() noexcept { at.done(); }
 };
 
 }  // namespace zel

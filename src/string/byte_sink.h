@@ -64,6 +64,16 @@ struct byte_sink {
     }
   }
 
+  // Room for n more bytes from `at`, a position a sink_cursor kept: the
+  // sink takes the position back, grows if it must, and hands out the new
+  // position (the scratch once full) and end.
+  void need_from(std::uint8_t*& at, std::uint8_t*& room_end, std::size_t n) {
+    pos = at;
+    need(n);
+    at = pos;
+    room_end = end;
+  }
+
   void store_into(zel_string* target) {
     std::size_t n = size();
     zel_string_store(target, reinterpret_cast<const char*>(start()), static_cast<std::int32_t>(n));
@@ -73,6 +83,28 @@ struct byte_sink {
   std::uint8_t* start() const noexcept { return reinterpret_cast<std::uint8_t*>(buffer.data); }
   void grow(std::size_t n);
   void grow_to(std::size_t capacity);
+};
+
+// A writer's own copy of the sink's position and end. A byte stored through
+// the sink's pointer could, for all the compiler knows, overwrite that very
+// pointer, so it is reloaded and stored again around every byte; a cursor
+// held in a local output (its address never taken once the decoder is
+// inlined) lives in registers instead. The sink is told the position again
+// whenever it must grow, and by done() before its size is read.
+struct sink_cursor {
+  byte_sink& sink;
+  std::uint8_t* pos;
+  std::uint8_t* end;
+
+  explicit sink_cursor(byte_sink& s) noexcept : sink(s), pos(s.pos), end(s.end) {}
+
+  bool has_room(std::size_t n) const noexcept { return static_cast<std::size_t>(end - pos) >= n; }
+  void need(std::size_t n) {
+    if (!has_room(n)) [[unlikely]]
+      sink.need_from(pos, end, n);
+  }
+  void put(std::uint8_t b) noexcept { *pos++ = b; }
+  void done() noexcept { sink.pos = pos; }
 };
 
 }  // namespace zel

@@ -59,7 +59,7 @@ void open_buffer(zel_string* s) {
 // growth is to the exact size asked and every append moves the buffer, so
 // code that keeps a pointer across a call is caught.
 bool ensure_capacity(zel_string* s, std::size_t need, const char** source = nullptr,
-                     bool move = false) {
+                     bool move = false, bool keep_content = true) {
 #ifdef ZEL_STRING_TEST_MODE
   constexpr bool exact = true;
 #else
@@ -72,7 +72,7 @@ bool ensure_capacity(zel_string* s, std::size_t need, const char** source = null
   std::size_t cap = need > grown ? need : grown;
   if (cap > max_string_length) cap = max_string_length;
   if (cap == 0) return true;
-  std::size_t keep = string_size(s);
+  std::size_t keep = keep_content ? string_size(s) : 0;
   char* buf = static_cast<char*>(std::malloc(cap + 1));
   if (!buf) std::abort();  // no caller can act on a failed allocation
   if (keep) std::memcpy(buf, s->data, keep);
@@ -94,9 +94,12 @@ bool ensure_capacity(zel_string* s, std::size_t need, const char** source = null
 void set_content(zel_string* s, const char* data, std::int32_t n) {
   if (!s) return;
   std::size_t len = n > 0 && data ? static_cast<std::size_t>(n) : 0;
-  // Room for the old content too, so that a source inside it survives a move.
-  std::size_t room = len > string_size(s) ? len : string_size(s);
-  if (!ensure_capacity(s, room, &data, len != 0)) return;
+  // The old content is replaced, so a growth need not carry it over, unless
+  // the source lies inside it: then room for all of it, so the source
+  // survives a move.
+  const bool inside = owns_buffer(s) && data >= s->data && data < s->data + string_size(s);
+  std::size_t room = inside && string_size(s) > len ? string_size(s) : len;
+  if (!ensure_capacity(s, room, &data, len != 0, inside)) return;
   if (owns_buffer(s)) {
     std::memmove(s->data, data, len);  // data may lie inside s itself
     s->data[len] = 0;
