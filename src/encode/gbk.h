@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "src/encode/ascii_block.h"
+#include "src/encode/narrow_output.h"
 #include "src/string/byte_sink.h"
 #include "src/tables/tables.h"
 
@@ -59,37 +60,9 @@ inline void gb18030_put(std::uint32_t cp, Cursor& c) {
 inline void gbk_writer(std::uint32_t cp, byte_sink& sink) { gbk_put(cp, sink); }
 inline void gb18030_writer(std::uint32_t cp, byte_sink& sink) { gb18030_put(cp, sink); }
 
-struct gbk_output {
-  static constexpr std::size_t max_unit_bytes = 2;
-  sink_cursor at;
-
-  explicit gbk_output(byte_sink& sink) noexcept : at(sink) {}
-  void unit(std::uint16_t u) { gbk_put(u, at); }
-  void ascii(const std::uint8_t* p, std::size_t n) { put_ascii(at, p, n); }
-  std::size_t ascii_blocks(const std::uint8_t* p, std::size_t avail) {
-    return narrow_ascii_blocks(at, p, avail);
-  }
-  std::size_t pivot_ascii_blocks(const std::uint8_t* p, std::size_t avail) {
-    return narrow_pivot_blocks(at, p, avail);
-  }
-  void done() noexcept { at.done(); }
-};
+using gbk_output = narrow_output<2, gbk_put<sink_cursor>>;
 
 // GB18030 maps U+0000..U+007F to their own single bytes.
-struct gb18030_output {
-  static constexpr std::size_t max_unit_bytes = 4;
-  sink_cursor at;
-
-  explicit gb18030_output(byte_sink& sink) noexcept : at(sink) {}
-  void unit(std::uint16_t u) { gb18030_put(u, at); }
-  void ascii(const std::uint8_t* p, std::size_t n) { put_ascii(at, p, n); }
-  std::size_t ascii_blocks(const std::uint8_t* p, std::size_t avail) {
-    return narrow_ascii_blocks(at, p, avail);
-  }
-  std::size_t pivot_ascii_blocks(const std::uint8_t* p, std::size_t avail) {
-    return narrow_pivot_blocks(at, p, avail);
-  }
-  void done() noexcept { at.done(); }
-};
+using gb18030_output = narrow_output<4, gb18030_put<sink_cursor>>;
 
 }  // namespace zel

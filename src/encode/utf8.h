@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "src/encode/ascii_block.h"
+#include "src/encode/narrow_output.h"
 #include "src/string/byte_sink.h"
 
 namespace zel {
@@ -35,20 +36,7 @@ inline void utf8_put(std::uint32_t cp, Cursor& c) {
 
 inline void utf8_writer(std::uint32_t cp, byte_sink& sink) { utf8_put(cp, sink); }
 
-struct utf8_output {
-  static constexpr std::size_t max_unit_bytes = 3;
-  sink_cursor at;
-
-  explicit utf8_output(byte_sink& sink) noexcept : at(sink) {}
-  void unit(std::uint16_t u) { utf8_put(u, at); }
-  void ascii(const std::uint8_t* p, std::size_t n) { put_ascii(at, p, n); }
-  std::size_t ascii_blocks(const std::uint8_t* p, std::size_t avail) {
-    return narrow_ascii_blocks(at, p, avail);
-  }
-  std::size_t pivot_ascii_blocks(const std::uint8_t* p, std::size_t avail) {
-    return narrow_pivot_blocks(at, p, avail);
-  }
-  void done() noexcept { at.done(); }
-};
+// UTF-8 writes U+0000..U+007F as single bytes.
+using utf8_output = narrow_output<3, utf8_put<sink_cursor>>;
 
 }  // namespace zel
