@@ -9,13 +9,11 @@ C6A1..C7FC) with the cells listed in BIG5_DIFFERENCES.
 
 
 from tablegen import (
-    generator_main,
-    Layout,
     Override,
     Table,
-    hex_key,
+    generator_main,
     read_snapshot,
-    unit_text,
+    two_byte_layout,
 )
 
 BIG5_COLUMNS = 191  # trail bytes 0x40..0xFE
@@ -24,18 +22,8 @@ REAL_LEADS = range(0xA1, 0xFA)
 NO_TRAIL = range(0x7F, 0xA1)
 
 
-def big5_index(code):
-    lead, trail = code >> 8, code & 0xFF
-    if 0x80 <= lead <= 0xFF and 0x40 <= trail <= 0xFE and code <= 0xFFFF:
-        return (lead - 0x80) * BIG5_COLUMNS + (trail - 0x40)
-    return None
-
-
-def big5_code(index):
-    return (0x80 + index // BIG5_COLUMNS) << 8 | (0x40 + index % BIG5_COLUMNS)
-
-
-BIG5_LAYOUT = Layout(big5_index, big5_code, hex_key(4), unit_text, row_length=BIG5_COLUMNS)
+BIG5_LAYOUT = two_byte_layout(range(0x80, 0x100), range(0x40, 0xFF))
+big5_index, big5_code = BIG5_LAYOUT.index_of, BIG5_LAYOUT.key_of
 
 CHOSEN = "the plain Big5 reading, where code page 950 chose another character"
 NONE = "no character here"

@@ -28,13 +28,14 @@ user-defined codes from FA40.
 import gen_big5
 import gen_gbk_gb18030
 from tablegen import (
-    generator_main,
     Layout,
     Override,
     Table,
     TableError,
+    generator_main,
     hex_key,
     read_snapshot,
+    two_byte_layout,
 )
 
 HEADER = "src/tables/big5gbk.h"
@@ -62,15 +63,8 @@ def output_text(value):
     return f"{value & 0xFF:02X} {value >> 8:02X}"
 
 
-def big5_gbk_index(code):
-    lead, trail = code >> 8, code & 0xFF
-    if lead in BIG5_LEADS and 0x40 <= trail <= 0xFE:
-        return (lead - 0xA1) * BIG5_COLUMNS + (trail - 0x40)
-    return None
-
-
-def big5_gbk_code(index):
-    return (0xA1 + index // BIG5_COLUMNS) << 8 | (0x40 + index % BIG5_COLUMNS)
+BIG5_GBK_LAYOUT = two_byte_layout(BIG5_LEADS, range(0x40, 0xFF), output_text)
+big5_gbk_index, big5_gbk_code = BIG5_GBK_LAYOUT.index_of, BIG5_GBK_LAYOUT.key_of
 
 
 def gb_row(lead):
@@ -94,7 +88,6 @@ def gbk_big5_code(index):
     return GB_LEADS[row] << 8 | (0xA1 + column)
 
 
-BIG5_GBK_LAYOUT = Layout(big5_gbk_index, big5_gbk_code, hex_key(4), output_text, row_length=BIG5_COLUMNS)
 GBK_BIG5_LAYOUT = Layout(gbk_big5_index, gbk_big5_code, hex_key(4), output_text, row_length=GB_COLUMNS)
 
 # Big5 codes without a GB 2312 character of their own that are written as a

@@ -13,14 +13,12 @@ gives 0.
 
 
 from tablegen import (
-    generator_main,
-    Layout,
     Override,
     Table,
     TableError,
-    hex_key,
+    generator_main,
     read_snapshot,
-    unit_text,
+    two_byte_layout,
 )
 
 SQUARE = 94  # rows and columns of a 94 x 94 set
@@ -31,17 +29,8 @@ HEADER = "src/tables/cns_gb2312.h"
 def square_layout(first_byte):
     """Codes whose two bytes run first_byte..first_byte + 93: the EUC form
     (A1..FE) for GB 2312, the 7-bit form (21..7E) for the CNS planes."""
-
-    def index_of(code):
-        row, column = (code >> 8) - first_byte, (code & 0xFF) - first_byte
-        if code <= 0xFFFF and 0 <= row < SQUARE and 0 <= column < SQUARE:
-            return row * SQUARE + column
-        return None
-
-    def key_of(index):
-        return (first_byte + index // SQUARE) << 8 | (first_byte + index % SQUARE)
-
-    return Layout(index_of, key_of, hex_key(4), unit_text, row_length=SQUARE)
+    square = range(first_byte, first_byte + SQUARE)
+    return two_byte_layout(square, square)
 
 
 EUC_LAYOUT = square_layout(0xA1)

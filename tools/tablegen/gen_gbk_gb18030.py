@@ -10,14 +10,15 @@ ucs2_to_gb18030 encode. All four come from the snapshots of Python's gb18030
 
 
 from tablegen import (
-    generator_main,
     Layout,
     Override,
     Table,
     TableError,
     code_text,
+    generator_main,
     hex_key,
     read_snapshot,
+    two_byte_layout,
     unit_text,
 )
 
@@ -30,15 +31,8 @@ GBK_NONE = 0xFFFF
 GB18030_NONE = 0xFFFF
 
 
-def gbk_index(code):
-    lead, trail = code >> 8, code & 0xFF
-    if 0x81 <= lead <= 0xFE and 0x40 <= trail <= 0xFE and code <= 0xFFFF:
-        return (lead - 0x81) * GBK_COLUMNS + (trail - 0x40)
-    return None
-
-
-def gbk_code(index):
-    return (0x81 + index // GBK_COLUMNS) << 8 | (0x40 + index % GBK_COLUMNS)
+GBK_LAYOUT = two_byte_layout(range(0x81, 0xFF), range(0x40, 0xFF))
+gbk_index, gbk_code = GBK_LAYOUT.index_of, GBK_LAYOUT.key_of
 
 
 def four_byte_index(code):
@@ -57,7 +51,6 @@ def four_byte_code(index):
     )
 
 
-GBK_LAYOUT = Layout(gbk_index, gbk_code, hex_key(4), unit_text, row_length=GBK_COLUMNS)
 FOUR_BYTE_LAYOUT = Layout(
     four_byte_index, four_byte_code, hex_key(8), unit_text, row_length=10, per_line=10
 )

@@ -12,13 +12,14 @@ Shift_JIS codes, so the two tables cannot disagree.
 
 
 from tablegen import (
-    generator_main,
     Layout,
     Override,
     Table,
     TableError,
+    generator_main,
     hex_key,
     read_snapshot,
+    two_byte_layout,
     unit_text,
 )
 
@@ -45,19 +46,8 @@ SQUARE = 94
 SQUARE_BYTES = range(0x21, 0x7F)  # row and column bytes in 7-bit form
 
 
-def square_index(code):
-    """Cell of a 7-bit JIS code (row byte high): (row - 0x21) * 94 + (column - 0x21)."""
-    row, column = code >> 8, code & 0xFF
-    if row in SQUARE_BYTES and column in SQUARE_BYTES:
-        return (row - 0x21) * SQUARE + (column - 0x21)
-    return None
-
-
-def square_code(index):
-    return (0x21 + index // SQUARE) << 8 | (0x21 + index % SQUARE)
-
-
-SQUARE_LAYOUT = Layout(square_index, square_code, hex_key(4), unit_text, row_length=SQUARE)
+SQUARE_LAYOUT = two_byte_layout(SQUARE_BYTES, SQUARE_BYTES)
+square_index, square_code = SQUARE_LAYOUT.index_of, SQUARE_LAYOUT.key_of
 
 LAST_JISX0208 = 0x7426
 LAST_JISX0212 = 0x6D63
@@ -73,18 +63,8 @@ SJIS_LEADS = range(0x81, 0x100)
 LAST_SJIS = 0xEAA4  # the Shift_JIS code of LAST_JISX0208
 
 
-def sjis_index(code):
-    lead, trail = code >> 8, code & 0xFF
-    if lead in SJIS_LEADS and 0x40 <= trail <= 0xFE:
-        return (lead - 0x81) * SJIS_COLUMNS + (trail - 0x40)
-    return None
-
-
-def sjis_code(index):
-    return (0x81 + index // SJIS_COLUMNS) << 8 | (0x40 + index % SJIS_COLUMNS)
-
-
-SJIS_LAYOUT = Layout(sjis_index, sjis_code, hex_key(4), unit_text, row_length=SJIS_COLUMNS)
+SJIS_LAYOUT = two_byte_layout(SJIS_LEADS, range(0x40, 0xFF))
+sjis_index, sjis_code = SJIS_LAYOUT.index_of, SJIS_LAYOUT.key_of
 
 
 def sjis_of_jis(code):

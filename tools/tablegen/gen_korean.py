@@ -11,13 +11,11 @@ ksc5601_to_ucs2 re-indexed 94 columns a row, so the two can never disagree.
 
 
 from tablegen import (
-    generator_main,
-    Layout,
     Override,
     Table,
-    hex_key,
+    generator_main,
     read_snapshot,
-    unit_text,
+    two_byte_layout,
 )
 
 UHC_COLUMNS = 191  # trail bytes 0x40..0xFE
@@ -31,30 +29,10 @@ NO_UHC_TRAIL = [0x40] + list(range(0x5B, 0x61)) + list(range(0x7B, 0x81))
 LAST_LEAD = 0xFD  # lead 0xFE (KS X 1001's user-defined row) holds no character
 
 
-def uhc_index(code):
-    lead, trail = code >> 8, code & 0xFF
-    if lead in UHC_LEADS and 0x40 <= trail <= 0xFE and code <= 0xFFFF:
-        return (lead - 0x81) * UHC_COLUMNS + (trail - 0x40)
-    return None
-
-
-def uhc_code(index):
-    return (0x81 + index // UHC_COLUMNS) << 8 | (0x40 + index % UHC_COLUMNS)
-
-
-def square_index(code):
-    row, column = code >> 8, code & 0xFF
-    if row in SQUARE and column in SQUARE and code <= 0xFFFF:
-        return (row - 0xA1) * SQUARE_COLUMNS + (column - 0xA1)
-    return None
-
-
-def square_code(index):
-    return (0xA1 + index // SQUARE_COLUMNS) << 8 | (0xA1 + index % SQUARE_COLUMNS)
-
-
-UHC_LAYOUT = Layout(uhc_index, uhc_code, hex_key(4), unit_text, row_length=UHC_COLUMNS)
-SQUARE_LAYOUT = Layout(square_index, square_code, hex_key(4), unit_text, row_length=SQUARE_COLUMNS)
+UHC_LAYOUT = two_byte_layout(UHC_LEADS, range(0x40, 0xFF))
+SQUARE_LAYOUT = two_byte_layout(SQUARE, SQUARE)
+uhc_index, uhc_code = UHC_LAYOUT.index_of, UHC_LAYOUT.key_of
+square_index, square_code = SQUARE_LAYOUT.index_of, SQUARE_LAYOUT.key_of
 
 # Code page 949 took these two from the 1998 edition of KS X 1001; this
 # library keeps the earlier set, where both cells are empty.

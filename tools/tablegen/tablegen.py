@@ -90,6 +90,24 @@ class Layout:
     per_line: int = 16
 
 
+def two_byte_layout(leads, trails, value_text=None):
+    """A table of two-byte codes, one row per lead byte: a lead from `leads`
+    and a trail from `trails` (both ranges) lie at cell
+    (lead - leads.start) * len(trails) + (trail - trails.start)."""
+    columns = len(trails)
+
+    def index_of(code):
+        lead, trail = code >> 8, code & 0xFF
+        if lead in leads and trail in trails:
+            return (lead - leads.start) * columns + (trail - trails.start)
+        return None
+
+    def key_of(index):
+        return (leads.start + index // columns) << 8 | (trails.start + index % columns)
+
+    return Layout(index_of, key_of, hex_key(4), value_text or unit_text, row_length=columns)
+
+
 def hex_key(width):
     return lambda key: f"{key:0{width}X}"
 
