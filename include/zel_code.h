@@ -114,6 +114,61 @@ ZEL_API void ZEL_CALL zel_decode_utf8(zel_string *s) ZEL_NOEXCEPT;
 ZEL_API void ZEL_CALL zel_decode_gbk(zel_string *s) ZEL_NOEXCEPT;
 ZEL_API void ZEL_CALL zel_decode_gb18030(zel_string *s) ZEL_NOEXCEPT;
 
+/* What a conversion could not carry over faithfully. The *_report calls
+ * below do exactly what the call of the same name without the suffix does,
+ * same bytes and same result, and also fill this record (when it is not
+ * NULL), starting from zero on every call. Offsets count bytes of the input
+ * given to the call, from 0.
+ *
+ *   passed       input bytes written out as themselves (U+0000..U+00FF, or
+ *                unchanged in the Big5/GBK transcoders) because they begin no
+ *                sequence of the charset, or begin one the text cuts short
+ *   dropped      input bytes that give no output: stray UTF-8 continuation
+ *                bytes, an ESC or SO that selects nothing, a single shift
+ *                without its bytes, a cut-off tail, a reference to a value
+ *                beyond U+10FFFF in UTF-8
+ *   replaced     U+FFFD written for a code without a character, or for one
+ *                beyond U+FFFF, which the 16-bit pivot cannot hold
+ *   unmappable   characters the target cannot hold, each written as a space
+ *                (GBK and GB18030 output; in the Big5/GBK transcoders, pairs
+ *                written as the table's substitute)
+ *   malformed    UTF-8 sequences decoded as far as they went although
+ *                malformed: a byte that should continue the sequence does
+ *                not, an overlong form, or an encoded surrogate
+ *   first_offset offset of the first of the events above, -1 when none
+ *   truncated    1 when the output reached the longest string a zel_string
+ *                holds (2,147,483,646 bytes) and was cut after the last
+ *                whole character that fits; the call still returns
+ *                ZEL_RESULT_OK
+ *   truncated_at offset of the first input byte whose output was lost, -1
+ *                when nothing was cut
+ *
+ * Text that a call copies unchanged is not examined and reports nothing:
+ * UTF-8 given to zel_code_utf8_report as id 8, GB18030 given to
+ * zel_code_gb18030_report as id 2, and the pivot given to
+ * zel_code_unicode_report as id 1 or an id without a decoder. */
+typedef struct zel_report {
+    int64_t passed;
+    int64_t dropped;
+    int64_t replaced;
+    int64_t unmappable;
+    int64_t malformed;
+    int64_t first_offset;
+    int64_t truncated_at;
+    int32_t truncated;
+    int32_t unused; /* always 0; keeps the record's size the same everywhere */
+} zel_report;
+
+ZEL_API int ZEL_CALL zel_code_unicode_report(int id, zel_string *s, zel_report *r) ZEL_NOEXCEPT;
+ZEL_API int ZEL_CALL zel_code_utf8_report(int id, zel_string *s, zel_report *r) ZEL_NOEXCEPT;
+ZEL_API int ZEL_CALL zel_code_gbk_report(int id, zel_string *s, zel_report *r) ZEL_NOEXCEPT;
+ZEL_API int ZEL_CALL zel_code_gb18030_report(int id, zel_string *s, zel_report *r) ZEL_NOEXCEPT;
+ZEL_API void ZEL_CALL zel_code_big5_gbk_report(zel_string *s, zel_report *r) ZEL_NOEXCEPT;
+ZEL_API void ZEL_CALL zel_code_gbk_big5_report(zel_string *s, zel_report *r) ZEL_NOEXCEPT;
+ZEL_API void ZEL_CALL zel_decode_utf8_report(zel_string *s, zel_report *r) ZEL_NOEXCEPT;
+ZEL_API void ZEL_CALL zel_decode_gbk_report(zel_string *s, zel_report *r) ZEL_NOEXCEPT;
+ZEL_API void ZEL_CALL zel_decode_gb18030_report(zel_string *s, zel_report *r) ZEL_NOEXCEPT;
+
 #ifdef __cplusplus
 }
 #endif

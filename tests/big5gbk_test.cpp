@@ -142,7 +142,7 @@ const Case gbk_user_defined[] = {
     {to_big5, "FA FE", "FA BF", "counting only Big5 trail bytes"},
     {to_big5, "FB A1", "FA C0", "the next row carries on"},
     {to_big5, "FD FE", "FC 7D", "the end of row FD"},
-    {to_big5, "FE A1", "FC 7E", "row FE carries on"},
+    {to_big5, "FE A1", "F3 54", "row FE's one fixed cell"},
     {to_big5, "FE FE", "FC FD", "the last code"},
 };
 
@@ -154,7 +154,11 @@ const Case gbk_bad_pairs[] = {
     {to_big5, "B0 0D 0A", "B0 0D 0A", "a line end after a lead stays a line end"},
     {to_big5, "AA A1", "AA A1", "lead AA has no row: the pair passes through as it was"},
     {to_big5, "AF FE", "AF FE", "nor has AF"},
-    {to_big5, "81 B0 A1", "81 B0 DA", "the trail of an extension code can lead a pair"},
+    {to_big5, "83 D3 B0 A1", "83 D3 B0 DA", "an extension code passes as one pair, keeping alignment"},
+    {to_big5, "81 B0", "81 B0", "0x81..0xA0 takes the byte after it, though that could lead"},
+    {to_big5, "B0 81 B0 A1", "B0 81 B0 DA", "an extension code with a lead from 0xA1 as well"},
+    {to_gbk, "83 D3 A4 40", "83 D3 D2 BB", "the pair passes the other way too"},
+    {to_gbk, "81 7F A4 40", "81 7F D2 BB", "0x7F is no trail: 0x81 passes alone"},
 };
 
 const Case cut_tails[] = {
@@ -277,8 +281,8 @@ TEST(Big5GbkTranscoding, GbkRowsWithoutTableRowPassThrough) {
 }
 
 // GBK's user-defined rows FA..FE, cell by cell in order, onto the Big5
-// user-defined codes from FA 40 with a Big5 trail byte; rows F8 and F9 give
-// the full-width space.
+// user-defined codes from FA 40 with a Big5 trail byte, but FE A1 gives
+// F3 54; rows F8 and F9 give the full-width space.
 TEST(Big5GbkTranscoding, GbkUserDefinedRowsInOrder) {
   std::vector<std::string> big5_user;
   for (unsigned lead = 0xFA; lead <= 0xFE; ++lead)
@@ -287,7 +291,8 @@ TEST(Big5GbkTranscoding, GbkUserDefinedRowsInOrder) {
   std::size_t k = 0;
   for (unsigned lead = 0xF8; lead <= 0xFE; ++lead) {
     for (unsigned trail = 0xA1; trail <= 0xFE; ++trail) {
-      const std::string want = lead < 0xFA ? from_hex("A1 40") : big5_user.at(k++);
+      std::string want = lead < 0xFA ? from_hex("A1 40") : big5_user.at(k++);
+      if (lead == 0xFE && trail == 0xA1) want = from_hex("F3 54");
       EXPECT_EQ(to_hex(gbk_big5(pair(lead, trail))), to_hex(want))
           << std::hex << lead << " " << trail;
     }

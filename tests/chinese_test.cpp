@@ -32,8 +32,11 @@ const Case gb18030_cases[] = {
     {2, "81 FF", "81 00 FF 00", "trail 0xFF is none"},
     {2, "80", "80 00", "0x80 is no lead"},
     {2, "FF", "FF 00", "0xFF is no lead"},
-    {2, "90 30 81 30 41", "90 00 30 00 81 00 30 00 41 00",
-     "beyond U+FFFF: each byte is read afresh, no pair has a digit trail"},
+    {2, "90 30 81 30 41", "FD FF 41 00", "U+10000, beyond the pivot, gives one U+FFFD"},
+    {2, "E3 32 9A 35 E3 39 FE 39", "FD FF FD FF", "first byte 0xE3 is the last of that range"},
+    {2, "E4 30 81 30 41", "E4 00 30 00 81 00 30 00 41 00", "first byte 0xE4: no four-byte code"},
+    {2, "90 30 80 30 90 3A 41", "90 00 30 00 80 00 30 00 90 00 3A 00 41 00",
+     "a third byte below 0x81 or a second past the digits is no code"},
     {2, "84 31 A5 30 41", "84 00 31 00 A5 00 30 00 41 00", "past the table's last code"},
     {2, "84 32 81 30 41", "84 00 32 00 81 00 30 00 41 00", "84 32 is past the table"},
     {2, "85 30 81 30 41", "85 00 30 00 81 00 30 00 41 00", "lead 0x85 has no BMP code"},
@@ -41,7 +44,7 @@ const Case gb18030_cases[] = {
 
 const Case gb18030_cut_tails[] = {
     {2, "81 30 81", "81 00 30 00 81 00", "no four-byte code without four bytes", true},
-    {2, "90 30 81 30", "90 00 30 00 81 00 30 00", "81 30 as the last two bytes", true},
+    {2, "90 30 81", "90 00 30 00 81 00", "a supplementary code cut short", true},
     {2, "D2", "D2 00", "a final lead passes through", true},
 };
 
@@ -57,10 +60,10 @@ const Case big5_cases[] = {
     {3, "A1 C3", "FD FF", "a code page 950 character this table leaves out"},
     {3, "A1 7F", "FD FF", "trail 0x7F gives U+FFFD and consumes both bytes"},
     {3, "A1 A0", "FD FF", "trail 0xA0 likewise"},
-    {3, "F9 D6", "00 00", "the ETEN codes from F9D6 are empty"},
+    {3, "F9 D6", "FD FF", "the ETEN codes from F9D6 are empty"},
     {3, "C8 A1", "FD FF", "row C8 holds U+FFFD"},
-    {3, "80 41", "00 00", "lead 0x80 consumes its pair and gives 0"},
-    {3, "FF FE", "00 00", "lead 0xFF likewise"},
+    {3, "80 41", "FD FF", "lead 0x80 consumes its pair and gives U+FFFD"},
+    {3, "FF FE", "FD FF", "lead 0xFF likewise"},
     {3, "A4 20", "A4 00 20 00", "no trail: both pass"},
 };
 

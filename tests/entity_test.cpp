@@ -335,9 +335,10 @@ const DecodeCase numeric[] = {
 };
 
 const DecodeCase above_ffff[] = {
-    {"a&#x1F600;b", "61 62", "61 20 62", "61 20 62",
-     "UTF-8 drops it; GBK and GB18030 write a space"},
-    {"&#65536;", "", "20", "20", "the first value past U+FFFF"},
+    {"a&#x1F600;b", "61 F0 9F 98 80 62", "61 20 62", "61 94 39 FC 36 62",
+     "UTF-8 and GB18030 write it in four bytes; GBK writes a space"},
+    {"&#65536;", "F0 90 80 80", "20", "90 30 81 30", "the first value past U+FFFF"},
+    {"&#x10FFFF;", "F4 8F BF BF", "20", "E3 32 9A 35", "the last character"},
     {"&#x110000;", "", "20", "20", ""},
     {"&#xFFFFFFFF;", "", "20", "20", ""},
 };

@@ -55,8 +55,8 @@ const Case euc_cn_cases[] = {
     {euc_cn, "A8 BC", "FD FF", "GB18030's private-use cell is not GB 2312"},
     {euc_cn, "AA A1", "FD FF", "rows AA..AF are empty"},
     {euc_cn, "AF FE", "FD FF", "rows AA..AF are empty"},
-    {euc_cn, "F8 A1", "00 00", "rows F8..FE hold 0"},
-    {euc_cn, "FE FE", "00 00", "rows F8..FE hold 0"},
+    {euc_cn, "F8 A1", "FD FF", "rows F8..FE hold no character"},
+    {euc_cn, "FE FE", "FD FF", "rows F8..FE hold no character"},
     {euc_cn, "B0 41", "B0 00 41 00", "no trail byte: both pass"},
     {euc_cn, "A1 FF", "A1 00 FF 00", "0xFF is no trail byte"},
     {euc_cn, "A0 A1 A1", "A0 00 00 30", "0xA0 is no lead; the next pair is read afresh"},
@@ -78,8 +78,8 @@ const Case euc_tw_cases[] = {
     {euc_tw, "C2 A1", "00 24", "plane 1 4221"},
     {euc_tw, "C4 A2", "59 4E", "plane 1 4422"},
     {euc_tw, "FD CB", "72 7C", "plane 1 7D4B, the last character"},
-    {euc_tw, "FD CC", "00 00", "plane 1 after 7D4B"},
-    {euc_tw, "FE FE", "00 00", "plane 1 7E7E"},
+    {euc_tw, "FD CC", "FD FF", "plane 1 after 7D4B"},
+    {euc_tw, "FE FE", "FD FF", "plane 1 7E7E"},
     {euc_tw, "A7 A8", "FD FF", "plane 1 row 0x27 is empty, though glibc maps 2728"},
     {euc_tw, "C1 FE", "FD FF", "plane 1 row 0x41 is empty"},
     {euc_tw, "C3 A1", "FD FF", "plane 1 row 0x43 is empty"},
@@ -91,13 +91,13 @@ const Case euc_tw_cases[] = {
     {euc_tw, "8E A2 A1 A2", "5C 4E", "plane 2 2122"},
     {euc_tw, "8E A2 C4 A1", "48 6B", "plane 2 4421"},
     {euc_tw, "8E A2 F2 C4", "98 9F", "plane 2 7244, the last character"},
-    {euc_tw, "8E A2 F2 C5", "00 00", "plane 2 after 7244"},
+    {euc_tw, "8E A2 F2 C5", "FD FF", "plane 2 after 7244"},
     {euc_tw, "8E A3 A1 A1", "28 4E", "plane 3 2121"},
     {euc_tw, "8E A3 A1 A2", "36 4E", "plane 3 2122"},
     {euc_tw, "8E A3 A2 A1", "FD FF", "plane 3 2221: glibc's U+361E is no kCNS1992 entry"},
     {euc_tw, "8E A3 C4 A1", "FD FF", "plane 3 4421"},
     {euc_tw, "8E A3 E7 AA", "B0 92", "plane 3 672A, the last character"},
-    {euc_tw, "8E A3 E7 AB", "00 00", "plane 3 after 672A"},
+    {euc_tw, "8E A3 E7 AB", "FD FF", "plane 3 after 672A"},
     {euc_tw, "C4 41", "C4 00 41 00", "no trail byte: both pass"},
     {euc_tw, "A1 FF", "A1 00 FF 00", "0xFF is no trail byte"},
     {euc_tw, "80 A0 FF", "80 00 A0 00 FF 00", "no leads"},
@@ -189,7 +189,7 @@ const Case iso2022cn_pairs[] = {
     {iso2022cn, "1B 24 29 47 0E 44 0E 0F", "44 00 0E 00", "SO as a second byte"},
     {iso2022cn, "1B 24 29 47 0E C4 A1 0F", "C4 00 A1 00", "8-bit bytes are outside plane 1"},
     {iso2022cn, "1B 24 29 47 0E 28 42 0F", "FD FF", "plane 1 row 0x28 is empty"},
-    {iso2022cn, "1B 24 29 47 0E 7D 4C 0F", "00 00", "plane 1 after 7D4B"},
+    {iso2022cn, "1B 24 29 47 0E 7D 4C 0F", "FD FF", "plane 1 after 7D4B"},
     {iso2022cn, "1B 24 29 41 0E 00 7F 0F", "02 4E", "0x00 0x7F reaches GBK 8140"},
     {iso2022cn, "1B 24 29 41 0E 00 7E 0F", "00 00 7E 00", "before GBK's first cell: passes"},
     {iso2022cn, "1B 24 29 41 0E 00 BE 0F", "FD FF", "0x00 0xBE reaches GBK 817F, no trail"},
@@ -280,8 +280,8 @@ std::vector<std::uint32_t> rows(std::uint32_t first, std::uint32_t last) {
 }
 
 // The expected unit for each of the 8,836 codes (index by 7-bit row and
-// column), from the golden file, the filler rule (U+FFFD up to the last
-// character, 0 after it) and the departures.
+// column), from the golden file, the filler rule (U+FFFD wherever the source
+// has no character, after the last one too) and the departures.
 std::vector<std::string> expected_square(const Square& sq, const Departure* departures,
                                          std::size_t departure_count) {
   std::map<std::string, std::string> source;
@@ -290,13 +290,12 @@ std::vector<std::string> expected_square(const Square& sq, const Departure* depa
   std::vector<std::string> out(94 * 94);
   for (std::uint32_t row = 0x21; row <= 0x7E; ++row) {
     for (std::uint32_t column = 0x21; column <= 0x7E; ++column) {
-      const std::uint32_t code = row << 8 | column;
       const std::string bytes =
           sq.prefix + std::string{static_cast<char>(row + 0x80), static_cast<char>(column + 0x80)};
       auto found = source.find(bytes);
       EXPECT_TRUE(found != source.end()) << sq.golden << " lacks " << to_hex(bytes);
       std::string value = found == source.end() ? std::string() : found->second;
-      if (value.empty()) value = unit_bytes(code <= sq.last ? 0xFFFD : 0x0000);
+      if (value.empty()) value = unit_bytes(0xFFFD);
       out[(row - 0x21) * 94 + (column - 0x21)] = value;
     }
   }
@@ -320,19 +319,20 @@ std::vector<std::string> square_codes(const std::string& prefix, std::uint8_t of
 }
 
 // GB 2312's last character F7FE ends its last row, so the rows after it,
-// F8..FE, hold 0.
-const Square gb2312{"gb2312_to_ucs2", "gb2312_python_golden.txt", "", 0x777E, 7445, 733, 658,
+// F8..FE, hold U+FFFD. The replacements count the cells after each square's
+// last character too; no square holds 0.
+const Square gb2312{"gb2312_to_ucs2", "gb2312_python_golden.txt", "", 0x777E, 7445, 1391, 0,
                     rows(0x2A, 0x2F)};
 const Square plane1{
-    "cns_plane1_to_ucs2", "euc_tw_glibc_golden.txt", "\x8E\xA1", 0x7D4B, 5864, 2827, 145, [] {
+    "cns_plane1_to_ucs2", "euc_tw_glibc_golden.txt", "\x8E\xA1", 0x7D4B, 5864, 2972, 0, [] {
       std::vector<std::uint32_t> r = rows(0x27, 0x41);
       r.push_back(0x43);
       return r;
     }()};
 const Square plane2{
-    "cns_plane2_to_ucs2", "euc_tw_glibc_golden.txt", "\x8E\xA2", 0x7244, 7650, 0, 1186, {}};
+    "cns_plane2_to_ucs2", "euc_tw_glibc_golden.txt", "\x8E\xA2", 0x7244, 7650, 1186, 0, {}};
 const Square plane3{
-    "cns_plane3_to_ucs2", "cns_plane3_unihan_golden.txt", "\x8E\xA3", 0x672A, 4197, 2393, 2246, {}};
+    "cns_plane3_to_ucs2", "cns_plane3_unihan_golden.txt", "\x8E\xA3", 0x672A, 4197, 4639, 0, {}};
 
 // The counts and the filler layout of one square, from what the exports gave.
 void check_figures(const Square& sq, const std::vector<std::string>& got) {
@@ -542,8 +542,8 @@ TEST(CnsGb2312Tables, StoredThroughTheLastCharacter) {
   EXPECT_EQ(std::size(zel::cns_plane1_to_ucs2), cells_through(0x7D, 0x4B, 0x21));
   EXPECT_EQ(std::size(zel::cns_plane2_to_ucs2), cells_through(0x72, 0x44, 0x21));
   EXPECT_EQ(std::size(zel::cns_plane3_to_ucs2), cells_through(0x67, 0x2A, 0x21));
-  EXPECT_EQ(zel::cell(zel::cns_plane1_to_ucs2, 94 * 94 - 1, zel::cns_gb2312_past_end), 0);
-  EXPECT_EQ(zel::cell(zel::gb2312_to_ucs2, 94 * 94 - 1, zel::cns_gb2312_past_end), 0);
+  EXPECT_EQ(zel::cell(zel::cns_plane1_to_ucs2, 94 * 94 - 1, zel::cns_gb2312_past_end), 0xFFFD);
+  EXPECT_EQ(zel::cell(zel::gb2312_to_ucs2, 94 * 94 - 1, zel::cns_gb2312_past_end), 0xFFFD);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "src/core/decoder_dispatch.h"
+#include "src/core/report.h"
 #include "src/decode/pivot.h"
 #include "src/encode/ascii_block.h"
 #include "src/encode/gbk.h"
@@ -30,12 +31,24 @@ using zel_test::convert;
 using zel_test::to_hex;
 
 // The simple path's output: pivot units appended one at a time, ASCII runs
-// too, with no block path for the decoders to take.
+// too, with no block path for the decoders to take. It keeps where each unit
+// starts in the input, to place where a report says output was cut.
 struct plain_pivot {
+  static constexpr bool reports = true;
   std::vector<std::uint16_t> units;
-  void unit(std::uint16_t u) { units.push_back(u); }
+  std::vector<const std::uint8_t*> starts;
+  const std::uint8_t* here = nullptr;
+  void mark(const std::uint8_t* at) { here = at; }
+  void note(zel::degradation, const std::uint8_t*, std::size_t) {}
+  void unit(std::uint16_t u) {
+    units.push_back(u);
+    starts.push_back(here);
+  }
   void ascii(const std::uint8_t* p, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i) unit(p[i]);
+    for (std::size_t i = 0; i < n; ++i) {
+      mark(p + i);
+      unit(p[i]);
+    }
   }
 };
 
@@ -86,11 +99,16 @@ std::string encode_unit(Target t, std::uint16_t u) {
 // The simple path: the units the decoder of `id` gives through the plain
 // output (or the input read as pivot pairs when the id has none), each as
 // the target's bytes. Empty when the id leaves the input untouched.
-std::vector<std::string> simple_units(int id, const std::string& in, Target t, bool* decoded) {
+// `starts`, when given, receives the input offset each unit starts at.
+std::vector<std::string> simple_units(int id, const std::string& in, Target t, bool* decoded,
+                                      std::vector<std::size_t>* starts = nullptr) {
   const auto* p = reinterpret_cast<const std::uint8_t*>(in.data());
   plain_pivot pivot;
+  pivot.here = p;
   *decoded = zel::decoder_dispatch(id, p, in.size(), pivot);
   if (!*decoded) zel::pivot_reader(p, in.size(), pivot);
+  if (starts)
+    for (const std::uint8_t* at : pivot.starts) starts->push_back(static_cast<std::size_t>(at - p));
   std::vector<std::string> out;
   for (std::uint16_t u : pivot.units) out.push_back(encode_unit(t, u));
   return out;
@@ -114,29 +132,39 @@ std::string whole_units_within(const std::vector<std::string>& units, std::size_
 }
 
 // The fast path into a sink made here: starting from `expected` bytes and
-// holding at most `limit`.
+// holding at most `limit`; counted into `tally` when one is given, as the
+// report exports count.
 template <class Output>
-std::string fast_into_sink(int id, const std::string& in, std::size_t expected, std::size_t limit) {
+std::string fast_into_sink(int id, const std::string& in, std::size_t expected, std::size_t limit,
+                           zel::report_tally* tally) {
   const auto* p = reinterpret_cast<const std::uint8_t*>(in.data());
   zel::byte_sink sink(expected, limit);
-  Output out(sink);
-  if (!zel::decoder_dispatch(id, p, in.size(), out)) zel::pivot_reader(p, in.size(), out);
-  out.done();
+  auto run = [&](auto& out) {
+    if (!zel::decoder_dispatch(id, p, in.size(), out)) zel::pivot_reader(p, in.size(), out);
+    out.done();
+  };
+  if (tally) {
+    zel::reporting_output<Output> out(sink, *tally, p);
+    run(out);
+  } else {
+    Output out(sink);
+    run(out);
+  }
   if (sink.size() == 0) return "";
   return std::string(sink.buffer.data, sink.size());
 }
 
 std::string fast_into_sink(Target t, int id, const std::string& in, std::size_t expected,
-                           std::size_t limit) {
+                           std::size_t limit, zel::report_tally* tally = nullptr) {
   switch (t) {
     case Target::unicode:
-      return fast_into_sink<zel::pivot_output>(id, in, expected, limit);
+      return fast_into_sink<zel::pivot_output>(id, in, expected, limit, tally);
     case Target::utf8:
-      return fast_into_sink<zel::utf8_output>(id, in, expected, limit);
+      return fast_into_sink<zel::utf8_output>(id, in, expected, limit, tally);
     case Target::gbk:
-      return fast_into_sink<zel::gbk_output>(id, in, expected, limit);
+      return fast_into_sink<zel::gbk_output>(id, in, expected, limit, tally);
     case Target::gb18030:
-      return fast_into_sink<zel::gb18030_output>(id, in, expected, limit);
+      return fast_into_sink<zel::gb18030_output>(id, in, expected, limit, tally);
   }
   return {};
 }
@@ -332,7 +360,9 @@ struct LimitCase {
 };
 
 // At a short limit, every path stops on the same whole unit: block writes
-// must not keep bytes that unit-by-unit writing would drop.
+// must not keep bytes that unit-by-unit writing would drop. Counted, the
+// output is the same, and the report places the cut where the first lost
+// unit starts.
 TEST(FastPath, OutputAtTheLimitKeepsTheSameWholeUnits) {
   const std::string ascii40 = "The quick brown fox jumps over the dog 0";
   const LimitCase cases[] = {
@@ -352,12 +382,22 @@ TEST(FastPath, OutputAtTheLimitKeepsTheSameWholeUnits) {
     for (const TargetInfo& t : targets) {
       if (passes_through(t.target, c.id)) continue;
       bool decoded = false;
-      const std::vector<std::string> units = simple_units(c.id, c.input, t.target, &decoded);
+      std::vector<std::size_t> starts;
+      const std::vector<std::string> units =
+          simple_units(c.id, c.input, t.target, &decoded, &starts);
       for (std::size_t limit = 0; limit <= joined(units).size() + 1; ++limit) {
+        const std::string kept = whole_units_within(units, limit);
+        std::size_t lost = 0, bytes = 0;
+        while (lost < units.size() && bytes + units[lost].size() <= limit) bytes += units[lost++].size();
+        const std::int64_t cut_at = lost < units.size() ? static_cast<std::int64_t>(starts[lost]) : -1;
         for (std::size_t expected : {std::size_t{1}, joined(units).size() + 64}) {
-          ASSERT_EQ(to_hex(fast_into_sink(t.target, c.id, c.input, expected, limit)),
-                    to_hex(whole_units_within(units, limit)))
-              << c.what << " to " << t.name << ", limit " << limit << ", estimate " << expected;
+          SCOPED_TRACE(std::string(c.what) + " to " + t.name + ", limit " +
+                       std::to_string(limit) + ", estimate " + std::to_string(expected));
+          ASSERT_EQ(to_hex(fast_into_sink(t.target, c.id, c.input, expected, limit)), to_hex(kept));
+          zel::report_tally tally;
+          ASSERT_EQ(to_hex(fast_into_sink(t.target, c.id, c.input, expected, limit, &tally)),
+                    to_hex(kept));
+          ASSERT_EQ(tally.truncated_at, cut_at);
         }
       }
     }

@@ -59,14 +59,14 @@ const Case ksc5601_empty_cells[] = {
     {12, "B0 80", "FD FF", "trail 0x80 is unused"},
     {12, "C6 53", "FD FF", "past the last additional syllable"},
     {12, "C9 A1", "FD FF", "user-defined row C9"},
-    {12, "FE A1", "00 00", "lead 0xFE is past the table"},
-    {12, "FE 40", "00 00", "lead 0xFE, first trail"},
-    {12, "FF FE", "00 00", "lead 0xFF reads past the table"},
+    {12, "FE A1", "FD FF", "lead 0xFE is past the table"},
+    {12, "FE 40", "FD FF", "lead 0xFE, first trail"},
+    {12, "FF FE", "FD FF", "lead 0xFF reads past the table"},
 };
 
 const Case ksc5601_pass_through[] = {
     {12, "81 39", "81 00 39 00", "0x39 is no trail byte"},
-    {12, "81 FF 41", "81 00 00 00", "0xFF is no trail byte, but a lead reading past the table"},
+    {12, "81 FF 41", "81 00 FD FF", "0xFF is no trail byte, but a lead reading past the table"},
     {12, "B0 0A", "B0 00 0A 00", "a line end after a lead stays visible"},
     {12, "A1 20 A1 A1", "A1 00 20 00 00 30", "the failed trail is read afresh"},
 };
@@ -108,8 +108,8 @@ const Case ksx1001_empty_cells[] = {
     {13, "22 66", "FD FF", "the euro is left out"},
     {13, "22 67", "FD FF", "the registered sign is left out"},
     {13, "49 21", "FD FF", "user-defined row 0x49"},
-    {13, "7E 21", "00 00", "row 0x7E is past the table"},
-    {13, "7E 7E", "00 00", "last cell of row 0x7E"},
+    {13, "7E 21", "FD FF", "row 0x7E is past the table"},
+    {13, "7E 7E", "FD FF", "last cell of row 0x7E"},
 };
 
 const Case ksx1001_pass_through[] = {
@@ -145,8 +145,8 @@ const Case euc_kr_characters[] = {
 const Case euc_kr_empty_cells[] = {
     {20, "A2 E6", "FD FF", "the euro is left out"},
     {20, "C9 A1", "FD FF", "user-defined row C9"},
-    {20, "FE A1", "00 00", "row 0xFE is past the table"},
-    {20, "FE FE", "00 00", "last cell of row 0xFE"},
+    {20, "FE A1", "FD FF", "row 0xFE is past the table"},
+    {20, "FE FE", "FD FF", "last cell of row 0xFE"},
 };
 
 const Case euc_kr_pass_through[] = {
@@ -183,8 +183,8 @@ const Case iso2022kr_shifts[] = {
      "a designation inside a run keeps the shift"},
     {16, "1B 24 29 43 0E 30 21 0F 0E 22 66 0F", "00 AC FD FF", "the euro is left out"},
     {16, "1B 24 29 43 0E 7D 7E 0F", "70 8A", "last stored cell"},
-    {16, "1B 24 29 43 0E 7E 21 0F", "00 00", "row 0x7E is past the characters"},
-    {16, "1B 24 29 43 0E 80 A1 0F", "00 00", "8-bit bytes read cells past the table"},
+    {16, "1B 24 29 43 0E 7E 21 0F", "FD FF", "row 0x7E is past the characters"},
+    {16, "1B 24 29 43 0E 80 A1 0F", "FD FF", "8-bit bytes read cells past the table"},
 };
 
 const Case iso2022kr_escapes[] = {
@@ -307,8 +307,8 @@ TEST(KoreanTables, Shapes) {
   EXPECT_EQ(std::size(zel::ksc5601_to_ucs2), 23875u);
   EXPECT_EQ(std::size(zel::ksx1001_to_ucs2), square_index(0xFDFE) + 1) << "stored through FDFE";
   EXPECT_EQ(std::size(zel::ksx1001_to_ucs2), 93u * 94u);
-  EXPECT_EQ(zel::ksc5601_past_end, 0);
-  EXPECT_EQ(zel::ksx1001_past_end, 0);
+  EXPECT_EQ(zel::ksc5601_past_end, 0xFFFD);
+  EXPECT_EQ(zel::ksx1001_past_end, 0xFFFD);
 }
 
 TEST(KoreanTables, TellingCells) {
@@ -322,25 +322,25 @@ TEST(KoreanTables, TellingCells) {
       {0xA2E6, 0xFFFD, "code page 949's euro left out"},
       {0xA2E7, 0xFFFD, "code page 949's registered sign left out"},
       {0x8140, 0xFFFD, "trail 0x40"},
-      {0xFE40, 0x0000, "lead 0xFE"},
-      {0xFFFE, 0x0000, "lead 0xFF"},
+      {0xFE40, 0xFFFD, "lead 0xFE"},
+      {0xFFFE, 0xFFFD, "lead 0xFF"},
   };
   zel_test::check_cells(uhc, uhc_cell);
   const Cell square[] = {
       {0xA1A1, 0x3000, "ideographic space"}, {0xB0A1, 0xAC00, "first syllable"},
       {0xA2E6, 0xFFFD, "euro left out"},     {0xA2E7, 0xFFFD, "registered sign left out"},
       {0xA4D4, 0x3164, "Hangul filler"},     {0xFDFE, 0x8A70, "last cell"},
-      {0xFEA1, 0x0000, "row 0xFE"},          {0xFEFE, 0x0000, "last nominal cell"},
+      {0xFEA1, 0xFFFD, "row 0xFE"},          {0xFEFE, 0xFFFD, "last nominal cell"},
   };
   zel_test::check_cells(square, square_cell);
 }
 
-TEST(KoreanTables, ReadsPastTheStoredCellsGiveZero) {
-  // The nominal tables have 65,536 cells; every one past the stored range is 0.
+TEST(KoreanTables, ReadsPastTheStoredCellsGiveTheReplacementCharacter) {
+  // The nominal tables have 65,536 cells; every one past the stored range is U+FFFD.
   for (std::size_t at = zel::ksc5601_to_ucs2_size; at < 65536; at += 97)
-    ASSERT_EQ(zel::cell(zel::ksc5601_to_ucs2, at, zel::ksc5601_past_end), 0) << at;
+    ASSERT_EQ(zel::cell(zel::ksc5601_to_ucs2, at, zel::ksc5601_past_end), 0xFFFD) << at;
   for (std::size_t at = zel::ksx1001_to_ucs2_size; at < 65536; at += 97)
-    ASSERT_EQ(zel::cell(zel::ksx1001_to_ucs2, at, zel::ksx1001_past_end), 0) << at;
+    ASSERT_EQ(zel::cell(zel::ksx1001_to_ucs2, at, zel::ksx1001_past_end), 0xFFFD) << at;
 }
 
 // The Unified Hangul Code's trail bytes: 0x41..0x5A, 0x61..0x7A, 0x81..0xFE.
@@ -434,7 +434,7 @@ TEST(KoreanTables, Ksx1001Rows) {
   }
   EXPECT_EQ(total, 8224u);
   for (std::uint32_t column = 0xA1; column <= 0xFE; ++column)
-    bad.check(square_cell(0xFE00 | column) == 0, "row FE");
+    bad.check(square_cell(0xFE00 | column) == 0xFFFD, "row FE");
 }
 
 TEST(KoreanTables, TheSquareHoldsTheSameCellsInBothTables) {

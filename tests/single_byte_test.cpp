@@ -157,7 +157,7 @@ const Case telling_cells[] = {
     {23, "AE BE", "5E 04 0E 04", "KOI8-RU short u where KOI8-U draws boxes"},
     {22, "A4 AD", "54 04 91 04", "KOI8-U Ukrainian ie, ghe with upturn"},
     {23, "A4 AD", "54 04 91 04", "KOI8-RU keeps KOI8-U's Ukrainian letters"},
-    {40, "81", "00 00", "CP1250 leaves 0x81 empty with 0"},
+    {40, "81", "FD FF", "CP1250 has no character at 0x81"},
     {42, "81", "FD FF", "CP1252 leaves 0x81 empty with U+FFFD"},
     {42, "80", "AC 20", "CP1252 euro"},
     {47, "C0", "04 01", "CP1257 capital a ogonek"},
@@ -174,7 +174,7 @@ const Case telling_cells[] = {
     {53, "A1 A2 FE FF", "41 27 A7 00 19 20 27 00", "ARMSCII-8 punctuation"},
     {53, "B2 B3 FC FD", "31 05 61 05 56 05 86 05", "ARMSCII-8 first and last letter pairs"},
     {54, "DB", "FF FE", "MacThai zero-width no-break space"},
-    {54, "FC", "00 00", "MacThai leaves 0xFC empty with 0"},
+    {54, "FC", "FD FF", "MacThai has no character at 0xFC"},
     {54, "83 92", "8C F8 84 F8", "MacThai tone-mark variants in private use"},
     {55, "A3", "FD FF", "MULELAO-1: no Lao character here"},
     {55, "A1 FD", "81 0E DD 0E", "MULELAO-1 first and last Lao character"},
@@ -199,7 +199,7 @@ TEST(SingleByteInput, IntoUtf8) {
       {48, "D2", "CC 89", "CP1258 combining hook above, U+0309"},
       {21, "C1 20 41", "D0 B0 20 41", "KOI8-R small a, then ASCII"},
       {42, "80 81", "E2 82 AC EF BF BD", "CP1252 euro, then its filler U+FFFD"},
-      {40, "81", "00", "CP1250's filler 0 is written as a NUL byte"},
+      {40, "81", "EF BF BD", "CP1250 has no character at 0x81: U+FFFD, not a NUL"},
   };
   for (const Utf8Case& c : cases)
     EXPECT_EQ(to_hex(convert(zel_code_utf8, c.id, from_hex(c.in))), to_hex(from_hex(c.utf8)))
@@ -218,7 +218,7 @@ TEST(SingleByteInput, IntoGbkAndGb18030) {
       {21, "C1", "A7 D1", "A7 D1", "KOI8-R small a, in GB 2312's Cyrillic row"},
       {24, "E9", "A8 A6", "A8 A6", "e acute, in GB 2312's pinyin row"},
       {42, "80", "20", "A2 E3", "the euro: no GBK code, a space"},
-      {40, "81", "00", "00", "the filler 0 is written as a NUL byte"},
+      {40, "81", "A3 4D", "84 31 A4 37", "no character at 0x81: U+FFFD, not a NUL"},
   };
   for (const TargetCase& c : cases) {
     EXPECT_EQ(to_hex(convert(zel_code_gbk, c.id, from_hex(c.in))), to_hex(from_hex(c.gbk)))
@@ -230,7 +230,8 @@ TEST(SingleByteInput, IntoGbkAndGb18030) {
 
 // --- fillers --------------------------------------------------------------------
 
-// The bytes each charset leaves without a character, and what they hold.
+// The bytes each charset leaves without a character, which hold U+FFFD; the
+// second list stays empty, as no byte but 0x00 may decode to U+0000.
 struct Fillers {
   int id;
   const char* fffd;
@@ -246,33 +247,33 @@ const Fillers fillers[] = {
     {26, "A5 AE BE C3 D0 E3 F0", ""},
     {27, "", ""},
     {28, "", ""},
-    {29, "A1-A3 A5-AB AE-BA BC-BE C0 DB-DF", "F3-FF"},
-    {30, "AE D2", "FF"},
-    {31, "A1 BF-DE FB FC", "FF"},
+    {29, "A1-A3 A5-AB AE-BA BC-BE C0 DB-DF F3-FF", ""},
+    {30, "AE D2 FF", ""},
+    {31, "A1 BF-DE FB FC FF", ""},
     {32, "", ""},
     {33, "", ""},
-    {34, "DB-DE", "FC-FF"},
+    {34, "DB-DE FC-FF", ""},
     {35, "", ""},
     {36, "", ""},
     {37, "", ""},
     {38, "", ""},
-    {39, "81-84 86-90 98-9F DB-DE", "FC-FF"},
-    {40, "", "81 83 88 90 98"},
-    {41, "", "98"},
+    {39, "81-84 86-90 98-9F DB-DE FC-FF", ""},
+    {40, "81 83 88 90 98", ""},
+    {41, "98", ""},
     {42, "81 8D 8F 90 9D", ""},
     {43, "81 88 8A 8C-90 98 9A 9C-9F AA D2 FF", ""},
     {44, "81 8D-90 9D 9E", ""},
-    {45, "81 8A 8C-90 9A 9C-9F CA D9-DF FB FC", "FF"},
+    {45, "81 8A 8C-90 9A 9C-9F CA D9-DF FB FC FF", ""},
     {46, "", ""},
     {47, "81 83 88 8A 8C 90 98 9A 9C 9F A1 A5", ""},
     {48, "81 8A 8D-90 9A 9D 9E", ""},
     {49, "", ""},
     {50, "", ""},
-    {51, "BC-BE CD-CF DC E0-EF FA FB", "FF"},
+    {51, "BC-BE CD-CF DC E0-EF FA FB FF", ""},
     {52, "", ""},
     {53, "", ""},
-    {54, "90 9F", "FC-FF"},
-    {55, "A3 A5 A6 A9 AB AC AE AF B0-B3 B8 C0 C4 C6 C8 C9 CC DA DE DF E5 E7 EE EF FA FB", "FE FF"},
+    {54, "90 9F FC-FF", ""},
+    {55, "A3 A5 A6 A9 AB AC AE AF B0-B3 B8 C0 C4 C6 C8 C9 CC DA DE DF E5 E7 EE EF FA FB FE FF", ""},
 };
 
 TEST(SingleByteFillers, EveryListedByteHoldsItsFiller) {

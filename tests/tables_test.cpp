@@ -1,4 +1,5 @@
-// Table checks for the GBK, GB18030 and Big5 tables. The oracles are the
+// Table checks for the GBK, GB18030 and Big5 tables, and one sweep over every
+// decoding table for cells that would decode to a NUL. The oracles are the
 // shapes and telling cells of these encodings typed in below, rule sweeps over
 // whole rows and columns, and the golden files of tools/testdata/make_golden.py,
 // which come straight from Python's codecs and share no code with the table
@@ -11,9 +12,14 @@
 #include <cstdint>
 #include <iterator>
 #include <set>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "src/tables/cns_gb2312.h"
+#include "src/tables/japanese.h"
+#include "src/tables/korean.h"
+#include "src/tables/single_byte.h"
 #include "tests/support/conversion.h"
 #include "tests/support/sweep.h"
 
@@ -75,8 +81,8 @@ TEST(TableShapes, SizesFollowTheIndexing) {
 }
 
 TEST(TableShapes, ReadsPastTheEndGiveThePastEndValue) {
-  EXPECT_EQ(cell(big5_to_ucs2, big5_to_ucs2_size, big5_past_end), 0);
-  EXPECT_EQ(cell(big5_to_ucs2, big5_index(0xFFFE), big5_past_end), 0);
+  EXPECT_EQ(cell(big5_to_ucs2, big5_to_ucs2_size, big5_past_end), 0xFFFD);
+  EXPECT_EQ(cell(big5_to_ucs2, big5_index(0xFFFE), big5_past_end), 0xFFFD);
   EXPECT_EQ(cell(gbk_to_ucs2, gbk_to_ucs2_size, outside), outside);
   EXPECT_EQ(cell(gb18030_four_byte_to_ucs2, gb18030_four_byte_to_ucs2_size, outside), outside);
   EXPECT_EQ(cell(ucs2_to_gbk, 0x10000, outside), outside);
@@ -165,14 +171,14 @@ TEST(Big5ToUcs2, TellingCells) {
       {0xA2CC, 0xFFFD, "mapped in code page 950"},
       {0xA2CE, 0xFFFD, "mapped in code page 950"},
       {0xA3E1, 0xFFFD, "code page 950's euro"},
-      {0xF9D6, 0x0000, "first ETEN code left out"},
-      {0xF9FE, 0x0000, "last ETEN code left out"},
+      {0xF9D6, 0xFFFD, "first ETEN code left out"},
+      {0xF9FE, 0xFFFD, "last ETEN code left out"},
       {0xA17F, 0xFFFD, "0x7F is no trail byte"},
       {0xA1A0, 0xFFFD, "0xA0 is no trail byte"},
-      {0x8041, 0x0000, "lead 0x80"},
-      {0xA0FE, 0x0000, "lead 0xA0"},
-      {0xFA40, 0x0000, "lead 0xFA, past the stored cells"},
-      {0xFFFE, 0x0000, "last cell"},
+      {0x8041, 0xFFFD, "lead 0x80"},
+      {0xA0FE, 0xFFFD, "lead 0xA0"},
+      {0xFA40, 0xFFFD, "lead 0xFA, past the stored cells"},
+      {0xFFFE, 0xFFFD, "last cell"},
   };
   check_cells(cells, big5_cell);
 }
@@ -309,7 +315,6 @@ Big5Kind kind_of(std::uint16_t unit) {
 
 TEST(Big5ToUcs2, CountsOverTheRealCodes) {
   std::size_t characters = 0, replacements = 0, zeros = 0, codes = 0;
-  std::vector<std::uint32_t> zero_codes;
   for (std::uint32_t lead = 0xA1; lead <= 0xF9; ++lead) {
     for (std::uint32_t trail = 0x40; trail <= 0xFE; ++trail) {
       if (trail >= 0x7F && trail <= 0xA0) continue;
@@ -323,18 +328,15 @@ TEST(Big5ToUcs2, CountsOverTheRealCodes) {
           break;
         case Big5Kind::zero:
           ++zeros;
-          zero_codes.push_back(lead << 8 | trail);
           break;
       }
     }
   }
   EXPECT_EQ(codes, 13973u);
   EXPECT_EQ(characters, 13703u);
-  EXPECT_EQ(replacements, 229u);
-  EXPECT_EQ(zeros, 41u);
-  std::vector<std::uint32_t> expected_zeros;
-  for (std::uint32_t code = 0xF9D6; code <= 0xF9FE; ++code) expected_zeros.push_back(code);
-  EXPECT_EQ(zero_codes, expected_zeros) << "the zero cells are exactly F9D6..F9FE";
+  // 229 unassigned codes and the 41 ETEN codes F9D6..F9FE left out.
+  EXPECT_EQ(replacements, 229u + 41);
+  EXPECT_EQ(zeros, 0u);
 }
 
 TEST(Big5ToUcs2, FillerRowsAndColumns) {
@@ -344,7 +346,7 @@ TEST(Big5ToUcs2, FillerRowsAndColumns) {
       const std::uint32_t code = lead << 8 | trail;
       const std::uint16_t unit = big5_cell(code);
       if (lead <= 0xA0 || lead >= 0xFA) {
-        bad.check(unit == 0, hex(code) + " outside the Big5 leads holds " + hex(unit));
+        bad.check(unit == 0xFFFD, hex(code) + " outside the Big5 leads holds " + hex(unit));
       } else if (trail >= 0x7F && trail <= 0xA0) {
         bad.check(unit == 0xFFFD, hex(code) + " with no trail byte holds " + hex(unit));
       } else if (lead == 0xC8) {
@@ -450,6 +452,45 @@ TEST(Gb18030Code, DecodingTheCodeGivesTheUnitBack) {
     const std::uint16_t back = code <= 0xFFFF ? gbk_cell(code) : four_byte_cell(code);
     bad.check(back == unit, "U+" + hex(unit) + " -> " + hex(code) + " -> U+" + hex(back));
   }
+}
+
+// A NUL inside decoded text would cut it short, so no decoding table holds 0
+// or gives 0 past its stored cells: only byte 0x00 of a single-byte charset
+// decodes to U+0000.
+TEST(DecodingTables, NoCellButByteZeroHoldsZero) {
+  struct Decoding {
+    const char* name;
+    std::span<const std::uint16_t> cells;
+    std::uint16_t past_end;
+  };
+  const Decoding tables[] = {
+      {"gbk_to_ucs2 (never read past)", gbk_to_ucs2, outside},
+      {"gb18030_four_byte_to_ucs2 (never read past)", gb18030_four_byte_to_ucs2, outside},
+      {"big5_to_ucs2", big5_to_ucs2, big5_past_end},
+      {"jisx0201_to_ucs2", jisx0201_to_ucs2, japanese_past_end},
+      {"jisx0208_to_ucs2", jisx0208_to_ucs2, japanese_past_end},
+      {"jisx0212_to_ucs2", jisx0212_to_ucs2, japanese_past_end},
+      {"sjis_to_ucs2", sjis_to_ucs2, japanese_past_end},
+      {"ksc5601_to_ucs2", ksc5601_to_ucs2, ksc5601_past_end},
+      {"ksx1001_to_ucs2", ksx1001_to_ucs2, ksx1001_past_end},
+      {"gb2312_to_ucs2", gb2312_to_ucs2, cns_gb2312_past_end},
+      {"cns_plane1_to_ucs2", cns_plane1_to_ucs2, cns_gb2312_past_end},
+      {"cns_plane2_to_ucs2", cns_plane2_to_ucs2, cns_gb2312_past_end},
+      {"cns_plane3_to_ucs2", cns_plane3_to_ucs2, cns_gb2312_past_end},
+  };
+  Mismatches bad("cells holding 0");
+  for (const Decoding& t : tables) {
+    bad.check(t.past_end != 0, std::string(t.name) + " gives 0 past its cells");
+    for (std::size_t at = 0; at < t.cells.size(); ++at)
+      bad.check(t.cells[at] != 0, std::string(t.name) + " cell " + std::to_string(at));
+  }
+  for (std::size_t k = 0; k < single_byte_table_count; ++k) {
+    const std::string id = "single-byte id " + std::to_string(single_byte_first_id + k);
+    for (std::size_t b = 0; b < single_byte_table_size; ++b)
+      bad.check(((*single_byte_tables[k])[b] == 0) == (b == 0), id + " byte " + hex(b));
+  }
+  // The 186,502 stored cells of the thirteen tables, their past-end values, 35 x 256 bytes.
+  EXPECT_EQ(bad.checked(), 186'502u + 13 + 35 * 256);
 }
 
 // --- golden files -----------------------------------------------------------

@@ -7,15 +7,19 @@
 // ucs2_to_gbk of the big5_to_ucs2 cell, written lead byte first, so an empty
 // Big5 cell gives FF FF (U+0000) or A3 4D (U+FFFD), as the tables hold them.
 // GBK to Big5: a lead 0xA1..0xFE with a trail 0xA1..0xFE (the GB 2312 area)
-// reads gbk_to_big5; GBK's extension codes, whose trails lie below 0xA1, pass
-// through byte by byte. Leads 0xAA..0xAF have no row: such a pair passes
-// through as its two bytes, so escapes stay visible.
-// Both: any other byte passes through, a lead byte at the very end is
-// dropped, and a lead whose next byte is no trail passes through alone, the
-// next byte read afresh. Output is never longer than the input.
+// reads gbk_to_big5; GBK's extension codes, whose trails lie below 0xA1, and
+// pairs of the leads 0xAA..0xAF, which have no row, pass through as the
+// pairs they are.
+// Both: a byte 0x81..0xA0 (a lead of GBK's extension codes, like 83 D3 that
+// Big5 to GBK writes for U+5187) passes through with the trail after it as
+// one pair, so the trail never starts a pair of its own; any other byte
+// passes through, a lead byte at the very end is dropped, and a lead whose
+// next byte is no trail passes through alone, the next byte read afresh.
+// Output is never longer than the input.
 #include <cstddef>
 #include <cstdint>
 
+#include "src/core/report.h"
 #include "src/string/byte_sink.h"
 #include "src/string/string_ops.h"
 #include "src/tables/big5gbk.h"
@@ -25,14 +29,21 @@
 namespace zel {
 namespace {
 
-// Bytes below 0xA1 and 0xFF lead no pair in either direction.
-inline bool leads_pair(std::uint8_t b) noexcept { return b >= 0xA1 && b != 0xFF; }
+// What a transcoder tells its report; without a report (the plain exports)
+// every call compiles away.
+template <bool with_report>
+struct transcode_events {
+  report_tally* tally;
+  void add(degradation kind, std::size_t at, std::size_t n = 1) noexcept {
+    if constexpr (with_report) tally->add(kind, at, n);
+  }
+};
 
-// Copies the run of bytes at in[i] that lead no pair, moves i past it, and
-// says whether input remains.
-inline bool copy_plain_run(const std::uint8_t* in, std::size_t n, std::size_t& i, byte_sink& sink) {
+// Copies the run of ASCII at in[i], moves i past it, and says whether input
+// remains.
+inline bool copy_ascii(const std::uint8_t* in, std::size_t n, std::size_t& i, byte_sink& sink) {
   std::size_t end = i;
-  while (end < n && !leads_pair(in[end])) ++end;
+  while (end < n && in[end] < 0x80) ++end;
   if (end > i) {
     sink.put(in + i, end - i);
     i = end;
@@ -52,70 +63,134 @@ inline void put_byte(byte_sink& sink, std::uint8_t b) {
   sink.put(b);
 }
 
+// Whether b may follow a lead byte as its trail in either encoding.
+inline bool any_trail(std::uint8_t b) noexcept { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
+
+// Bytes that neither transcoder changes: 0x80 and 0xFF alone, and a byte
+// 0x81..0xA0, a lead of GBK's extension codes, with the trail after it, so
+// that the trail never starts a pair of its own and the text stays aligned.
+// Returns the bytes taken (0 for a lead 0xA1..0xFE).
+template <bool with_report>
+std::size_t pass_unchanged(const std::uint8_t* in, std::size_t n, std::size_t i, byte_sink& sink,
+                           transcode_events<with_report> events) {
+  const std::uint8_t b1 = in[i];
+  if (b1 >= 0xA1 && b1 != 0xFF) return 0;
+  if (b1 != 0x80 && b1 != 0xFF && i + 1 < n && any_trail(in[i + 1])) {
+    put_byte(sink, b1);
+    put_byte(sink, in[i + 1]);
+    events.add(degradation::passed, i, 2);
+    return 2;
+  }
+  put_byte(sink, b1);
+  events.add(degradation::passed, i);
+  return 1;
+}
+
+// The cells after F9D5, Big5's last character, read here as U+0000, whose
+// GBK code is none (FF FF), as this transcoder has always given them.
+constexpr std::uint16_t big5_gbk_unicode_past_end = 0;
+
 // A marked Big5 pair: its character through Unicode, GBK code lead byte first.
-inline void put_through_unicode(byte_sink& sink, std::uint8_t b1, std::uint8_t b2) {
+template <bool with_report>
+inline void put_through_unicode(byte_sink& sink, std::uint8_t b1, std::uint8_t b2, std::size_t at,
+                                transcode_events<with_report> events) {
   const std::uint16_t unit =
-      cell(big5_to_ucs2, big5_columns * (b1 - 0x80u) + (b2 - 0x40u), big5_past_end);
+      cell(big5_to_ucs2, big5_columns * (b1 - 0x80u) + (b2 - 0x40u), big5_gbk_unicode_past_end);
   const std::uint16_t code = cell(ucs2_to_gbk, unit, gbk_none);
+  if (unit == 0xFFFD) events.add(degradation::replaced, at);
+  if (code == gbk_none) events.add(degradation::unmappable, at);
   sink.need(2);
   sink.put(static_cast<std::uint8_t>(code >> 8));
   sink.put(static_cast<std::uint8_t>(code & 0xFF));
 }
 
-void big5_to_gbk_pairs(const std::uint8_t* in, std::size_t n, byte_sink& sink) {
+template <bool with_report>
+void big5_to_gbk_pairs(const std::uint8_t* in, std::size_t n, byte_sink& sink,
+                       transcode_events<with_report> events) {
   std::size_t i = 0;
-  while (copy_plain_run(in, n, i, sink)) {
+  while (copy_ascii(in, n, i, sink)) {
+    if (std::size_t taken = pass_unchanged(in, n, i, sink, events)) {
+      i += taken;
+      continue;
+    }
     const std::uint8_t b1 = in[i];
-    if (i + 1 >= n) break;  // a lead cut off by the end is dropped
+    if (i + 1 >= n) {
+      events.add(degradation::dropped, i);  // a lead cut off by the end
+      break;
+    }
     const std::uint8_t b2 = in[i + 1];
     if (b2 < 0x40 || b2 == 0xFF) {
       put_byte(sink, b1);
+      events.add(degradation::passed, i);
       ++i;
       continue;
     }
     const std::uint16_t v =
         cell(big5_to_gbk, big5_gbk_columns * (b1 - 0xA1u) + (b2 - 0x40u), big5_gbk_marker);
     if (v == big5_gbk_marker)
-      put_through_unicode(sink, b1, b2);
+      put_through_unicode(sink, b1, b2, i, events);
     else
       put_cell(sink, v);
     i += 2;
   }
 }
 
-void gbk_to_big5_pairs(const std::uint8_t* in, std::size_t n, byte_sink& sink) {
+template <bool with_report>
+void gbk_to_big5_pairs(const std::uint8_t* in, std::size_t n, byte_sink& sink,
+                       transcode_events<with_report> events) {
   std::size_t i = 0;
-  while (copy_plain_run(in, n, i, sink)) {
-    const std::uint8_t b1 = in[i];
-    if (i + 1 >= n) break;  // a lead cut off by the end is dropped
-    const std::uint8_t b2 = in[i + 1];
-    if (b2 < 0xA1 || b2 == 0xFF) {
-      put_byte(sink, b1);
-      ++i;
+  while (copy_ascii(in, n, i, sink)) {
+    if (std::size_t taken = pass_unchanged(in, n, i, sink, events)) {
+      i += taken;
       continue;
     }
-    if (b1 >= 0xAA && b1 <= 0xAF) {
-      // GB 2312 leaves these rows empty and the table has none.
+    const std::uint8_t b1 = in[i];
+    if (i + 1 >= n) {
+      events.add(degradation::dropped, i);  // a lead cut off by the end
+      break;
+    }
+    const std::uint8_t b2 = in[i + 1];
+    // GBK's extension codes with a trail below 0xA1 have no Big5 form, nor do
+    // GB 2312's empty rows 0xAA..0xAF (the table has none): both bytes pass
+    // through as the pair they are.
+    if ((b2 < 0xA1 && any_trail(b2)) || (b2 >= 0xA1 && b2 != 0xFF && b1 >= 0xAA && b1 <= 0xAF)) {
       put_byte(sink, b1);
       put_byte(sink, b2);
+      events.add(degradation::passed, i, 2);
       i += 2;
       continue;
     }
+    if (b2 < 0xA1 || b2 == 0xFF) {
+      put_byte(sink, b1);
+      events.add(degradation::passed, i);
+      ++i;
+      continue;
+    }
     const std::size_t row = b1 <= 0xA9 ? b1 - 0xA1u : b1 - 0xA7u;
-    put_cell(sink, cell(gbk_to_big5, gbk_big5_columns * row + (b2 - 0xA1u), gbk_big5_space));
+    const std::uint16_t v = cell(gbk_to_big5, gbk_big5_columns * row + (b2 - 0xA1u), gbk_big5_space);
+    // The full-width space stands in for a character Big5 lacks, except for
+    // GB 2312's own full-width space, A1 A1.
+    if (v == gbk_big5_space && (b1 != 0xA1 || b2 != 0xA1)) events.add(degradation::unmappable, i);
+    put_cell(sink, v);
     i += 2;
   }
 }
 
 // An empty string is left as it is; otherwise the output, never longer than
 // the input, is built once and stored into the caller's string.
+template <bool with_report>
 void transcode_in_place(zel_string* s,
-                        void (*pairs)(const std::uint8_t*, std::size_t, byte_sink&)) {
-  if (!s || zel_string_is_empty(s)) return;
-  const std::size_t n = string_size(s);
-  byte_sink sink(n);
-  pairs(string_bytes(s), n, sink);
-  sink.store_into(s);
+                        void (*pairs)(const std::uint8_t*, std::size_t, byte_sink&,
+                                      transcode_events<with_report>),
+                        zel_report* r = nullptr) {
+  report_tally tally;
+  if (s && !zel_string_is_empty(s)) {
+    const std::size_t n = string_size(s);
+    byte_sink sink(n);
+    pairs(string_bytes(s), n, sink, transcode_events<with_report>{&tally});
+    sink.store_into(s);
+  }
+  if constexpr (with_report) tally.store(r);
 }
 
 }  // namespace
@@ -124,11 +199,19 @@ void transcode_in_place(zel_string* s,
 extern "C" {
 
 ZEL_API void ZEL_CALL zel_code_big5_gbk(zel_string* s) noexcept {
-  zel::transcode_in_place(s, zel::big5_to_gbk_pairs);
+  zel::transcode_in_place<false>(s, zel::big5_to_gbk_pairs<false>);
 }
 
 ZEL_API void ZEL_CALL zel_code_gbk_big5(zel_string* s) noexcept {
-  zel::transcode_in_place(s, zel::gbk_to_big5_pairs);
+  zel::transcode_in_place<false>(s, zel::gbk_to_big5_pairs<false>);
+}
+
+ZEL_API void ZEL_CALL zel_code_big5_gbk_report(zel_string* s, zel_report* r) noexcept {
+  zel::transcode_in_place<true>(s, zel::big5_to_gbk_pairs<true>, r);
+}
+
+ZEL_API void ZEL_CALL zel_code_gbk_big5_report(zel_string* s, zel_report* r) noexcept {
+  zel::transcode_in_place<true>(s, zel::gbk_to_big5_pairs<true>, r);
 }
 
 }  // extern "C"

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "src/core/decoder_dispatch.h"
+#include "src/core/report.h"
 #include "src/decode/pivot.h"
 #include "src/encode/gbk.h"
 #include "src/encode/pivot_writer.h"
@@ -36,26 +37,58 @@ std::size_t expected_output(std::size_t n, std::size_t max_unit_bytes) noexcept 
 
 // Flattened: every decoder and writer is inlined into one function per
 // target, so the output and its cursor are locals whose position and end
-// stay in registers.
-template <class Output>
-[[gnu::flatten]] void convert_in_place(int id, zel_string* s) {
+// stay in registers. With a tally, the output is wrapped to count what
+// degrades; without one, the counting compiles away.
+template <class Output, bool with_report = false>
+[[gnu::flatten]] void convert_in_place(int id, zel_string* s, report_tally* tally = nullptr) {
   const std::uint8_t* in = string_bytes(s);
   std::size_t n = string_size(s);
   byte_sink sink(expected_output(n, Output::max_unit_bytes));
-  Output out(sink);
-  if (!decoder_dispatch(id, in, n, out)) pivot_reader(in, n, out);
-  out.done();
+  auto run = [&](auto& out) {
+    if (!decoder_dispatch(id, in, n, out)) pivot_reader(in, n, out);
+    out.done();
+  };
+  if constexpr (with_report) {
+    reporting_output<Output> out(sink, *tally, in);
+    run(out);
+  } else {
+    Output out(sink);
+    run(out);
+  }
   sink.store_into(s);
 }
 
 // The pivot itself and ids without a decoder are left untouched.
-[[gnu::flatten]] void decode_in_place(int id, zel_string* s) {
+template <bool with_report = false>
+[[gnu::flatten]] void decode_in_place(int id, zel_string* s, report_tally* tally = nullptr) {
+  const std::uint8_t* in = string_bytes(s);
   std::size_t n = string_size(s);
   byte_sink sink(expected_output(n, pivot_output::max_unit_bytes));
-  pivot_output out(sink);
-  if (!decoder_dispatch(id, string_bytes(s), n, out)) return;
-  out.done();
-  sink.store_into(s);
+  auto run = [&](auto& out) {
+    if (!decoder_dispatch(id, in, n, out)) return false;
+    out.done();
+    return true;
+  };
+  bool decoded;
+  if constexpr (with_report) {
+    reporting_output<pivot_output> out(sink, *tally, in);
+    decoded = run(out);
+  } else {
+    pivot_output out(sink);
+    decoded = run(out);
+  }
+  if (decoded) sink.store_into(s);
+}
+
+// The report exports: the same conversion, counted. `untouched` is the id
+// the target copies as it is.
+template <class Output>
+int convert_reported(int id, zel_string* s, zel_report* r, int untouched) noexcept {
+  report_tally tally;
+  const int refused = refusal(id);
+  if (!refused && s && id != untouched) convert_in_place<Output, true>(id, s, &tally);
+  tally.store(r);
+  return refused;
 }
 
 }  // namespace
@@ -90,6 +123,26 @@ ZEL_API int ZEL_CALL zel_code_gb18030(int id, zel_string* s) noexcept {
   if (int refused = refusal(id); refused || !s) return refused;
   if (id != ZEL_CHARSET_GB18030) convert_in_place<gb18030_output>(id, s);
   return ZEL_RESULT_OK;
+}
+
+ZEL_API int ZEL_CALL zel_code_unicode_report(int id, zel_string* s, zel_report* r) noexcept {
+  report_tally tally;
+  const int refused = refusal(id);
+  if (!refused && s) decode_in_place<true>(id, s, &tally);
+  tally.store(r);
+  return refused;
+}
+
+ZEL_API int ZEL_CALL zel_code_utf8_report(int id, zel_string* s, zel_report* r) noexcept {
+  return convert_reported<utf8_output>(id, s, r, ZEL_CHARSET_UTF8);
+}
+
+ZEL_API int ZEL_CALL zel_code_gbk_report(int id, zel_string* s, zel_report* r) noexcept {
+  return convert_reported<gbk_output>(id, s, r, ZEL_CHARSET_UNKNOWN);
+}
+
+ZEL_API int ZEL_CALL zel_code_gb18030_report(int id, zel_string* s, zel_report* r) noexcept {
+  return convert_reported<gb18030_output>(id, s, r, ZEL_CHARSET_GB18030);
 }
 
 }  // extern "C"

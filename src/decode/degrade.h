@@ -7,23 +7,76 @@
 #include <cstdint>
 #include <cstring>
 
-#include "src/encode/ascii_block.h"
 
 namespace zel {
 
-// A byte that begins no recognised sequence comes out as the code unit of the
-// same value (U+0000..U+00FF), so line ends and escapes stay visible.
+// What an event of degradation was. Outputs that keep a report (the
+// *_report exports) count them; every other output compiles the counting
+// away, so the ten plain exports pay nothing for it.
+enum class degradation : std::uint8_t { passed, dropped, replaced, unmappable, malformed };
+
+// An output keeps a report when it says so.
 template <class Out>
-inline void pass_byte(Out& out, std::uint8_t b) {
-  out.unit(b);
+concept keeps_report = requires { requires Out::reports; };
+
+// n of a kind, at the input byte `at`.
+template <class Out>
+inline void note(Out& out, degradation kind, const std::uint8_t* at, std::size_t n = 1) {
+  if constexpr (keeps_report<Out>) out.note(kind, at, n);
+}
+
+// The character about to be written starts at `at`: where a report places a
+// character the target cannot hold, or output that no longer fits.
+template <class Out>
+inline void mark(Out& out, const std::uint8_t* at) {
+  if constexpr (keeps_report<Out>) out.mark(at);
+}
+
+// A decoded character starting at `at`.
+template <class Out>
+inline void emit(Out& out, std::uint16_t u, const std::uint8_t* at) {
+  mark(out, at);
+  out.unit(u);
+}
+
+// A table cell read for the code at `at`: U+FFFD where the code has no
+// character.
+template <class Out>
+inline void emit_cell(Out& out, std::uint16_t u, const std::uint8_t* at) {
+  if (u == 0xFFFD) note(out, degradation::replaced, at);
+  emit(out, u, at);
+}
+
+// A character the 16-bit pivot cannot hold (beyond U+FFFF), coded at `at`,
+// becomes one U+FFFD rather than vanishing or turning into another one.
+template <class Out>
+inline void replace(Out& out, const std::uint8_t* at) {
+  note(out, degradation::replaced, at);
+  emit(out, 0xFFFD, at);
+}
+
+// A byte that begins no recognised sequence, or begins one the text cuts
+// short, comes out as the code unit of the same value (U+0000..U+00FF), so
+// line ends and escapes stay visible.
+template <class Out>
+inline void pass_byte(Out& out, const std::uint8_t* at) {
+  note(out, degradation::passed, at);
+  emit(out, *at, at);
 }
 
 // A pair whose index falls outside its table passes through as its two
 // bytes, so that line ends and escapes read as pairs stay visible.
 template <class Out>
-inline void pass_pair(Out& out, std::uint8_t b1, std::uint8_t b2) {
-  out.unit(b1);
-  out.unit(b2);
+inline void pass_pair(Out& out, const std::uint8_t* at) {
+  note(out, degradation::passed, at, 2);
+  emit(out, at[0], at);
+  emit(out, at[1], at + 1);
+}
+
+// n bytes at `at` that give nothing.
+template <class Out>
+inline void drop(Out& out, const std::uint8_t* at, std::size_t n = 1) {
+  note(out, degradation::dropped, at, n);
 }
 
 // Length of the run of bytes below 0x80 at p, read a word at a time.

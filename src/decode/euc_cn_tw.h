@@ -33,33 +33,46 @@ void euc_cn_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
     if (!copy_ascii_run(in, n, i, out)) break;
     const std::uint8_t b1 = in[i];
     if (gb_cns_byte(b1) && i + 1 < n && gb_cns_byte(in[i + 1])) {
-      out.unit(cell(gb2312_to_ucs2, 94u * (b1 - 0xA1) + (in[i + 1] - 0xA1), cns_gb2312_past_end));
+      emit_cell(out, cell(gb2312_to_ucs2, 94u * (b1 - 0xA1) + (in[i + 1] - 0xA1), cns_gb2312_past_end),
+                in + i);
       i += 2;
       continue;
     }
-    pass_byte(out, b1);
+    pass_byte(out, in + i);
     ++i;
   }
 }
 
-// The pair b1 b2 at CNS 11643 row and column (0x21..0x7E when the pair has a
-// cell): its plane's cell, or, outside the plane, both bytes as themselves.
+// The character at CNS 11643 row and column (0x21..0x7E when the pair has a
+// cell), coded at `at`: its plane's cell, and true; false, writing nothing,
+// outside the plane.
 template <class Out, std::size_t N>
-inline void cns_pair(const std::uint16_t (&plane)[N], int row, int column, std::uint8_t b1,
-                     std::uint8_t b2, Out& out) {
-  if (row >= 0x21 && row <= 0x7E && column >= 0x21 && column <= 0x7E) {
-    out.unit(cell(plane, static_cast<std::size_t>(94 * (row - 0x21) + (column - 0x21)),
-                  cns_gb2312_past_end));
-  } else {
-    pass_pair(out, b1, b2);
-  }
+inline bool cns_cell(const std::uint16_t (&plane)[N], int row, int column, const std::uint8_t* at,
+                     Out& out) {
+  if (row < 0x21 || row > 0x7E || column < 0x21 || column > 0x7E) return false;
+  emit_cell(out,
+            cell(plane, static_cast<std::size_t>(94 * (row - 0x21) + (column - 0x21)),
+                 cns_gb2312_past_end),
+            at);
+  return true;
 }
 
-// A pair in EUC-TW's 8-bit form.
+// The pair at `pair` in ISO-2022-CN's 7-bit form: its cell, or both bytes as
+// themselves.
 template <class Out, std::size_t N>
-inline void cns_euc_pair(const std::uint16_t (&plane)[N], std::uint8_t b1, std::uint8_t b2,
-                         Out& out) {
-  cns_pair(plane, b1 - 0x80, b2 - 0x80, b1, b2, out);
+inline void cns_pair(const std::uint16_t (&plane)[N], const std::uint8_t* pair, Out& out) {
+  if (!cns_cell(plane, pair[0], pair[1], pair, out)) pass_pair(out, pair);
+}
+
+// A character in EUC-TW's 8-bit form whose pair is at `pair`, after the
+// `prefix` bytes of a single shift (which go with it when the pair has no
+// cell).
+template <class Out, std::size_t N>
+inline void cns_euc_pair(const std::uint16_t (&plane)[N], const std::uint8_t* pair,
+                         std::size_t prefix, Out& out) {
+  if (cns_cell(plane, pair[0] - 0x80, pair[1] - 0x80, pair - prefix, out)) return;
+  if (prefix) drop(out, pair - prefix, prefix);
+  pass_pair(out, pair);
 }
 
 template <class Out>
@@ -70,28 +83,31 @@ void euc_tw_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
     const std::uint8_t b1 = in[i];
     if (b1 == 0x8E) {
       if (i + 1 >= n) {
-        pass_byte(out, b1);
+        pass_byte(out, in + i);
         ++i;
       } else if (i + 3 < n && in[i + 1] == 0xA1) {
-        cns_euc_pair(cns_plane1_to_ucs2, in[i + 2], in[i + 3], out);
+        cns_euc_pair(cns_plane1_to_ucs2, in + i + 2, 2, out);
         i += 4;
       } else if (i + 3 < n && in[i + 1] == 0xA2) {
-        cns_euc_pair(cns_plane2_to_ucs2, in[i + 2], in[i + 3], out);
+        cns_euc_pair(cns_plane2_to_ucs2, in + i + 2, 2, out);
         i += 4;
       } else if (i + 3 < n && in[i + 1] == 0xA3) {
-        cns_euc_pair(cns_plane3_to_ucs2, in[i + 2], in[i + 3], out);
+        cns_euc_pair(cns_plane3_to_ucs2, in + i + 2, 2, out);
         i += 4;
       } else {
-        ++i;  // another plane, or cut short: the single shift goes, the rest is read afresh
+        // Another plane, or cut short: the single shift goes, the rest is
+        // read afresh.
+        drop(out, in + i);
+        ++i;
       }
       continue;
     }
     if (gb_cns_byte(b1) && i + 1 < n && gb_cns_byte(in[i + 1])) {
-      cns_euc_pair(cns_plane1_to_ucs2, b1, in[i + 1], out);
+      cns_euc_pair(cns_plane1_to_ucs2, in + i, 0, out);
       i += 2;
       continue;
     }
-    pass_byte(out, b1);
+    pass_byte(out, in + i);
     ++i;
   }
 }
@@ -108,6 +124,7 @@ void iso2022cn_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
   while (i < n) {
     const std::uint8_t b1 = in[i];
     if (b1 == esc) {
+      const std::uint8_t* at = in + i;
       ++i;
       const std::size_t left = n - i;
       const std::uint8_t* s = in + i;
@@ -124,8 +141,13 @@ void iso2022cn_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
         designation = 3;
         i += 3;
       } else if (left >= 1 && s[0] == 'N') {
-        if (designation == 3) shift = 3;
+        if (designation == 3)
+          shift = 3;
+        else
+          drop(out, at, 2);  // plane 2 is not designated
         i += 1;
+      } else {
+        drop(out, at);  // an escape that selects nothing loses its ESC
       }
       continue;
     }
@@ -135,7 +157,10 @@ void iso2022cn_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
       continue;
     }
     if (b1 == so) {
-      if (designation == 1 || designation == 2) shift = designation;
+      if (designation == 1 || designation == 2)
+        shift = designation;
+      else
+        drop(out, in + i);  // nothing designated to shift into
       ++i;
       continue;
     }
@@ -146,13 +171,13 @@ void iso2022cn_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
         out.ascii(in + i, end - i);
         i = end;
       } else {
-        pass_byte(out, b1);
+        pass_byte(out, in + i);  // no byte from 0x80 belongs to this 7-bit form
         ++i;
       }
       continue;
     }
     if (i + 1 >= n) {
-      pass_byte(out, b1);  // the odd last byte of shifted text
+      pass_byte(out, in + i);  // the odd last byte of shifted text
       ++i;
       continue;
     }
@@ -163,14 +188,15 @@ void iso2022cn_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
       // before the first row or after the last has no cell.
       const int entry = 191 * (b1 - 1) + (b2 + 0x40);
       if (entry >= 0 && static_cast<std::size_t>(entry) < gbk_to_ucs2_size) {
-        out.unit(cell(gbk_to_ucs2, static_cast<std::size_t>(entry), std::uint16_t{0}));
+        emit_cell(out, cell(gbk_to_ucs2, static_cast<std::size_t>(entry), std::uint16_t{0xFFFD}),
+                  in + i);
       } else {
-        pass_pair(out, b1, b2);
+        pass_pair(out, in + i);
       }
     } else if (shift == 2) {
-      cns_pair(cns_plane1_to_ucs2, b1, b2, b1, b2, out);
+      cns_pair(cns_plane1_to_ucs2, in + i, out);
     } else {
-      cns_pair(cns_plane2_to_ucs2, b1, b2, b1, b2, out);
+      cns_pair(cns_plane2_to_ucs2, in + i, out);
     }
     i += 2;
   }

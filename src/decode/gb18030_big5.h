@@ -4,14 +4,15 @@
 // 0x81..0xFE) from 81 30 81 30 to 84 31 A4 39, the Basic Multilingual Plane
 // part, read gb18030_four_byte_to_ucs2 at 12800(b1-81) + 1280(b2-30) +
 // 10(b3-80) + (b4-30); two-byte codes (lead 0x81..0xFE, trail 0x40..0x7E or
-// 0x80..0xFE) read gbk_to_ucs2 at 191(lead-81) + (trail-40). Anything else,
-// including the first byte of a four-byte code beyond U+FFFF (lead
-// 0x90..0xE3) and a lead cut off by the end, passes through as itself and
-// the next byte is read afresh.
+// 0x80..0xFE) read gbk_to_ucs2 at 191(lead-81) + (trail-40). A four-byte
+// code beyond U+FFFF (lead 0x90..0xE3, same shape) has no room in the 16-bit
+// pivot and gives one U+FFFD for its four bytes. Anything else, including a
+// lead cut off by the end, passes through as itself and the next byte is
+// read afresh.
 // Big5: a lead 0x80..0xFF with a trail 0x40..0xFE reads big5_to_ucs2 at
 // 191(lead-80) + (trail-40), consuming both bytes even where the cell is
-// empty (U+FFFD for trails 0x7F..0xA0 in rows A1..F9, 0 in rows outside
-// them); anything else passes through.
+// empty (U+FFFD: trails 0x7F..0xA0, rows outside A1..F9, codes past F9D5);
+// anything else passes through.
 #pragma once
 
 #include <cstddef>
@@ -33,6 +34,16 @@ inline bool gb18030_four_byte_code(const std::uint8_t* p) noexcept {
   return b1 < 0x84 || b2 == 0x30 || (b2 == 0x31 && b3 <= 0xA4);
 }
 
+// Whether the four bytes at p form a four-byte code beyond U+FFFF, the
+// supplementary planes from 90 30 81 30 (U+10000).
+inline bool gb18030_supplementary_code(const std::uint8_t* p) noexcept {
+  return p[0] >= 0x90 && p[0] <= 0xE3 && is_digit_byte(p[1]) && p[2] >= 0x81 && p[2] <= 0xFE &&
+         is_digit_byte(p[3]);
+}
+
+// 84 31 A4 37 is U+FFFD itself, a character, not a code without one.
+inline constexpr std::size_t gb18030_replacement_index = 12800u * 3 + 1280u * 1 + 10u * 0x24 + 7;
+
 template <class Out>
 void gb18030_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
   std::size_t i = 0;
@@ -44,7 +55,8 @@ void gb18030_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
     if (b1 >= 0x81 && b1 <= 0xFE && i + 1 < n) {
       const std::uint8_t b2 = in[i + 1];
       if (b2 >= 0x40 && b2 <= 0xFE && b2 != 0x7F) {
-        out.unit(cell(gbk_to_ucs2, 191u * (b1 - 0x81) + (b2 - 0x40), std::uint16_t{0}));
+        emit_cell(out, cell(gbk_to_ucs2, gbk_columns * (b1 - 0x81) + (b2 - 0x40), std::uint16_t{0xFFFD}),
+                  in + i);
         i += 2;
         continue;
       }
@@ -52,11 +64,20 @@ void gb18030_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
     if (i + 3 < n && gb18030_four_byte_code(in + i)) {
       std::size_t index = 12800u * (b1 - 0x81) + 1280u * (in[i + 1] - 0x30) +
                           10u * (in[i + 2] - 0x80) + (in[i + 3] - 0x30);
-      out.unit(cell(gb18030_four_byte_to_ucs2, index, std::uint16_t{0xFFFD}));
+      const std::uint16_t u = cell(gb18030_four_byte_to_ucs2, index, std::uint16_t{0xFFFD});
+      if (index == gb18030_replacement_index)
+        emit(out, u, in + i);
+      else
+        emit_cell(out, u, in + i);
       i += 4;
       continue;
     }
-    pass_byte(out, b1);
+    if (i + 3 < n && gb18030_supplementary_code(in + i)) {
+      replace(out, in + i);
+      i += 4;
+      continue;
+    }
+    pass_byte(out, in + i);
     ++i;
   }
 }
@@ -68,11 +89,12 @@ void big5_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
     if (!copy_ascii_run(in, n, i, out)) break;
     const std::uint8_t b1 = in[i];  // 0x80 or above here
     if (i + 1 < n && in[i + 1] >= 0x40 && in[i + 1] <= 0xFE) {
-      out.unit(cell(big5_to_ucs2, 191u * (b1 - 0x80) + (in[i + 1] - 0x40), std::uint16_t{0}));
+      emit_cell(out, cell(big5_to_ucs2, big5_columns * (b1 - 0x80) + (in[i + 1] - 0x40), big5_past_end),
+                in + i);
       i += 2;
       continue;
     }
-    pass_byte(out, b1);
+    pass_byte(out, in + i);
     ++i;
   }
 }

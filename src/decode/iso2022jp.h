@@ -6,7 +6,9 @@
 // select that set and are consumed; otherwise they are text, so an unknown
 // escape loses only its ESC. No other byte is special: SO, SI and line ends
 // are text, and no set resets at a line end.
-// ASCII passes each byte through; Roman reads jisx0201_to_ucs2 by the byte.
+// ASCII passes each byte through; Roman reads jisx0201_to_ucs2 by the byte,
+// but for the C0 controls, which are themselves there too (a line may end
+// in that set).
 // The two-byte sets take any next byte, ESC included, and read the 8-bit
 // table with 0x80 added to both bytes: jisx0208_to_ucs2 and jisx0212_to_ucs2
 // at 94(b+80-A1) + (c+80-A1), gbk_to_ucs2 and ksc5601_to_ucs2 at
@@ -42,16 +44,17 @@ inline constexpr iso2022jp_escape iso2022jp_escapes[] = {
     {"$(D", 3, iso2022jp_set::jisx0212},
 };
 
-// A pair (b, c) of a two-byte set, read at `at` of a table holding `cells`
-// cells (read through cell() with `past_end` beyond the stored ones).
+// The pair at `pair` of a two-byte set, read at `index` of a table holding
+// `cells` cells (read through cell() with `past_end` beyond the stored ones).
 template <std::size_t N, class Out>
-inline void iso2022jp_cell(const std::uint16_t (&table)[N], std::ptrdiff_t at, std::size_t cells,
-                           std::uint16_t past_end, std::uint8_t b, std::uint8_t c, Out& out) {
-  if (at < 0 || static_cast<std::size_t>(at) >= cells) {
-    pass_pair(out, b, c);
+inline void iso2022jp_cell(const std::uint16_t (&table)[N], std::ptrdiff_t index,
+                           std::size_t cells, std::uint16_t past_end, const std::uint8_t* pair,
+                           Out& out) {
+  if (index < 0 || static_cast<std::size_t>(index) >= cells) {
+    pass_pair(out, pair);
     return;
   }
-  out.unit(cell(table, static_cast<std::size_t>(at), past_end));
+  emit_cell(out, cell(table, static_cast<std::size_t>(index), past_end), pair);
 }
 
 // The 191-column cell of lead a and trail t in 8-bit form, as GBK and the
@@ -61,27 +64,27 @@ constexpr std::ptrdiff_t lead_trail_index(int a, int t) noexcept {
 }
 
 template <class Out>
-inline void iso2022jp_pair(iso2022jp_set set, std::uint8_t b, std::uint8_t c, Out& out) {
+inline void iso2022jp_pair(iso2022jp_set set, const std::uint8_t* pair, Out& out) {
   // Every 94-column index and every Unified Hangul index that 7-bit text can
   // give lies within the 65,536 cells these tables nominally have;
   // gbk_to_ucs2 ends with its lead 0xFE.
   constexpr std::size_t nominal = 65536;
-  const int b8 = b + 0x80, c8 = c + 0x80;
+  const int b8 = pair[0] + 0x80, c8 = pair[1] + 0x80;
   switch (set) {
     case iso2022jp_set::jisx0208:
-      iso2022jp_cell(jisx0208_to_ucs2, jis_square_index(b8, c8), nominal, japanese_past_end, b, c,
+      iso2022jp_cell(jisx0208_to_ucs2, jis_square_index(b8, c8), nominal, japanese_past_end, pair,
                      out);
       break;
     case iso2022jp_set::jisx0212:
-      iso2022jp_cell(jisx0212_to_ucs2, jis_square_index(b8, c8), nominal, japanese_past_end, b, c,
+      iso2022jp_cell(jisx0212_to_ucs2, jis_square_index(b8, c8), nominal, japanese_past_end, pair,
                      out);
       break;
     case iso2022jp_set::gb2312:
-      iso2022jp_cell(gbk_to_ucs2, lead_trail_index(b8, c8), gbk_to_ucs2_size, std::uint16_t{0}, b,
-                     c, out);
+      iso2022jp_cell(gbk_to_ucs2, lead_trail_index(b8, c8), gbk_to_ucs2_size,
+                     std::uint16_t{0xFFFD}, pair, out);
       break;
     case iso2022jp_set::ksx1001:
-      iso2022jp_cell(ksc5601_to_ucs2, lead_trail_index(b8, c8), nominal, ksc5601_past_end, b, c,
+      iso2022jp_cell(ksc5601_to_ucs2, lead_trail_index(b8, c8), nominal, ksc5601_past_end, pair,
                      out);
       break;
     case iso2022jp_set::ascii:
@@ -115,30 +118,36 @@ void iso2022jp_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
     const std::uint8_t b = in[i];
     if (b == esc) {
       ++i;
+      bool selected = false;
       for (const iso2022jp_escape& e : iso2022jp_escapes) {
         if (n - i >= e.length && std::memcmp(in + i, e.after_esc, e.length) == 0) {
           set = e.set;
           i += e.length;
+          selected = true;
           break;
         }
       }
+      if (!selected) drop(out, in + i - 1);  // an escape that selects nothing loses its ESC
       continue;
     }
     switch (set) {
       case iso2022jp_set::ascii:
-        pass_byte(out, b);
+        pass_byte(out, in + i);  // from 0x80: no byte of this 7-bit form
         ++i;
         break;
       case iso2022jp_set::roman:
-        out.unit(cell(jisx0201_to_ucs2, b, japanese_past_end));
+        if (b < 0x20)
+          emit(out, b, in + i);
+        else
+          emit_cell(out, cell(jisx0201_to_ucs2, b, japanese_past_end), in + i);
         ++i;
         break;
       default:
         if (i + 1 < n) {
-          iso2022jp_pair(set, b, in[i + 1], out);
+          iso2022jp_pair(set, in + i, out);
           i += 2;
         } else {
-          pass_byte(out, b);  // a lone last byte
+          pass_byte(out, in + i);  // a lone last byte
           ++i;
         }
         break;

@@ -8,7 +8,7 @@
 // bytes of jisx0201_to_ucs2 (0x5C the yen sign, 0x7E the overline, 0x7F,
 // 0x80 and 0xA0 U+FFFD). A lead 0x81..0x9F or 0xE0..0xFF with a trail
 // 0x40..0xFE reads sjis_to_ucs2 at 191(lead-81) + (trail-40): trails 0x7F,
-// 0xFD and 0xFE are taken and give U+FFFD, leads past 0xEA give 0. A lead
+// 0xFD and 0xFE are taken and give U+FFFD, as do codes past EAA4. A lead
 // without a trail passes through alone.
 // EUC-JP: ASCII and JIS X 0208 pairs as above; 0x8E with a katakana byte
 // 0xA1..0xDF reads jisx0201_to_ucs2, 0x8F with two bytes 0xA1..0xFE reads
@@ -40,10 +40,10 @@ inline std::size_t jis_square_step(const std::uint16_t (&table)[N], const std::u
   const std::uint8_t b = in[i];
   if (jis_square_byte(b) && i + 1 < n && jis_square_byte(in[i + 1])) {
     const auto at = static_cast<std::size_t>(jis_square_index(b, in[i + 1]));
-    out.unit(cell(table, at, japanese_past_end));
+    emit_cell(out, cell(table, at, japanese_past_end), in + i);
     return 2;
   }
-  pass_byte(out, b);
+  pass_byte(out, in + i);
   return 1;
 }
 
@@ -73,17 +73,19 @@ void shift_jis_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
   while (i < n) {
     const std::uint8_t b = in[i];
     if (b < 0x20) {
-      pass_byte(out, b);
+      emit(out, b, in + i);  // the C0 controls are Shift_JIS's own
       ++i;
     } else if (b <= 0x80 || (b >= 0xA0 && b <= 0xDF)) {
-      out.unit(cell(jisx0201_to_ucs2, b, japanese_past_end));
+      emit_cell(out, cell(jisx0201_to_ucs2, b, japanese_past_end), in + i);
       ++i;
     } else if (i + 1 < n && in[i + 1] >= 0x40 && in[i + 1] <= 0xFE) {
-      out.unit(
-          cell(sjis_to_ucs2, sjis_columns * (b - 0x81u) + (in[i + 1] - 0x40u), japanese_past_end));
+      emit_cell(out,
+                cell(sjis_to_ucs2, sjis_columns * (b - 0x81u) + (in[i + 1] - 0x40u),
+                     japanese_past_end),
+                in + i);
       i += 2;
     } else {
-      pass_byte(out, b);  // a lead with no trail; what follows is read afresh
+      pass_byte(out, in + i);  // a lead with no trail; what follows is read afresh
       ++i;
     }
   }
@@ -98,18 +100,20 @@ void euc_jp_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
     const std::uint8_t b = in[i];
     if (b == single_shift_2) {
       if (i + 1 < n && in[i + 1] >= 0xA1 && in[i + 1] <= 0xDF) {
-        out.unit(cell(jisx0201_to_ucs2, in[i + 1], japanese_past_end));
+        emit_cell(out, cell(jisx0201_to_ucs2, in[i + 1], japanese_past_end), in + i);
         i += 2;
       } else {
-        ++i;  // dropped: the byte after it is read as a byte of its own
+        drop(out, in + i);  // the byte after it is read as a byte of its own
+        ++i;
       }
     } else if (b == single_shift_3) {
       if (i + 2 < n && jis_square_byte(in[i + 1]) && jis_square_byte(in[i + 2])) {
         const auto at = static_cast<std::size_t>(jis_square_index(in[i + 1], in[i + 2]));
-        out.unit(cell(jisx0212_to_ucs2, at, japanese_past_end));
+        emit_cell(out, cell(jisx0212_to_ucs2, at, japanese_past_end), in + i);
         i += 3;
       } else {
-        ++i;  // dropped likewise
+        drop(out, in + i);  // likewise
+        ++i;
       }
     } else {
       i += jis_square_step(jisx0208_to_ucs2, in, n, i, out);

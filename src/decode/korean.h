@@ -2,7 +2,7 @@
 //
 // Code page 949: a lead 0x81..0xFF with a trail 0x40..0xFE reads
 // ksc5601_to_ucs2 at 191(lead-81) + (trail-40), consuming both bytes even for
-// an unused trail (U+FFFD) or a lead past the table (0). The table has no row
+// an unused trail or a lead past the table (both U+FFFD). The table has no row
 // for lead 0x80: it passes through alone and the next byte is read afresh.
 // EUC-KR: both bytes 0xA1..0xFE read ksx1001_to_ucs2 at 94(row-A1) +
 // (column-A1); the 7-bit form reads the same cell for bytes 0x21..0x7E plus
@@ -26,8 +26,9 @@ namespace zel {
 // The KS X 1001 character at row and column bytes in 8-bit form, both
 // 0xA1..0xFE.
 template <class Out>
-inline void ksx1001_pair(Out& out, std::uint8_t row, std::uint8_t column) {
-  out.unit(cell(ksx1001_to_ucs2, 94u * (row - 0xA1u) + (column - 0xA1u), ksx1001_past_end));
+inline void ksx1001_pair(Out& out, std::uint8_t row, std::uint8_t column, const std::uint8_t* at) {
+  emit_cell(out, cell(ksx1001_to_ucs2, 94u * (row - 0xA1u) + (column - 0xA1u), ksx1001_past_end),
+            at);
 }
 
 template <class Out>
@@ -37,12 +38,14 @@ void ksc5601_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
     if (!copy_ascii_run(in, n, i, out)) break;
     const std::uint8_t lead = in[i];  // 0x80 or above here
     if (lead != 0x80 && i + 1 < n && in[i + 1] >= 0x40 && in[i + 1] <= 0xFE) {
-      out.unit(
-          cell(ksc5601_to_ucs2, 191u * (lead - 0x81u) + (in[i + 1] - 0x40u), ksc5601_past_end));
+      emit_cell(out,
+                cell(ksc5601_to_ucs2, 191u * (lead - 0x81u) + (in[i + 1] - 0x40u),
+                     ksc5601_past_end),
+                in + i);
       i += 2;
       continue;
     }
-    pass_byte(out, lead);
+    pass_byte(out, in + i);
     ++i;
   }
 }
@@ -54,11 +57,11 @@ void euc_kr_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
     if (!copy_ascii_run(in, n, i, out)) break;
     const std::uint8_t row = in[i];
     if (row >= 0xA1 && row <= 0xFE && i + 1 < n && in[i + 1] >= 0xA1 && in[i + 1] <= 0xFE) {
-      ksx1001_pair(out, row, in[i + 1]);
+      ksx1001_pair(out, row, in[i + 1], in + i);
       i += 2;
       continue;
     }
-    pass_byte(out, row);
+    pass_byte(out, in + i);
     ++i;
   }
 }
@@ -70,11 +73,16 @@ void ksx1001_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
     const std::uint8_t row = in[i];
     if (row >= 0x21 && row <= 0x7E && i + 1 < n && in[i + 1] >= 0x21 && in[i + 1] <= 0x7E) {
       ksx1001_pair(out, static_cast<std::uint8_t>(row + 0x80),
-                   static_cast<std::uint8_t>(in[i + 1] + 0x80));
+                   static_cast<std::uint8_t>(in[i + 1] + 0x80), in + i);
       i += 2;
       continue;
     }
-    pass_byte(out, row);
+    // Space and the controls are text here; any other byte begins no pair
+    // or one the text cuts short.
+    if (row < 0x21)
+      emit(out, row, in + i);
+    else
+      pass_byte(out, in + i);
     ++i;
   }
 }
@@ -89,14 +97,17 @@ void iso2022kr_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
     if (b == esc) {
       // Only the designation is consumed; any other byte after an ESC is
       // read as ordinary input, so an unknown escape loses just its ESC.
-      ++i;
-      if (i + 2 < n && in[i] == '$' && in[i + 1] == ')' && in[i + 2] == 'C') {
+      if (i + 3 < n && in[i + 1] == '$' && in[i + 2] == ')' && in[i + 3] == 'C') {
         designated = true;
-        i += 3;
+        i += 4;
+      } else {
+        drop(out, in + i);
+        ++i;
       }
       continue;
     }
     if (b == shift_out) {
+      if (!designated) drop(out, in + i);  // shifts into nothing
       shifted = shifted || designated;
       ++i;
       continue;
@@ -112,14 +123,20 @@ void iso2022kr_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
       // c below 0x7F lands before the table.
       const std::ptrdiff_t index = 191 * (std::ptrdiff_t{b} - 1) + (c + 0x40);
       if (index < 0) {
-        pass_pair(out, b, c);
+        pass_pair(out, in + i);
       } else {
-        out.unit(cell(ksc5601_to_ucs2, static_cast<std::size_t>(index), ksc5601_past_end));
+        emit_cell(out, cell(ksc5601_to_ucs2, static_cast<std::size_t>(index), ksc5601_past_end),
+                  in + i);
       }
       i += 2;
       continue;
     }
-    pass_byte(out, b);
+    // ASCII, unshifted; a byte from 0x80 has no place in this 7-bit form, and
+    // a shifted byte without a partner is cut short.
+    if (b < 0x80 && !shifted)
+      emit(out, b, in + i);
+    else
+      pass_byte(out, in + i);
     ++i;
   }
 }

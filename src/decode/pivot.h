@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "src/decode/degrade.h"
+
 namespace zel {
 
 template <class Out>
@@ -22,15 +24,16 @@ void pivot_reader(const std::uint8_t* in, std::size_t n, Out& out) {
         if (i + 1 >= n) break;
         if (in[i] < 0x80 && in[i + 1] == 0) {
           // Less than a block left, or no room for one.
-          out.unit(in[i]);
+          emit(out, in[i], in + i);
           i += 2;
         }
         continue;
       }
     }
-    out.unit(u);
+    emit(out, u, in + i);
     i += 2;
   }
+  if (i < n) drop(out, in + i);
 }
 
 }  // namespace zel

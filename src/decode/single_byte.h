@@ -4,8 +4,8 @@
 //
 // Every byte is one code unit, the cell at the byte's value in the charset's
 // 256-cell table (single_byte_tables). Nothing is combined, skipped or cut
-// off, so n bytes give n units, and a byte the charset leaves empty gives the
-// table's filler, U+FFFD or 0, like any other cell. Where a table maps
+// off, so n bytes give n units, and a byte the charset leaves empty gives
+// U+FFFD. Where a table maps
 // 0x00..0x7F to themselves, runs of those bytes are copied in bulk; TCVN,
 // which puts capital letters among the C0 controls, reads every byte from its
 // table. An id outside 21..55 has no table (the dispatch never sends one):
@@ -35,7 +35,7 @@ void single_byte_decoder(int id, const std::uint8_t* in, std::size_t n, Out& out
   const single_byte_table* table =
       cell(single_byte_tables, at, static_cast<const single_byte_table*>(nullptr));
   if (!table) {
-    for (std::size_t i = 0; i < n; ++i) pass_byte(out, in[i]);
+    for (std::size_t i = 0; i < n; ++i) pass_byte(out, in + i);
     return;
   }
   const single_byte_table& cells = *table;
@@ -43,7 +43,7 @@ void single_byte_decoder(int id, const std::uint8_t* in, std::size_t n, Out& out
   constexpr std::uint16_t past_end = 0xFFFD;
   std::size_t i = 0;
   if (!cell(single_byte_ascii_kept, at, false)) {
-    for (; i < n; ++i) out.unit(cell(cells, in[i], past_end));
+    for (; i < n; ++i) emit_cell(out, cell(cells, in[i], past_end), in + i);
     return;
   }
   while (i < n) {
@@ -53,7 +53,7 @@ void single_byte_decoder(int id, const std::uint8_t* in, std::size_t n, Out& out
     // the lone spaces between Cyrillic or Greek words, and the table maps
     // ASCII bytes to themselves all the same.
     do {
-      out.unit(cell(cells, in[i], past_end));
+      emit_cell(out, cell(cells, in[i], past_end), in + i);
       ++i;
     } while (i < n && !eight_ascii_at(in, n, i));
   }

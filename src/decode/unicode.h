@@ -2,15 +2,17 @@
 //
 // UTF-8: a lead byte C0..DF takes one following byte, E0..EF two, and the
 // low six bits of whatever follows are used unvalidated (C0 80 gives U+0000,
-// C3 41 gives U+00C1). Stray continuation bytes, leads F0..FF and a lead
-// with too few bytes left are dropped one byte at a time, so a four-byte
-// sequence (beyond the 16-bit pivot) vanishes whole.
-// UTF-16: a surrogate followed by a low surrogate folds into the low 16 bits
-// of the code point; followed by anything else it passes unchanged and the
-// next unit is consumed with it; with no whole unit after it, it is dropped.
-// An odd last byte is never a unit. `utf16_decoder` reads a byte-order mark
-// (big-endian without one); `utf16_fixed_decoder` keeps a leading mark as
-// U+FEFF or U+FFFE.
+// C3 41 gives U+00C1; a report counts such a sequence as malformed). A
+// well-formed four-byte sequence (F0..F4, three continuation bytes,
+// U+10000..U+10FFFF) is beyond the 16-bit pivot and gives one U+FFFD.
+// Stray continuation bytes, other leads F0..FF and a lead with too few bytes
+// left are dropped one byte at a time.
+// UTF-16: a surrogate followed by a low surrogate gives one U+FFFD for both
+// units (the character is beyond the pivot); followed by anything else it
+// passes unchanged and the next unit is read afresh; with no whole unit
+// after it, it is dropped. An odd last byte is never a unit and is dropped.
+// `utf16_decoder` reads a byte-order mark (big-endian without one);
+// `utf16_fixed_decoder` keeps a leading mark as U+FEFF or U+FFFE.
 #pragma once
 
 #include <cstddef>
@@ -19,6 +21,26 @@
 #include "src/decode/degrade.h"
 
 namespace zel {
+
+inline bool continuation_byte(std::uint8_t b) noexcept { return (b & 0xC0) == 0x80; }
+
+// Whether the four bytes at p are a well-formed sequence of U+10000..U+10FFFF.
+inline bool utf8_four_byte_sequence(const std::uint8_t* p) noexcept {
+  if (p[0] < 0xF0 || p[0] > 0xF4 || !continuation_byte(p[1]) || !continuation_byte(p[2]) ||
+      !continuation_byte(p[3]))
+    return false;
+  // F0 80..8F would be overlong, F4 90 and up beyond U+10FFFF.
+  return (p[0] != 0xF0 || p[1] >= 0x90) && (p[0] != 0xF4 || p[1] <= 0x8F);
+}
+
+// Whether the two- or three-byte sequence at p, read leniently, is not what
+// a strict reader would accept: a following byte that continues nothing, an
+// overlong form or an encoded surrogate. Asked only when a report is kept.
+inline bool utf8_malformed(const std::uint8_t* p, std::size_t length) noexcept {
+  if (length == 2) return p[0] < 0xC2 || !continuation_byte(p[1]);
+  if (!continuation_byte(p[1]) || !continuation_byte(p[2])) return true;
+  return (p[0] == 0xE0 && p[1] < 0xA0) || (p[0] == 0xED && p[1] >= 0xA0);
+}
 
 template <class Out>
 void utf8_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
@@ -30,14 +52,24 @@ void utf8_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
     do {
       const std::uint8_t b = in[i];
       if (b >= 0xE0 && b <= 0xEF && i + 2 < n) {
-        out.unit(static_cast<std::uint16_t>((b & 0x0F) << 12 | (in[i + 1] & 0x3F) << 6 |
-                                            (in[i + 2] & 0x3F)));
+        if constexpr (keeps_report<Out>)
+          if (utf8_malformed(in + i, 3)) note(out, degradation::malformed, in + i);
+        emit(out,
+             static_cast<std::uint16_t>((b & 0x0F) << 12 | (in[i + 1] & 0x3F) << 6 |
+                                        (in[i + 2] & 0x3F)),
+             in + i);
         i += 3;
       } else if (b >= 0xC0 && b <= 0xDF && i + 1 < n) {
-        out.unit(static_cast<std::uint16_t>((b & 0x1F) << 6 | (in[i + 1] & 0x3F)));
+        if constexpr (keeps_report<Out>)
+          if (utf8_malformed(in + i, 2)) note(out, degradation::malformed, in + i);
+        emit(out, static_cast<std::uint16_t>((b & 0x1F) << 6 | (in[i + 1] & 0x3F)), in + i);
         i += 2;
+      } else if (b >= 0xF0 && i + 3 < n && utf8_four_byte_sequence(in + i)) {
+        replace(out, in + i);
+        i += 4;
       } else {
-        ++i;  // stray continuation, lead F0..FF, or a lead cut off by the end
+        drop(out, in + i);  // stray continuation, lead F0..FF, or a lead cut off by the end
+        ++i;
       }
     } while (i < n && in[i] >= 0x80);
   }
@@ -51,23 +83,27 @@ void utf16_fixed_decoder(const std::uint8_t* in, std::size_t n, int little_endia
   auto unit_at = [&](std::size_t p) {
     return static_cast<std::uint16_t>(in[p + hi] << 8 | in[p + lo]);
   };
+  auto low_surrogate = [](std::uint16_t v) { return v >= 0xDC00 && v <= 0xDFFF; };
   std::size_t p = 0;
   while (p + 1 < n) {
     std::uint16_t u = unit_at(p);
     if (u < 0xD800 || u > 0xDFFF) {
-      out.unit(u);
+      emit(out, u, in + p);
       p += 2;
-    } else if (p + 3 < n) {
-      std::uint16_t v = unit_at(p + 2);
-      if (v >= 0xDC00 && v <= 0xDFFF)
-        out.unit(static_cast<std::uint16_t>((u & 0x3F) << 10 | (v & 0x3FF)));
-      else
-        out.unit(u);
+    } else if (p + 3 < n && low_surrogate(unit_at(p + 2))) {
+      replace(out, in + p);
       p += 4;
+    } else if (p + 3 < n) {
+      // An unpaired surrogate; the unit after it is read afresh.
+      note(out, degradation::passed, in + p, 2);
+      emit(out, u, in + p);
+      p += 2;
     } else {
-      break;  // a surrogate with no whole unit after it
+      drop(out, in + p, n - p);  // a surrogate with no whole unit after it
+      return;
     }
   }
+  if (p < n) drop(out, in + p);  // the odd last byte
 }
 
 template <class Out>

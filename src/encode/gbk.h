@@ -3,6 +3,9 @@
 // point, and any value above U+FFFF, becomes one space. GB18030 reaches every
 // unit but the surrogates, whose table value 0xFFFD lies in none of its
 // one-, two- or four-byte ranges and so also becomes a space.
+// gb18030_writer, which emits decoded character references, also writes
+// U+10000..U+10FFFF, in the four-byte codes from 90 30 81 30; a value beyond
+// becomes a space.
 #pragma once
 
 #include <cstddef>
@@ -34,9 +37,19 @@ inline void gbk_put(std::uint32_t cp, Cursor& c) {
   c.put(static_cast<std::uint8_t>(code & 0xFF));
 }
 
+// The four-byte code of a code point beyond U+FFFF: the supplementary
+// planes run on from 90 30 81 30 in the order of the four-byte codes.
+inline std::uint32_t gb18030_supplementary_code(std::uint32_t cp) noexcept {
+  const std::uint32_t at = cp - 0x10000;
+  return (0x90 + at / 12600) << 24 | (0x30 + at / 1260 % 10) << 16 | (0x81 + at / 10 % 126) << 8 |
+         (0x30 + at % 10);
+}
+
 template <class Cursor>
 inline void gb18030_put(std::uint32_t cp, Cursor& c) {
-  std::uint32_t code = cp <= 0xFFFF ? gb18030_code(static_cast<std::uint16_t>(cp)) : 0xFFFD;
+  std::uint32_t code = cp <= 0xFFFF     ? gb18030_code(static_cast<std::uint16_t>(cp))
+                       : cp < 0x110000 ? gb18030_supplementary_code(cp)
+                                       : 0xFFFD;
   // The ranges are tests on the whole value, not on each byte.
   if (code <= 0xFF) {
     c.need(1);
@@ -57,12 +70,17 @@ inline void gb18030_put(std::uint32_t cp, Cursor& c) {
   }
 }
 
+inline bool gbk_holds(std::uint16_t u) noexcept {
+  return u < 0x80 || cell(ucs2_to_gbk, u, gbk_none) != gbk_none;
+}
+inline bool gb18030_holds(std::uint16_t u) noexcept { return u < 0xD800 || u > 0xDFFF; }
+
 inline void gbk_writer(std::uint32_t cp, byte_sink& sink) { gbk_put(cp, sink); }
 inline void gb18030_writer(std::uint32_t cp, byte_sink& sink) { gb18030_put(cp, sink); }
 
-using gbk_output = narrow_output<2, gbk_put<sink_cursor>>;
+using gbk_output = narrow_output<2, gbk_put<sink_cursor>, gbk_holds>;
 
 // GB18030 maps U+0000..U+007F to their own single bytes.
-using gb18030_output = narrow_output<4, gb18030_put<sink_cursor>>;
+using gb18030_output = narrow_output<4, gb18030_put<sink_cursor>, gb18030_holds>;
 
 }  // namespace zel

@@ -12,11 +12,15 @@
 
 namespace zel {
 
-template <std::size_t MaxUnitBytes, void (*Put)(std::uint32_t, sink_cursor&)>
+// `Holds` says whether the encoding has the unit, or writes a space for it.
+template <std::size_t MaxUnitBytes, void (*Put)(std::uint32_t, sink_cursor&),
+          bool (*Holds)(std::uint16_t)>
 struct narrow_output {
   static constexpr std::size_t max_unit_bytes = MaxUnitBytes;
+  static constexpr std::size_t ascii_unit_bytes = 1;
   sink_cursor at;
 
+  static bool holds(std::uint16_t u) noexcept { return Holds(u); }
   explicit narrow_output(byte_sink& sink) noexcept : at(sink) {}
   void unit(std::uint16_t u) { Put(u, at); }
   void ascii(const std::uint8_t* p, std::size_t n) { put_ascii(at, p, n); }

@@ -13,8 +13,10 @@ namespace zel {
 
 struct pivot_output {
   static constexpr std::size_t max_unit_bytes = 2;
+  static constexpr std::size_t ascii_unit_bytes = 2;
   sink_cursor at;
 
+  static bool holds(std::uint16_t) noexcept { return true; }
   explicit pivot_output(byte_sink& sink) noexcept : at(sink) {}
   void unit(std::uint16_t u) {
     at.need(2);

@@ -2,7 +2,8 @@
 // three bytes; surrogate units are not paired but each written on its own
 // (the pair D83D DE00 gives ED A0 BD ED B8 80), as the pivot cannot tell a
 // pair from two stray halves. utf8_writer, which emits decoded character
-// references, may be handed a code point above U+FFFF and then writes nothing.
+// references, writes U+10000..U+10FFFF in four bytes and nothing for a value
+// beyond.
 #pragma once
 
 #include <cstddef>
@@ -31,12 +32,20 @@ inline void utf8_put(std::uint32_t cp, Cursor& c) {
     c.put(static_cast<std::uint8_t>(0xE0 | (cp >> 12)));
     c.put(static_cast<std::uint8_t>(0x80 | ((cp >> 6) & 0x3F)));
     c.put(static_cast<std::uint8_t>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x110000) {
+    c.need(4);
+    c.put(static_cast<std::uint8_t>(0xF0 | (cp >> 18)));
+    c.put(static_cast<std::uint8_t>(0x80 | ((cp >> 12) & 0x3F)));
+    c.put(static_cast<std::uint8_t>(0x80 | ((cp >> 6) & 0x3F)));
+    c.put(static_cast<std::uint8_t>(0x80 | (cp & 0x3F)));
   }
 }
+
+inline bool utf8_holds(std::uint16_t) noexcept { return true; }
 
 inline void utf8_writer(std::uint32_t cp, byte_sink& sink) { utf8_put(cp, sink); }
 
 // UTF-8 writes U+0000..U+007F as single bytes.
-using utf8_output = narrow_output<3, utf8_put<sink_cursor>>;
+using utf8_output = narrow_output<3, utf8_put<sink_cursor>, utf8_holds>;
 
 }  // namespace zel

@@ -15,14 +15,20 @@
 namespace zel {
 namespace {
 
-template <code_point_writer write>
-void decode_in_place(zel_string* s, std::size_t max_bytes) {
-  if (!s) return;
-  const std::size_t n = string_size(s);
-  byte_sink sink(reference_output_bound(n, max_bytes));
-  decode_references<write>(string_bytes(s), n, sink);
-  sink.store_into(s);
+template <code_point_writer write, bool with_report = false>
+void decode_in_place(zel_string* s, std::size_t max_bytes, zel_report* r = nullptr) {
+  report_tally tally;
+  if (s) {
+    const std::size_t n = string_size(s);
+    byte_sink sink(reference_output_bound(n, max_bytes));
+    decode_references<write, true, with_report>(string_bytes(s), n, sink, &tally);
+    sink.store_into(s);
+  }
+  if constexpr (with_report) tally.store(r);
 }
+
+// A four-byte UTF-8 character takes a reference of seven bytes or more, so
+// UTF-8 output is bounded as if it took three at most.
 
 }  // namespace
 }  // namespace zel
@@ -41,6 +47,18 @@ ZEL_API void ZEL_CALL zel_decode_gbk(zel_string* s) noexcept {
 
 ZEL_API void ZEL_CALL zel_decode_gb18030(zel_string* s) noexcept {
   decode_in_place<gb18030_writer>(s, gb18030_output::max_unit_bytes);
+}
+
+ZEL_API void ZEL_CALL zel_decode_utf8_report(zel_string* s, zel_report* r) noexcept {
+  decode_in_place<utf8_writer, true>(s, utf8_output::max_unit_bytes, r);
+}
+
+ZEL_API void ZEL_CALL zel_decode_gbk_report(zel_string* s, zel_report* r) noexcept {
+  decode_in_place<gbk_writer, true>(s, gbk_output::max_unit_bytes, r);
+}
+
+ZEL_API void ZEL_CALL zel_decode_gb18030_report(zel_string* s, zel_report* r) noexcept {
+  decode_in_place<gb18030_writer, true>(s, gb18030_output::max_unit_bytes, r);
 }
 
 }  // extern "C"

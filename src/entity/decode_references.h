@@ -8,17 +8,21 @@
 // A reference that yields 0 (no digits, an unknown or mis-cased name, the
 // value 0 itself, a lone "&") stays as written: its "&" is copied and the
 // bytes after it are read again as ordinary text. A value the writer cannot
-// hold becomes a space (GBK, GB18030) or nothing (UTF-8 above U+FFFF).
+// hold becomes a space (GBK; GB18030 for a surrogate or a value beyond
+// U+10FFFF) or nothing (UTF-8 beyond U+10FFFF).
 //
 // The shortest reference takes three bytes ("&lt", "&#1") and a writer emits
-// at most four, so the output needs at most four thirds of the input; GBK and
-// UTF-8 output (two and three bytes at most) never outgrows the input.
+// at most four, so the output needs at most four thirds of the input; GBK
+// output (two bytes at most) never outgrows the input, nor does UTF-8, whose
+// four-byte characters take references of at least seven bytes ("&#65536").
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
+#include "src/core/report.h"
 #include "src/entity/reference_scanner.h"
 #include "src/string/byte_sink.h"
 
@@ -60,11 +64,20 @@ std::size_t copy_until_ampersand(const std::uint8_t* in, std::size_t n, std::siz
   }
 }
 
-template <code_point_writer write, bool find_runs = true>
-void decode_references(const std::uint8_t* in, std::size_t n, byte_sink& sink) {
+// With a tally (the report exports), each reference whose character the
+// writer could not write is counted where the reference starts: a space
+// written for it is a character the target cannot hold, nothing at all a
+// dropped reference (UTF-8 beyond U+10FFFF), and output that stops fitting
+// in a string is placed where it stopped.
+template <code_point_writer write, bool find_runs = true, bool with_report = false>
+void decode_references(const std::uint8_t* in, std::size_t n, byte_sink& sink,
+                       report_tally* tally = nullptr) {
   std::size_t i = 0;
   while (i < n) {
+    const std::size_t run_start = i, before_run = sink.size();
     i = copy_until_ampersand<find_runs>(in, n, i, sink);
+    if constexpr (with_report)
+      if (sink.full) tally->cut_at(run_start + (sink.kept - before_run));
     if (i >= n) break;
     std::uint32_t value = 0;
     std::size_t end = i;
@@ -78,11 +91,23 @@ void decode_references(const std::uint8_t* in, std::size_t n, byte_sink& sink) {
       }
     }
     if (value != 0) {
+      const std::size_t before = sink.size();
       write(value, sink);
+      if constexpr (with_report) {
+        const std::size_t wrote = sink.size() - before;
+        if (sink.full)
+          tally->cut_at(i);
+        else if (wrote == 0)
+          tally->add(degradation::dropped, i, std::min(end + 1, n) - i);
+        else if (wrote == 1 && value != 0x20 && sink_last_byte(sink) == 0x20)
+          tally->add(degradation::unmappable, i, 1);
+      }
       i = end + 1;
     } else {
       sink.need(1);
       sink.put('&');
+      if constexpr (with_report)
+        if (sink.full) tally->cut_at(i);
       i += 1;
     }
   }

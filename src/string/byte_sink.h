@@ -85,6 +85,9 @@ struct byte_sink {
   void grow_to(std::size_t capacity);
 };
 
+// The last byte written, for a sink with something in it.
+inline std::uint8_t sink_last_byte(const byte_sink& sink) noexcept { return sink.pos[-1]; }
+
 // A writer's own copy of the sink's position and end. A byte stored through
 // the sink's pointer could, for all the compiler knows, overwrite that very
 // pointer, so it is reloaded and stored again around every byte; a cursor

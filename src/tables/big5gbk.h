@@ -14,7 +14,7 @@
 //   lead - 0xA7), trail 0xA1..0xFE, cell row * 94 + (trail - 0xA1). The Big5
 //   code of the character or its traditional form, or the full-width space
 //   A1 40; the user-defined rows 0xFA..0xFE run in order onto Big5's
-//   user-defined codes from FA 40.
+//   user-defined codes from FA 40, but FE A1 gives F3 54.
 #pragma once
 
 #include <cstddef>

@@ -7,16 +7,16 @@
 //   inputs/cns1992_plane3.txt: Unicode 15.0.0 Unihan_OtherMappings.txt kCNS1992 (Debian unicode-data)
 //
 // GB 2312 (EUC-CN) and CNS 11643-1992 planes 1 to 3 (EUC-TW, ISO-2022-CN), 94 x 94 each.
-// Each table is stored through its last character; a read past that gives 0.
+// Each table is stored through its last character; a read past that gives U+FFFD.
 //
 // gb2312_to_ucs2:
 //   Cell (lead, trail) at (lead - 0xA1) * 94 + (trail - 0xA1); lead and trail 0xA1..0xFE.
 //   GB 2312's own forms: A1A4 U+30FB and A1AA U+2015, where GBK has U+00B7 and U+2014.
 //   Made in this order:
 //   - 7445 cells from inputs/gb2312.txt
-//   - 658 cells U+0000: rows 0xF8..0xFE, after GB 2312's last row
+//   - 658 cells U+FFFD: rows 0xF8..0xFE, after GB 2312's last row; U+FFFD, not 0: a NUL inside text cuts C strings short and many databases refuse it
 //   - 733 cells U+FFFD: codes of rows 0xA1..0xF7 that GB 2312 leaves unassigned
-//   - stored through F7FE (8178 of 8836 cells); a read past that gives U+0000
+//   - stored through F7FE (8178 of 8836 cells); a read past that gives U+FFFD
 //
 // cns_plane1_to_ucs2:
 //   Cell (row, column) at (row - 0x21) * 94 + (column - 0x21); row and column 0x21..0x7E
@@ -28,27 +28,27 @@
 //       2728 U+FFFD (was U+4EA0)
 //       272F U+FFFD (was U+51AB)
 //       2734 U+FFFD (was U+52F9)
-//   - 145 cells U+0000: after 7D4B, the last character
+//   - 145 cells U+FFFD: after 7D4B, the last character; U+FFFD, not 0: a NUL inside text cuts C strings short and many databases refuse it
 //   - 2824 cells U+FFFD: codes before the last character that glibc leaves unassigned
-//   - stored through 7D4B (8691 of 8836 cells); a read past that gives U+0000
+//   - stored through 7D4B (8691 of 8836 cells); a read past that gives U+FFFD
 //
 // cns_plane2_to_ucs2:
 //   Cell (row, column) at (row - 0x21) * 94 + (column - 0x21); row and column 0x21..0x7E
 //   (EUC-TW bytes A1..FE less 0x80).
 //   Made in this order:
 //   - 7650 cells from inputs/euc_tw.txt (8E A2 codes)
-//   - 1186 cells U+0000: after 7244, the last character
+//   - 1186 cells U+FFFD: after 7244, the last character; U+FFFD, not 0: a NUL inside text cuts C strings short and many databases refuse it
 //   - 0 cells U+FFFD: codes before the last character that glibc leaves unassigned
-//   - stored through 7244 (7650 of 8836 cells); a read past that gives U+0000
+//   - stored through 7244 (7650 of 8836 cells); a read past that gives U+FFFD
 //
 // cns_plane3_to_ucs2:
 //   Cell (row, column) at (row - 0x21) * 94 + (column - 0x21); row and column 0x21..0x7E
 //   (EUC-TW bytes A1..FE less 0x80).
 //   Made in this order:
 //   - 4197 cells from inputs/cns1992_plane3.txt
-//   - 2246 cells U+0000: after 672A, the last character
+//   - 2246 cells U+FFFD: after 672A, the last character; U+FFFD, not 0: a NUL inside text cuts C strings short and many databases refuse it
 //   - 2393 cells U+FFFD: codes before the last character without a kCNS1992 entry
-//   - stored through 672A (6590 of 8836 cells); a read past that gives U+0000
+//   - stored through 672A (6590 of 8836 cells); a read past that gives U+FFFD
 
 #include <cstdint>
 #include <iterator>

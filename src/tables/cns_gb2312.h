@@ -6,7 +6,8 @@
 // gb2312_to_ucs2: EUC-CN, lead and trail 0xA1..0xFE, cell (lead - 0xA1) * 94 +
 //   (trail - 0xA1). GB 2312's own forms (A1A4 U+30FB, A1AA U+2015), U+FFFD at
 //   the unassigned codes of rows 0xA1..0xF7. Stored through F7FE; rows 0xF8..0xFE
-//   read as cns_gb2312_past_end.
+//   read as cns_gb2312_past_end, U+FFFD: never 0, which would cut the decoded
+//   text short.
 // cns_plane1_to_ucs2, cns_plane2_to_ucs2, cns_plane3_to_ucs2: planes 1 to 3 of
 //   CNS 11643-1992, row and column 0x21..0x7E (EUC-TW bytes less 0x80), cell
 //   (row - 0x21) * 94 + (column - 0x21). U+FFFD where a code has no character
@@ -23,7 +24,7 @@
 namespace zel {
 
 inline constexpr std::size_t cns_gb2312_columns = 94;
-inline constexpr std::uint16_t cns_gb2312_past_end = 0;
+inline constexpr std::uint16_t cns_gb2312_past_end = 0xFFFD;
 
 // Rows 0xA1..0xF7, 87 * 94.
 inline constexpr std::size_t gb2312_to_ucs2_size = 8178;

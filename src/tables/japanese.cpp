@@ -8,7 +8,7 @@
 // differences listed under each table; Shift_JIS as JIS X 0208 at its Shift_JIS codes.
 //
 // jisx0201_to_ucs2:
-//   Indexed by the byte. Past the stored bytes (0xE0..0xFF) a read gives 0.
+//   Indexed by the byte. Past the stored bytes (0xE0..0xFF) a read gives U+FFFD.
 //   Made in this order:
 //   - 63 cells from inputs/euc_jp.txt, the codes 8E A1..8E DF (half-width katakana)
 //   - 95 cells from the printable ASCII bytes, which JIS X 0201 Roman shares
@@ -18,39 +18,41 @@
 //     and the overline where ASCII has the tilde:
 //       7E U+203E (was U+007E)
 //   - 66 cells U+FFFD: control bytes and 0x7F..0xA0 have no character
-//   - 32 cells U+0000: 0xE0..0xFF lie past the last character
-//   - stored through DF (224 of 256 cells); a read past that gives U+0000
+//   - 32 cells U+FFFD: 0xE0..0xFF lie past the last character; U+FFFD, not 0: a NUL inside text cuts C strings short and many databases refuse it
+//   - stored through DF (224 of 256 cells); a read past that gives U+FFFD
 //
 // jisx0208_to_ucs2:
 //   Cell (row, column) of the 7-bit code at (row - 0x21) * 94 + (column - 0x21), the
-//   8-bit code (row + 0x80, column + 0x80) at the same cell. Past the stored cells a read gives 0.
+//   8-bit code (row + 0x80, column + 0x80) at the same cell. Past the stored cells a read gives
+//   U+FFFD.
 //   Made in this order:
 //   - 6879 cells from inputs/euc_jp.txt, the codes A1A1..FEFE
-//   - 1028 cells U+0000: past 7426, the last character
+//   - 1028 cells U+FFFD: past 7426, the last character; U+FFFD, not 0: a NUL inside text cuts C strings short and many databases refuse it
 //   - 929 cells U+FFFD: unassigned positions
 //   - this library's JIS X 0208, against the EUC-JP mapping (1 overrides, in order):
 //     the reverse solidus itself, not its full-width form:
 //       2140 U+005C (was U+FF3C)
-//   - stored through 7426 (7808 of 8836 cells); a read past that gives U+0000
+//   - stored through 7426 (7808 of 8836 cells); a read past that gives U+FFFD
 //
 // jisx0212_to_ucs2:
 //   Cell (row, column) of the 7-bit code at (row - 0x21) * 94 + (column - 0x21), the
-//   8-bit code (row + 0x80, column + 0x80) at the same cell. Past the stored cells a read gives 0.
+//   8-bit code (row + 0x80, column + 0x80) at the same cell. Past the stored cells a read gives
+//   U+FFFD.
 //   Made in this order:
 //   - 6067 cells from inputs/euc_jp.txt, the codes 8F A1A1..8F FEFE
-//   - 1625 cells U+0000: past 6D63, the last character
+//   - 1625 cells U+FFFD: past 6D63, the last character; U+FFFD, not 0: a NUL inside text cuts C strings short and many databases refuse it
 //   - 1144 cells U+FFFD: unassigned positions
-//   - stored through 6D63 (7211 of 8836 cells); a read past that gives U+0000
+//   - stored through 6D63 (7211 of 8836 cells); a read past that gives U+FFFD
 //
 // sjis_to_ucs2:
 //   Cell (lead, trail) at (lead - 0x81) * 191 + (trail - 0x40); lead 0x81..0xFF, trail 0x40..0xFE.
 //   The single-byte leads 0xA0..0xDF keep their rows so the layout stays linear. Past the stored
-//   cells a read gives 0.
+//   cells a read gives U+FFFD.
 //   Made in this order:
 //   - 8836 cells from jisx0208_to_ucs2, every position at its Shift_JIS code (row 0x87 is JIS row 0x2D, empty there)
 //   - 12348 cells U+FFFD: up to EAA4, codes of no JIS X 0208 position: trails 0x7F, 0xFD, 0xFE and leads 0xA0..0xDF
-//   - 3073 cells U+0000: past EAA4, the last character
-//   - stored through EAA4 (20156 of 24257 cells); a read past that gives U+0000
+//   - 3073 cells U+FFFD: past EAA4, the last character; Shift_JIS files written on Windows hold the IBM extension rows FA..FC (FB FC is U+9AD9), so U+FFFD, not 0: a NUL inside text cuts C strings short and many databases refuse it
+//   - stored through EAA4 (20156 of 24257 cells); a read past that gives U+FFFD
 
 #include <cstdint>
 #include <iterator>

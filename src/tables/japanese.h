@@ -2,11 +2,11 @@
 // (tools/tablegen/gen_japanese.py, from tools/tablegen/inputs/euc_jp.txt);
 // this header is written by hand. Read every table through cell() with
 // japanese_past_end: each stops after its last character, and every cell
-// past it reads as 0.
+// past it reads as U+FFFD, never 0 (a NUL would cut the decoded text short).
 //
 // jisx0201_to_ucs2: by the byte. 0x20..0x7D as ASCII but 0x5C, the yen sign;
 //   0x7E the overline; 0xA1..0xDF the half-width katakana U+FF61..U+FF9F;
-//   U+FFFD for 0x00..0x1F and 0x7F..0xA0; 0 for 0xE0..0xFF.
+//   U+FFFD for 0x00..0x1F, 0x7F..0xA0 and, past the stored cells, 0xE0..0xFF.
 // jisx0208_to_ucs2, jisx0212_to_ucs2: 94 cells a row. Row byte r and column
 //   byte c of the 8-bit form (0xA1..0xFE) read (r - 0xA1) * 94 + (c - 0xA1);
 //   the 7-bit form (0x21..0x7E) reads the same cell. Unassigned positions
@@ -26,7 +26,7 @@
 
 namespace zel {
 
-inline constexpr std::uint16_t japanese_past_end = 0;
+inline constexpr std::uint16_t japanese_past_end = 0xFFFD;
 
 // Bytes 0x00..0xDF; 0xE0..0xFF read as japanese_past_end.
 inline constexpr std::size_t jisx0201_to_ucs2_size = 0xE0;

@@ -9,25 +9,27 @@
 //
 // ksc5601_to_ucs2:
 //   Cell (lead, trail) at (lead - 0x81) * 191 + (trail - 0x40); lead 0x81..0xFE, trail 0x40..0xFE.
-//   Leads 0x81..0xFD hold U+FFFD where they hold no character; lead 0xFE and beyond hold 0.
+//   Every cell without a character holds U+FFFD; stored through FDFE, lead 0xFE and beyond
+//   read as U+FFFD (ksc5601_past_end).
 //   Made in this order:
 //   - 17048 cells from inputs/cp949.txt
 //   - 1625 cells U+FFFD: 0x40, 0x5B..0x60 and 0x7B..0x80 are no trail bytes of the Unified Hangul Code
-//   - 191 cells U+0000: lead 0xFE is past the last character
+//   - 191 cells U+FFFD: lead 0xFE is past the last character; EUC-KR and code page 949 text meets it, so U+FFFD, not 0: a NUL inside text cuts C strings short and many databases refuse it
 //   - 5202 cells U+FFFD: codes code page 949 leaves unassigned
 //   - this library's KS X 1001, against code page 949 (2 overrides, in order):
 //     euro sign (U+20AC), added to KS X 1001 in 1998:
 //       A2E6 U+FFFD (was U+20AC)
 //     registered sign (U+00AE), added to KS X 1001 in 1998:
 //       A2E7 U+FFFD (was U+00AE)
-//   - stored through FDFE (23875 of 24066 cells); a read past that gives U+0000
+//   - stored through FDFE (23875 of 24066 cells); a read past that gives U+FFFD
 //
 // ksx1001_to_ucs2:
 //   Cell (row, column) at (row - 0xA1) * 94 + (column - 0xA1); both 0xA1..0xFE, or the
 //   7-bit bytes 0x21..0x7E plus 0x80. Each cell holds ksc5601_to_ucs2's cell of the same code.
+//   Stored through FDFE; row 0xFE and beyond read as U+FFFD (ksx1001_past_end).
 //   Made in this order:
 //   - 8836 cells from ksc5601_to_ucs2's cells of the same codes, made above
-//   - stored through FDFE (8742 of 8836 cells); a read past that gives U+0000
+//   - stored through FDFE (8742 of 8836 cells); a read past that gives U+FFFD
 
 #include <cstdint>
 #include <iterator>

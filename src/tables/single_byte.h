@@ -4,8 +4,8 @@
 //
 // single_byte_tables, entry single_byte_index(id): the charset's 256 cells,
 //   one per byte, each the code unit of that byte. A byte without a
-//   character holds the charset's own filler, U+FFFD or 0. Indexed by a byte
-//   value, a read cannot leave it.
+//   character holds U+FFFD; only byte 0x00 holds 0, so no other byte can put
+//   a NUL into the decoded text. Indexed by a byte value, a read cannot leave it.
 // single_byte_ascii_kept, same entry: whether bytes 0x00..0x7F decode to
 //   themselves. True for every charset but TCVN, which puts twelve capital
 //   letters among the C0 controls.

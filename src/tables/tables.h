@@ -13,8 +13,11 @@
 //   U+FFFD; the table ends with 84 31 A4 39 (U+FFFF).
 // big5_to_ucs2: Big5 two-byte codes. Lead 0x80..0xFF, trail 0x40..0xFE,
 //   cell (lead - 0x80) * 191 + (trail - 0x40). Rows 0x80..0xA0 and 0xFA..0xFF
-//   hold 0, trails 0x7F..0xA0 of rows 0xA1..0xF9 hold U+FFFD. Stored through
-//   F9D5, its last character; every cell after it is 0 (big5_past_end).
+//   and trails 0x7F..0xA0 of rows 0xA1..0xF9 hold U+FFFD. Stored through F9D5,
+//   its last character; every cell after it reads as U+FFFD (big5_past_end),
+//   never 0: a NUL would cut the decoded text short. The Big5/GBK transcoder
+//   reads the cells past F9D5 as no character at all (FF FF), so the stored
+//   end must stay there.
 // ucs2_to_gbk: by code unit, the GBK code with the lead byte high, or 0xFFFF
 //   (gbk_none) for a unit GBK output cannot hold. U+0000..U+007F hold 0xFFFF:
 //   the encoders write them as one byte.
@@ -47,7 +50,7 @@ inline constexpr std::size_t big5_rows = 128;
 // Cells through F9D5, (0xF9 - 0x80) * 191 + (0xD5 - 0x40) + 1, of the nominal
 // big5_rows * big5_columns (24,448); the rest read as big5_past_end.
 inline constexpr std::size_t big5_to_ucs2_size = 23261;
-inline constexpr std::uint16_t big5_past_end = 0;
+inline constexpr std::uint16_t big5_past_end = 0xFFFD;
 extern const std::uint16_t big5_to_ucs2[big5_to_ucs2_size];
 
 inline constexpr std::size_t ucs2_to_gbk_size = 65536;

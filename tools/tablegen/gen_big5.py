@@ -9,8 +9,10 @@ C6A1..C7FC) with the cells listed in BIG5_DIFFERENCES.
 
 
 from tablegen import (
+    NOT_NUL,
     Override,
     Table,
+    TableError,
     generator_main,
     read_snapshot,
     two_byte_layout,
@@ -27,7 +29,11 @@ big5_index, big5_code = BIG5_LAYOUT.index_of, BIG5_LAYOUT.key_of
 
 CHOSEN = "the plain Big5 reading, where code page 950 chose another character"
 NONE = "no character here"
-ETEN_TAIL = "ETEN extension from F9D6, left out: F9D5 is the last character"
+ETEN_TAIL = (
+    "ETEN box drawing from F9D6, left out: F9D5 is the last character; "
+    f"Big5 text often holds these codes, so {NOT_NUL}"
+)
+PAST_END = 0xFFFD
 
 # Where this table's Big5 differs from code page 950, in code order.
 BIG5_DIFFERENCES = [
@@ -50,7 +56,7 @@ BIG5_DIFFERENCES = [
     Override(0xA2CC, 0xFFFD, NONE + ": its U+5341 is at A451"),
     Override(0xA2CE, 0xFFFD, NONE + ": its U+5345 is at A4CA"),
     Override(0xA3E1, 0xFFFD, NONE + ": code page 950's euro, which Big5 lacks"),
-] + [Override(code, 0x0000, ETEN_TAIL) for code in range(0xF9D6, 0xF9FF)]
+] + [Override(code, PAST_END, ETEN_TAIL) for code in range(0xF9D6, 0xF9FF)]
 
 
 def build():
@@ -61,14 +67,15 @@ def build():
         BIG5_LAYOUT,
         [
             "Cell (lead, trail) at (lead - 0x80) * 191 + (trail - 0x40); lead 0x80..0xFF, trail 0x40..0xFE.",
-            "Rows 0x80..0xA0 and 0xFA..0xFF hold 0; columns 0x7F..0xA0 of rows 0xA1..0xF9 hold U+FFFD.",
+            "Rows 0x80..0xA0 and 0xFA..0xFF and columns 0x7F..0xA0 of rows 0xA1..0xF9 hold U+FFFD.",
+            "Stored through F9D5, the last character; a read past it gives U+FFFD (big5_past_end).",
         ],
     )
     table.load(cp950.codes_of_length(2), "inputs/cp950.txt")
     table.fix(
         [lead << 8 | trail for lead in list(range(0x80, 0xA1)) + list(range(0xFA, 0x100)) for trail in range(0x40, 0xFF)],
-        0x0000,
-        "lead bytes 0x80..0xA0 and 0xFA..0xFF start no character",
+        PAST_END,
+        f"lead bytes 0x80..0xA0 and 0xFA..0xFF start no character; {NOT_NUL}",
     )
     table.fix(
         [lead << 8 | trail for lead in REAL_LEADS for trail in NO_TRAIL],
@@ -77,7 +84,12 @@ def build():
     )
     table.fill_empty(0xFFFD, "codes code page 950 leaves unassigned")
     table.override(BIG5_DIFFERENCES, "this library's Big5, against code page 950")
-    table.trim(0x0000)
+    table.trim(PAST_END)
+    # The Big5/GBK transcoder reads the cells past the stored ones as no
+    # character at all (output FF FF, where U+FFFD would give A3 4D), so the
+    # stored end must stay at the last character.
+    if table.key(len(table.cells) - 1) != "F9D5":
+        raise TableError("big5_to_ucs2 should end at F9D5, its last character")
     return [cp950], [table]
 
 

@@ -19,7 +19,7 @@ first of s's Unihan traditional variants that Big5 has; the codes in
 GB2312_SIMILAR take the Big5 symbol listed there. Every other GB 2312 code,
 unassigned codes and the user-defined rows F8 and F9 give the full-width
 space A1 40; the user-defined rows FA..FE run in order onto Big5's
-user-defined codes from FA40.
+user-defined codes from FA40, but for FEA1 (GBK_BIG5_FIXED).
 
     python3 tools/tablegen/gen_big5gbk.py [output folder]
 """
@@ -132,6 +132,14 @@ GB2312_SIMILAR = [
 ]
 
 
+# Cells of gbk_to_big5 fixed whatever the rules above give; (GBK code, Big5
+# code, reason).
+GBK_BIG5_FIXED = [
+    (0xFEA1, 0xF354, "Big5 F3 54 (U+8E7B), kept for compatibility; the rest of row FE continues "
+     "Big5's user-defined codes"),
+]
+
+
 def read_variants(name):
     """{character: [variants in Unihan's order]} from a unihan_* snapshot."""
     snapshot = read_snapshot(name)
@@ -165,6 +173,9 @@ def build():
     simplified_snapshot, simplified = read_variants("unihan_simplified")
     traditional_snapshot, traditional = read_variants("unihan_traditional")
 
+    # As the transcoder reads big5_to_ucs2: a cell past the stored ones (after
+    # F9D5, the last character) is no character at all, U+0000, which GBK
+    # output cannot hold (FF FF); the decoders read U+FFFD there instead.
     def big5_unit(code):
         index = gen_big5.big5_index(code)
         return big5_to_ucs2.cells[index] if index < len(big5_to_ucs2.cells) else 0
@@ -271,6 +282,10 @@ def build():
     )
     to_big5.fill_empty(
         BIG5_SPACE, "the full-width space A1 40: GB 2312 symbols Big5 lacks and unassigned GB 2312 codes"
+    )
+    to_big5.override(
+        [Override(gb, swapped(big5), reason) for gb, big5, reason in GBK_BIG5_FIXED],
+        "cells fixed whatever the rules above give",
     )
     to_big5.trim(BIG5_SPACE)
 

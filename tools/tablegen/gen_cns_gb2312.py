@@ -6,13 +6,14 @@ GB 2312 comes from Python's gb2312 codec (inputs/gb2312.txt), planes 1 and 2
 of CNS 11643-1992 from glibc's EUC-TW converter (inputs/euc_tw.txt), plane 3
 from Unihan's kCNS1992 field (inputs/cns1992_plane3.txt). Each table is 94
 rows by 94 columns, stored through its last character; a read past that
-gives 0.
+gives U+FFFD.
 
     python3 tools/tablegen/gen_cns_gb2312.py [output folder]
 """
 
 
 from tablegen import (
+    NOT_NUL,
     Override,
     Table,
     TableError,
@@ -22,7 +23,7 @@ from tablegen import (
 )
 
 SQUARE = 94  # rows and columns of a 94 x 94 set
-PAST_END = 0x0000
+PAST_END = 0xFFFD  # cns_gb2312_past_end
 HEADER = "src/tables/cns_gb2312.h"
 
 
@@ -51,12 +52,12 @@ def last_set(table):
     return max(index for index, cell in enumerate(table.cells) if cell not in (None, 0xFFFD))
 
 
-def zero_after_last_character(table):
+def fill_after_last_character(table):
     last = last_set(table)
     table.fix(
         (table.layout.key_of(index) for index in range(last + 1, len(table.cells))),
-        0x0000,
-        f"after {table.key(last)}, the last character",
+        PAST_END,
+        f"after {table.key(last)}, the last character; {NOT_NUL}",
     )
 
 
@@ -73,7 +74,7 @@ def cns_plane(name, pairs, what, differences=None, title=None):
     table.load(pairs, what)
     if differences:
         table.override(differences, title)
-    zero_after_last_character(table)
+    fill_after_last_character(table)
     return table
 
 
@@ -94,8 +95,8 @@ def build():
     gb.load(gb2312.codes_of_length(2), gb2312.input_path())
     gb.fix(
         (lead << 8 | trail for lead in range(0xF8, 0xFF) for trail in range(0xA1, 0xFF)),
-        0x0000,
-        "rows 0xF8..0xFE, after GB 2312's last row",
+        PAST_END,
+        f"rows 0xF8..0xFE, after GB 2312's last row; {NOT_NUL}",
     )
     gb.fill_empty(0xFFFD, "codes of rows 0xA1..0xF7 that GB 2312 leaves unassigned")
     gb.trim(PAST_END)
@@ -136,7 +137,7 @@ if __name__ == "__main__":
         build,
         [
             "GB 2312 (EUC-CN) and CNS 11643-1992 planes 1 to 3 (EUC-TW, ISO-2022-CN), 94 x 94 each.",
-            "Each table is stored through its last character; a read past that gives 0.",
+            "Each table is stored through its last character; a read past that gives U+FFFD.",
         ],
         header="src/tables/cns_gb2312.h",
     )

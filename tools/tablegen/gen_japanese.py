@@ -12,6 +12,7 @@ Shift_JIS codes, so the two tables cannot disagree.
 
 
 from tablegen import (
+    NOT_NUL,
     Layout,
     Override,
     Table,
@@ -24,6 +25,7 @@ from tablegen import (
 )
 
 HEADER = "src/tables/japanese.h"
+PAST_END = 0xFFFD  # japanese_past_end: what a read past a table's stored cells gives
 
 # --- JIS X 0201 -------------------------------------------------------------
 
@@ -87,15 +89,15 @@ def build_jisx0201(euc_jp):
         "jisx0201_to_ucs2",
         256,
         JISX0201_LAYOUT,
-        ["Indexed by the byte. Past the stored bytes (0xE0..0xFF) a read gives 0."],
+        ["Indexed by the byte. Past the stored bytes (0xE0..0xFF) a read gives U+FFFD."],
     )
     kana = [(code & 0xFF, unit) for code, unit in euc_jp.codes_of_length(2) if code >> 8 == 0x8E]
     table.load(kana, f"{euc_jp.input_path()}, the codes 8E A1..8E DF (half-width katakana)")
     table.load([(byte, byte) for byte in range(0x20, 0x7F)], "the printable ASCII bytes, which JIS X 0201 Roman shares")
     table.override(JISX0201_ROMAN, "JIS X 0201 Roman against ASCII")
     table.fix(list(range(0x00, 0x20)) + list(range(0x7F, 0xA1)), 0xFFFD, "control bytes and 0x7F..0xA0 have no character")
-    table.fix(range(0xE0, 0x100), 0x0000, "0xE0..0xFF lie past the last character")
-    table.trim(0x0000)
+    table.fix(range(0xE0, 0x100), PAST_END, f"0xE0..0xFF lie past the last character; {NOT_NUL}")
+    table.trim(PAST_END)
     return table
 
 
@@ -106,19 +108,20 @@ def build_square(name, codes, what, last, differences, title):
         SQUARE_LAYOUT,
         [
             "Cell (row, column) of the 7-bit code at (row - 0x21) * 94 + (column - 0x21), the",
-            "8-bit code (row + 0x80, column + 0x80) at the same cell. Past the stored cells a read gives 0.",
+            "8-bit code (row + 0x80, column + 0x80) at the same cell. Past the stored cells a read gives",
+            "U+FFFD.",
         ],
     )
     table.load([(code - 0x8080, unit) for code, unit in codes], what)
     table.fix(
         [square_code(index) for index in range(square_index(last) + 1, SQUARE * SQUARE)],
-        0x0000,
-        f"past {last:04X}, the last character",
+        PAST_END,
+        f"past {last:04X}, the last character; {NOT_NUL}",
     )
     table.fill_empty(0xFFFD, "unassigned positions")
     if differences:
         table.override(differences, title)
-    table.trim(0x0000)
+    table.trim(PAST_END)
     return table
 
 
@@ -130,12 +133,12 @@ def build_sjis(jisx0208):
         [
             "Cell (lead, trail) at (lead - 0x81) * 191 + (trail - 0x40); lead 0x81..0xFF, trail 0x40..0xFE.",
             "The single-byte leads 0xA0..0xDF keep their rows so the layout stays linear. Past the stored",
-            "cells a read gives 0.",
+            "cells a read gives U+FFFD.",
         ],
     )
     positions = [square_code(index) for index in range(SQUARE * SQUARE)]
-    # Cells past the end of jisx0208_to_ucs2 hold 0 there, as they do here.
-    cells = [jisx0208.cells[index] if index < len(jisx0208.cells) else 0 for index in range(SQUARE * SQUARE)]
+    # Cells past the end of jisx0208_to_ucs2 read as PAST_END there, as they do here.
+    cells = [jisx0208.cells[index] if index < len(jisx0208.cells) else PAST_END for index in range(SQUARE * SQUARE)]
     table.load(
         [(sjis_of_jis(code), unit) for code, unit in zip(positions, cells)],
         "jisx0208_to_ucs2, every position at its Shift_JIS code (row 0x87 is JIS row 0x2D, empty there)",
@@ -146,8 +149,12 @@ def build_sjis(jisx0208):
         0xFFFD,
         f"up to {LAST_SJIS:04X}, codes of no JIS X 0208 position: trails 0x7F, 0xFD, 0xFE and leads 0xA0..0xDF",
     )
-    table.fill_empty(0x0000, f"past {LAST_SJIS:04X}, the last character")
-    table.trim(0x0000)
+    table.fill_empty(
+        PAST_END,
+        f"past {LAST_SJIS:04X}, the last character; Shift_JIS files written on Windows hold the IBM "
+        f"extension rows FA..FC (FB FC is U+9AD9), so {NOT_NUL}",
+    )
+    table.trim(PAST_END)
     if len(table.cells) != last + 1:
         raise TableError(f"sjis_to_ucs2 should end at {LAST_SJIS:04X}")
     return table

@@ -11,6 +11,7 @@ ksc5601_to_ucs2 re-indexed 94 columns a row, so the two can never disagree.
 
 
 from tablegen import (
+    NOT_NUL,
     Override,
     Table,
     generator_main,
@@ -27,6 +28,7 @@ SQUARE_COLUMNS = len(SQUARE)  # 94
 # ASCII and the high half.
 NO_UHC_TRAIL = [0x40] + list(range(0x5B, 0x61)) + list(range(0x7B, 0x81))
 LAST_LEAD = 0xFD  # lead 0xFE (KS X 1001's user-defined row) holds no character
+PAST_END = 0xFFFD  # ksc5601_past_end and ksx1001_past_end
 
 
 UHC_LAYOUT = two_byte_layout(UHC_LEADS, range(0x40, 0xFF))
@@ -50,7 +52,8 @@ def build():
         UHC_LAYOUT,
         [
             "Cell (lead, trail) at (lead - 0x81) * 191 + (trail - 0x40); lead 0x81..0xFE, trail 0x40..0xFE.",
-            "Leads 0x81..0xFD hold U+FFFD where they hold no character; lead 0xFE and beyond hold 0.",
+            "Every cell without a character holds U+FFFD; stored through FDFE, lead 0xFE and beyond",
+            "read as U+FFFD (ksc5601_past_end).",
         ],
     )
     uhc.load(cp949.codes_of_length(2), "inputs/cp949.txt")
@@ -61,8 +64,8 @@ def build():
     )
     uhc.fix(
         [0xFE00 | trail for trail in range(0x40, 0xFF)],
-        0x0000,
-        "lead 0xFE is past the last character",
+        PAST_END,
+        f"lead 0xFE is past the last character; EUC-KR and code page 949 text meets it, so {NOT_NUL}",
     )
     uhc.fill_empty(0xFFFD, "codes code page 949 leaves unassigned")
     uhc.override(LATER_ADDITIONS, "this library's KS X 1001, against code page 949")
@@ -75,13 +78,14 @@ def build():
         [
             "Cell (row, column) at (row - 0xA1) * 94 + (column - 0xA1); both 0xA1..0xFE, or the",
             "7-bit bytes 0x21..0x7E plus 0x80. Each cell holds ksc5601_to_ucs2's cell of the same code.",
+            "Stored through FDFE; row 0xFE and beyond read as U+FFFD (ksx1001_past_end).",
         ],
     )
     pairs = [(square_code(index), uhc.cells[uhc.index(square_code(index))]) for index in range(len(square.cells))]
     square.load(pairs, "ksc5601_to_ucs2's cells of the same codes, made above")
 
-    uhc.trim(0x0000)
-    square.trim(0x0000)
+    uhc.trim(PAST_END)
+    square.trim(PAST_END)
     return [cp949], [uhc, square]
 
 

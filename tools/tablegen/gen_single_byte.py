@@ -5,9 +5,10 @@ single_byte_ascii_kept (whether its bytes 0x00..0x7F decode to themselves).
 
 Each table has one cell per byte. Where Python has a codec for the charset,
 the cells come from its snapshot and the bytes the codec refuses get the
-filler listed below, U+FFFD or 0 (each table keeps its own, and the two are
-not interchangeable). KOI8-RU is KOI8-U with two cells changed. CP1133, TCVN,
-ARMSCII-8, MacThai and MULELAO-1 are written out here as rows and rules.
+filler listed below, U+FFFD or 0 as each charset's list has them. KOI8-RU is
+KOI8-U with two cells changed. CP1133, TCVN, ARMSCII-8, MacThai and MULELAO-1
+are written out here as rows and rules. Last, every cell listed as 0 but byte
+0x00's is overridden to U+FFFD (no_nul()).
 
     python3 tools/tablegen/gen_single_byte.py [output folder]
 """
@@ -17,6 +18,7 @@ from dataclasses import dataclass
 from pathlib import Path
 
 from tablegen import (
+    NOT_NUL,
     Layout,
     Override,
     Table,
@@ -278,6 +280,16 @@ def mulelao1():
     return table, []
 
 
+def no_nul(table):
+    """Overrides every cell listed as 0, but byte 0x00's, to U+FFFD."""
+    listed_zero = [byte for byte in range(1, BYTES) if table.cells[byte] == 0x0000]
+    if listed_zero:
+        table.override(
+            [Override(byte, 0xFFFD, f"no character, listed as 0; {NOT_NUL}") for byte in listed_zero],
+            "cells listed as 0 but byte 0x00",
+        )
+
+
 @dataclass
 class Built:
     id: int
@@ -302,6 +314,7 @@ def build():
     for charset_id in sorted(made):
         name, table, used = made[charset_id]
         table.finish()
+        no_nul(table)
         if len(table.cells) != BYTES:
             raise TableError(f"{table.name}: {len(table.cells)} cells")
         built.append(Built(charset_id, name, table))
@@ -325,8 +338,8 @@ def render(snapshots, built):
     head += [
         "",
         "The single-byte charsets, ids 21 to 55: one table of 256 cells per charset,",
-        "indexed by the byte. A byte without a character holds the charset's filler,",
-        "U+FFFD or 0, which the decoder writes like any other cell.",
+        "indexed by the byte. A byte without a character holds U+FFFD, which the decoder",
+        "writes like any other cell; only byte 0x00 holds 0.",
     ]
     for item in built:
         head += ["", f"{item.table.name}:"]

@@ -37,6 +37,13 @@ class TableError(Exception):
     pass
 
 
+# Why a cell without a character holds U+FFFD and never 0, past a table's
+# last character as much as inside it: the decoders write a cell as they find
+# it, and a NUL inside text cuts every C string short there and is refused by
+# many databases. Only byte 0x00 itself decodes to U+0000.
+NOT_NUL = "U+FFFD, not 0: a NUL inside text cuts C strings short and many databases refuse it"
+
+
 @dataclass(frozen=True)
 class Snapshot:
     name: str

@@ -15,7 +15,8 @@ must return. Pivot text is UCS-2 little-endian, so U+4E00 is written 004E.
                                code 81308130..8431A439.
     big5_decode_golden.txt     Big5 (charset id 3) to pivot: every pair with
                                lead 80..FF and trail 40..FE (the decoder reads
-                               a table cell for each of them).
+                               a table cell for each of them); U+FFFD for
+                               every pair without a character, never 0.
     gbk_encode_golden.txt      pivot to GBK: every code unit U+0000..U+FFFF;
                                20 (a space) where GBK output has no code.
     gb18030_encode_golden.txt  pivot to GB18030: every code unit; 20 for the
@@ -60,7 +61,8 @@ BIG5_NOT_CP950 = {
     0xA15A: 0xFFFD, 0xA1C3: 0xFFFD, 0xA1C5: 0xFFFD, 0xA1FE: 0xFFFD,
     0xA240: 0xFFFD, 0xA2CC: 0xFFFD, 0xA2CE: 0xFFFD, 0xA3E1: 0xFFFD,
 }
-BIG5_NOT_CP950.update({code: 0x0000 for code in range(0xF9D6, 0xF9FF)})
+# The ETEN box drawing after F9D5, Big5's last character, is left out.
+BIG5_NOT_CP950.update({code: 0xFFFD for code in range(0xF9D6, 0xF9FF)})
 
 
 def big5_decode():
@@ -69,7 +71,7 @@ def big5_decode():
         for trail in range(0x40, 0xFF):
             code = bytes((lead, trail))
             if not 0xA1 <= lead <= 0xF9:
-                unit = 0x0000  # no Big5 lead byte: the cell is 0
+                unit = 0xFFFD  # no Big5 lead byte: no character, and never a NUL
             elif lead << 8 | trail in BIG5_NOT_CP950:
                 unit = BIG5_NOT_CP950[lead << 8 | trail]
             else:

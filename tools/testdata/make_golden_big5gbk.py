@@ -38,6 +38,10 @@ GB2312_CHOSEN = {
     0xA1DD: "A1D9", 0xA1E9: "A246", 0xA1EA: "A247", 0xA3A4: "A244", 0xA3FE: "A1C2",
 }
 BIG5_SPACE = bytes.fromhex("A140")
+LAST_BIG5 = 0xF9D5
+# GBK code -> Big5 bytes, cells of the user-defined rows kept apart from the
+# run onto Big5's user-defined codes.
+GBK_USER_DEFINED_FIXED = {0xFEA1: "F354"}
 
 
 def variants(field):
@@ -65,6 +69,12 @@ def big5_gbk(big5_units, gbk_bytes):
             if 0x7F <= trail <= 0xA0:
                 pairs.append((code, code))  # no Big5 trail byte: the pair itself
                 continue
+            if lead << 8 | trail > LAST_BIG5:
+                # Past Big5's last character the transcoder finds no
+                # character at all, where the decoder gives U+FFFD: nothing
+                # GBK output holds.
+                pairs.append((code, bytes.fromhex("FFFF")))
+                continue
             unit = big5_units[code]
             expected = None
             if unit not in (0, 0xFFFD):  # 0 and U+FFFD: no character
@@ -76,7 +86,7 @@ def big5_gbk(big5_units, gbk_bytes):
                 expected = bytes.fromhex(BIG5_CHOSEN[lead << 8 | trail])
             if not expected:
                 # Through Unicode: what GBK output holds for the unit, FF FF
-                # where it holds nothing (U+0000 included).
+                # where it holds nothing.
                 written = gbk_bytes[unit]
                 expected = written if len(written) == 2 else bytes.fromhex("FFFF")
             pairs.append((code, expected))
@@ -109,6 +119,9 @@ def gbk_big5(big5_units):
             code = bytes((lead, trail))
             if 0xAA <= lead <= 0xAF:
                 pairs.append((code, code))  # no row: the pair passes through
+                continue
+            if lead << 8 | trail in GBK_USER_DEFINED_FIXED:
+                pairs.append((code, bytes.fromhex(GBK_USER_DEFINED_FIXED[lead << 8 | trail])))
                 continue
             if lead >= 0xFA:
                 pairs.append((code, user[code]))

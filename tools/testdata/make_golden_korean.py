@@ -45,7 +45,7 @@ def ksc5601_decode():
         for trail in range(0x40, 0xFF):
             code = lead << 8 | trail
             if lead >= 0xFE:
-                unit = 0x0000  # past the last character
+                unit = 0xFFFD  # past the last character: no character, and never a NUL
             elif code in LATER_ADDITIONS:
                 unit = LATER_ADDITIONS[code]
             else:
@@ -59,7 +59,7 @@ def ksc5601_decode():
 def euc_kr_unit(row, column):
     code = row << 8 | column
     if row == 0xFE:
-        return 0x0000  # the user-defined row, past the last character
+        return 0xFFFD  # the user-defined row, past the last character: never a NUL
     if code in LATER_ADDITIONS:
         return LATER_ADDITIONS[code]
     if code in HANGUL_FILLER:

@@ -18,6 +18,9 @@ tools/tablegen:
   from that converter typed in with the reason.
 - Python's Unicode 3.2 database for MULELAO-1: the Lao block laid out from
   A1, U+FFFD where Unicode 3.2 has no Lao character.
+Every byte but 0x00 that any of these gives 0 (the fillers typed in as 0)
+is written as U+FFFD: the library never decodes a byte other than 0x00 to a
+NUL, which would cut the text short.
 Each converter is also checked to refuse exactly the bytes said to be
 missing from it, so a converter that changes makes this script stop.
 
@@ -238,6 +241,7 @@ def main(argv):
     for charset_id, name, units, source in charsets():
         if len(units) != 256 or any(not 0 <= unit <= 0xFFFF for unit in units):
             raise SystemExit(f"{name}: not 256 code units")
+        units = [0xFFFD if unit == 0 and b else unit for b, unit in enumerate(units)]
         lines.append(f"# id {charset_id} {name}: {source}\n")
         for row in range(0, 256, 16):
             given = bytes(range(row, row + 16))

@@ -1,0 +1,87 @@
+// The degradation report of the *_report exports: a tally that the
+// decoders' events (src/decode/degrade.h) and the target's writer add to,
+// copied into the caller's zel_report at the end of the call.
+//
+// reporting_output wraps any output. It places each event at an input
+// offset: decoders pass the byte an event is about, and mark() the start of
+// each character before writing it, so that a character the target cannot
+// hold, or output that no longer fits in a string, is placed too.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "src/decode/degrade.h"
+#include "src/string/byte_sink.h"
+#include "zel_code.h"
+
+namespace zel {
+
+struct report_tally {
+  std::int64_t counts[5] = {};  // by degradation
+  std::int64_t first = -1;
+  std::int64_t truncated_at = -1;
+
+  void add(degradation kind, std::size_t offset, std::size_t n) noexcept {
+    counts[static_cast<int>(kind)] += static_cast<std::int64_t>(n);
+    const auto at = static_cast<std::int64_t>(offset);
+    if (first < 0 || at < first) first = at;
+  }
+  void cut_at(std::size_t offset) noexcept {
+    if (truncated_at < 0) truncated_at = static_cast<std::int64_t>(offset);
+  }
+  void store(zel_report* r) const noexcept {
+    if (!r) return;
+    *r = zel_report{};
+    r->passed = counts[static_cast<int>(degradation::passed)];
+    r->dropped = counts[static_cast<int>(degradation::dropped)];
+    r->replaced = counts[static_cast<int>(degradation::replaced)];
+    r->unmappable = counts[static_cast<int>(degradation::unmappable)];
+    r->malformed = counts[static_cast<int>(degradation::malformed)];
+    r->first_offset = first;
+    r->truncated = truncated_at >= 0;
+    r->truncated_at = truncated_at;
+  }
+};
+
+// A report of nothing: what a refused id or an untouched string gives.
+inline void store_empty_report(zel_report* r) noexcept { report_tally{}.store(r); }
+
+template <class Base>
+struct reporting_output : Base {
+  static constexpr bool reports = true;
+  report_tally& tally;
+  const std::uint8_t* origin;
+  const std::uint8_t* here;
+
+  reporting_output(byte_sink& sink, report_tally& t, const std::uint8_t* in) noexcept
+      : Base(sink), tally(t), origin(in), here(in) {}
+
+  void mark(const std::uint8_t* at) noexcept { here = at; }
+  void note(degradation kind, const std::uint8_t* at, std::size_t n) noexcept {
+    tally.add(kind, static_cast<std::size_t>(at - origin), n);
+  }
+  bool full() const noexcept { return this->at.sink.full; }
+
+  void unit(std::uint16_t u) {
+    if (!Base::holds(u)) tally.add(degradation::unmappable, static_cast<std::size_t>(here - origin), 1);
+    Base::unit(u);
+    if (full()) [[unlikely]]
+      tally.cut_at(static_cast<std::size_t>(here - origin));
+  }
+  // A run that may not fit goes unit by unit, so the cut is placed exactly.
+  void ascii(const std::uint8_t* p, std::size_t n) {
+    if (this->at.has_room(n * Base::ascii_unit_bytes)) {
+      Base::ascii(p, n);
+      return;
+    }
+    for (std::size_t k = 0; k < n; ++k) {
+      mark(p + k);
+      unit(p[k]);
+    }
+  }
+  // Blocks are written only where they fit; pivot_ascii_blocks, when the
+  // base has it, likewise.
+};
+
+}  // namespace zel
