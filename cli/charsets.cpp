@@ -72,13 +72,13 @@ constexpr const char* names[] = {
 static_assert(std::size(names) == ZEL_CHARSET_RESERVED);
 
 constexpr target targets[] = {
-    {"UTF-8", zel_code_utf8, 3, zel_decode_utf8, 3},
-    {"UTF8", zel_code_utf8, 3, zel_decode_utf8, 3},
-    {"GBK", zel_code_gbk, 2, zel_decode_gbk, 2},
-    {"CP936", zel_code_gbk, 2, zel_decode_gbk, 2},
-    {"GB18030", zel_code_gb18030, 4, zel_decode_gb18030, 4},
-    {"UCS-2LE", zel_code_unicode, 2, nullptr, 0},
-    {"UCS-2", zel_code_unicode, 2, nullptr, 0},
+    {"UTF-8", zel_code_utf8_report, 3, zel_decode_utf8_report, 3},
+    {"UTF8", zel_code_utf8_report, 3, zel_decode_utf8_report, 3},
+    {"GBK", zel_code_gbk_report, 2, zel_decode_gbk_report, 2},
+    {"CP936", zel_code_gbk_report, 2, zel_decode_gbk_report, 2},
+    {"GB18030", zel_code_gb18030_report, 4, zel_decode_gb18030_report, 4},
+    {"UCS-2LE", zel_code_unicode_report, 2, nullptr, 0},
+    {"UCS-2", zel_code_unicode_report, 2, nullptr, 0},
 };
 
 char fold(char c) {

@@ -28,9 +28,13 @@ split_rule fresh_bytes() { return kind_only(split_kind::fresh_byte); }
 // as the whole text is. Decoders that switch on the lead byte read bytes
 // below 0x80 alone.
 //
-// GB18030: 0x40..0x7E and 0x80 are only ever the trail of a pair (the
-// four-byte form takes digits 0x30..0x39 second and fourth, 0x81..0xFE
-// third) or alone; 0x7F and 0xFF neither trail nor lead.
+// GB18030: 0x40..0x7E and 0x80 are only ever the trail of a pair or alone;
+// 0x7F and 0xFF neither trail nor lead. No fresh byte is any byte of a
+// four-byte code, of the Basic Multilingual Plane (first byte 0x81..0x84) or
+// beyond it (0x90..0xE3), whose bytes are a lead, a digit 0x30..0x39,
+// 0x81..0xFE and a digit. So no four-byte code holds a cut, and a four-byte
+// test begun before the cut that would reach past it fails on the fresh
+// byte itself, in the piece as in the whole text.
 split_rule gb18030_rule() {
   split_rule r = fresh_bytes();
   mark(r, 0x00, 0x2F);
@@ -96,6 +100,14 @@ split_rule ksx1001_rule() {
   mark(r, 0x00, 0x20);
   mark(r, 0x7F, 0xFF);
   return r;
+}
+
+// How many bytes after it a UTF-8 lead byte may take or look at.
+std::size_t utf8_reach(std::uint8_t b) {
+  if (b >= 0xC0 && b <= 0xDF) return 1;
+  if (b >= 0xE0 && b <= 0xEF) return 2;
+  if (b >= 0xF0 && b <= 0xF4) return 3;
+  return 0;
 }
 
 bool utf16_surrogate_before(const std::uint8_t* p, std::size_t k, bool little_endian) {
@@ -167,16 +179,20 @@ split_rule reference_rule() {
   return r;
 }
 
-// The transcoder's Big5 leads are 0xA1..0xFE, its trails 0x40..0xFE.
-split_rule big5_to_gbk_rule() {
+// Both transcoders read a lead 0x81..0xFE and the byte after it as one pair
+// (translated, or passed through together) when that byte is a trail
+// 0x40..0xFE (some leads refuse 0x7F), deciding on the two bytes alone.
+// 0x00..0x80 and 0xFF lead nothing: they stand alone or end the pair they
+// trail.
+split_rule transcoder_rule() {
   split_rule r = fresh_bytes();
-  mark(r, 0x00, 0xA0);
+  mark(r, 0x00, 0x80);
   r.fresh[0xFF] = true;
   return r;
 }
 
-// GB 2312 pairs are 0xA1..0xFE both; GBK's other codes pass byte by byte.
-split_rule gbk_to_big5_rule() { return euc_pair_rule(); }
+split_rule big5_to_gbk_rule() { return transcoder_rule(); }
+split_rule gbk_to_big5_rule() { return transcoder_rule(); }
 
 bool is_boundary(const split_rule& rule, const std::uint8_t* p, std::size_t k) {
   switch (rule.kind) {
@@ -188,16 +204,21 @@ bool is_boundary(const split_rule& rule, const std::uint8_t* p, std::size_t k) {
       return k % 2 == 0;
     case split_kind::utf16be:
     case split_kind::utf16le:
-      // A surrogate takes the unit after it, whatever it is, so a step that
-      // starts at k - 2 ends at k only when that unit is no surrogate; one
-      // that starts earlier ends by k anyway.
+      // A surrogate looks at the unit after it (a low surrogate pairs with
+      // it, anything else is read afresh), so a cut right after one would
+      // change what it becomes. A unit that is no surrogate is never the
+      // second of a pair, so a step ends right after it.
       return k % 2 == 0 && !utf16_surrogate_before(p, k, rule.kind == split_kind::utf16le);
     case split_kind::utf8: {
-      // A lead C0..DF takes one following byte and E0..EF two, of any value:
-      // nothing may start a sequence that reaches k.
-      const std::uint8_t last = p[k - 1];
-      if (last >= 0xC0 && last <= 0xEF) return false;
-      return k < 2 || p[k - 2] < 0xE0 || p[k - 2] > 0xEF;
+      // A lead C0..DF takes one following byte and E0..EF two, of any value,
+      // and F0..F4 three when they form a four-byte sequence (else it stands
+      // alone): nothing may start a sequence that reaches k, or look at
+      // bytes from k on to decide whether it does. Bytes taken as a
+      // sequence's tail may look like leads; treating them as leads only
+      // gives up a cut.
+      for (std::size_t back = 1; back <= 3 && back <= k; ++back)
+        if (utf8_reach(p[k - back]) >= back) return false;
+      return true;
     }
     case split_kind::fresh_byte: {
       if (!rule.fresh[p[k - 1]]) return false;
@@ -237,16 +258,43 @@ int later_utf16_id(std::uint8_t b0, std::uint8_t b1) {
   return b0 == 0xFF && b1 == 0xFE ? ZEL_CHARSET_UTF16LE : ZEL_CHARSET_UTF16BE;
 }
 
-chunked_stage::chunked_stage(step s, split_rule rule, std::size_t block, emit_fn emit)
+zel_report empty_report() {
+  zel_report r{};
+  r.first_offset = -1;
+  r.truncated_at = -1;
+  return r;
+}
+
+bool has_losses(const zel_report& r) {
+  return r.passed > 0 || r.dropped > 0 || r.replaced > 0 || r.unmappable > 0 || r.malformed > 0;
+}
+
+void add_report(zel_report& total, const zel_report& more, std::int64_t at) {
+  total.passed += more.passed;
+  total.dropped += more.dropped;
+  total.replaced += more.replaced;
+  total.unmappable += more.unmappable;
+  total.malformed += more.malformed;
+  if (total.first_offset < 0 && more.first_offset >= 0) total.first_offset = at + more.first_offset;
+  if (more.truncated && !total.truncated) {
+    total.truncated = 1;
+    total.truncated_at = at + more.truncated_at;
+  }
+}
+
+chunked_stage::chunked_stage(step s, split_rule rule, std::size_t block, emit_fn emit,
+                             std::int64_t start)
     : step_(s),
       rule_(std::move(rule)),
       block_(std::max<std::size_t>(block, 1)),
-      emit_(std::move(emit)) {
+      emit_(std::move(emit)),
+      pending_at_(start) {
   utf16_open_ = step_.convert && step_.id == ZEL_CHARSET_UTF16;
   if (utf16_open_) rule_ = charset_rule(ZEL_CHARSET_UTF16);
 }
 
 piece_status chunked_stage::push(const std::uint8_t* data, std::size_t n) {
+  if (report_.truncated) return piece_status::truncated;
   pending_.insert(pending_.end(), data, data + n);
   if (utf16_open_ && pending_.size() >= 2) {
     // The mark, when there is one, stays in the first piece (read as id 9);
@@ -266,6 +314,7 @@ piece_status chunked_stage::push(const std::uint8_t* data, std::size_t n) {
 }
 
 piece_status chunked_stage::finish() {
+  if (report_.truncated) return piece_status::truncated;
   if (pending_.size() > step_.longest) return piece_status::too_large;
   piece_status status = pending_.empty() ? piece_status::ok : convert_front(pending_.size());
   searched_ = 0;
@@ -278,19 +327,25 @@ piece_status chunked_stage::convert_front(std::size_t k) {
   zel_string_init(&s);
   zel_string_assign(&s, reinterpret_cast<const char*>(pending_.data()),
                     static_cast<std::int32_t>(k));
+  zel_report piece;
   if (step_.convert) {
-    step_.convert(step_.id, &s);
+    step_.convert(step_.id, &s, &piece);
     // Only the first piece of UTF-16 text may hold its byte-order mark.
     if (step_.id == ZEL_CHARSET_UTF16 && k >= 2)
       step_.id = later_utf16_id(pending_[0], pending_[1]);
   } else {
-    step_.rewrite(&s);
+    step_.rewrite(&s, &piece);
   }
   ++calls_;
-  const bool written = s.length <= 0 || emit_(reinterpret_cast<const std::uint8_t*>(s.data),
-                                              static_cast<std::size_t>(s.length));
+  add_report(report_, piece, pending_at_);
+  // What a truncated piece kept is not written: its input failed.
+  const bool written =
+      piece.truncated || s.length <= 0 ||
+      emit_(reinterpret_cast<const std::uint8_t*>(s.data), static_cast<std::size_t>(s.length));
   zel_string_free(&s);
   pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(k));
+  pending_at_ += static_cast<std::int64_t>(k);
+  if (piece.truncated) return piece_status::truncated;
   return written ? piece_status::ok : piece_status::write_failed;
 }
 

@@ -8,7 +8,8 @@
 // instead of the next byte must come to the same answer). Each charset has a
 // rule that proves this from the few bytes before k; the rules and their
 // reasons are in chunking.cpp. Writers keep no state between code units, so
-// outputs of consecutive pieces simply follow each other.
+// outputs of consecutive pieces simply follow each other, and so do their
+// degradation reports once each piece's offsets are moved by where it starts.
 #pragma once
 
 #include <array>
@@ -21,13 +22,15 @@
 
 namespace zelconv {
 
-using convert_fn = int(ZEL_CALL*)(int, zel_string*);
-using rewrite_fn = void(ZEL_CALL*)(zel_string*);
+// The library calls zelconv makes: each does what the call of the same name
+// without "_report" does and also says what it lost.
+using convert_fn = int(ZEL_CALL*)(int, zel_string*, zel_report*);
+using rewrite_fn = void(ZEL_CALL*)(zel_string*, zel_report*);
 
 enum class split_kind : std::uint8_t {
   anywhere,  // every byte is read on its own
   pairs,     // bytes are read two at a time from the start: even offsets
-  utf16be,   // even offsets not after a surrogate, which takes the next unit
+  utf16be,   // even offsets not after a surrogate, which looks at the next unit
   utf16le,
   utf8,        // out of reach of a lead byte before the cut
   fresh_byte,  // right after a byte that ends whatever sequence it is in
@@ -85,17 +88,30 @@ step rewrite_step(rewrite_fn fn, std::size_t grows_to, std::size_t from);
 // fixed order the first two bytes chose (10 big-endian, 11 little-endian).
 int later_utf16_id(std::uint8_t b0, std::uint8_t b1);
 
-enum class piece_status { ok, too_large, write_failed };
+// truncated: a call's output reached the longest string a zel_string holds.
+// Piece sizes (step::longest) keep every call below it, so this guards their
+// reasoning rather than an expected case.
+enum class piece_status { ok, too_large, write_failed, truncated };
+
+// A report with nothing in it: counts 0, offsets -1.
+zel_report empty_report();
+// Whether a report holds any loss (truncation aside).
+bool has_losses(const zel_report& r);
+// Adds `more`, whose offsets count from stream offset `at`, to `total`, which
+// covers what came before it: so the first offset and truncation already in
+// `total` stay.
+void add_report(zel_report& total, const zel_report& more, std::int64_t at);
 
 // Converts a stream with one step, piece by piece. Input is collected until
 // `block` bytes are waiting, then converted up to the last safe cut; what
 // follows the cut waits for more input. Each result goes to `emit`, which
-// returns false when it could not write.
+// returns false when it could not write. The pieces' reports add up to one
+// for the whole stream, offsets counted from `start` for its first byte.
 class chunked_stage {
  public:
   using emit_fn = std::function<bool(const std::uint8_t*, std::size_t)>;
 
-  chunked_stage(step s, split_rule rule, std::size_t block, emit_fn emit);
+  chunked_stage(step s, split_rule rule, std::size_t block, emit_fn emit, std::int64_t start = 0);
 
   piece_status push(const std::uint8_t* data, std::size_t n);
   // Converts what is left: the end of the stream is always a safe cut.
@@ -105,6 +121,9 @@ class chunked_stage {
   // Bytes waiting for a cut: bounded by the block size plus the distance
   // between safe cuts, for every charset that has them.
   std::size_t waiting() const noexcept { return pending_.size(); }
+  // What the calls so far lost, offsets into the stream. A truncated piece
+  // is not written, and its stage takes no more.
+  const zel_report& report() const noexcept { return report_; }
 
  private:
   piece_status convert_front(std::size_t k);
@@ -114,6 +133,8 @@ class chunked_stage {
   std::size_t block_;
   emit_fn emit_;
   std::vector<std::uint8_t> pending_;
+  std::int64_t pending_at_;  // the stream offset of pending_[0]
+  zel_report report_ = empty_report();
   std::size_t searched_ = 0;  // cuts up to here were looked for already
   std::size_t calls_ = 0;
   bool utf16_open_ = false;  // id 9 before its order is known

@@ -13,8 +13,8 @@ constexpr const char* description =
     "UCS-2LE, transcodes Big5 and GBK into each other, and decodes HTML\n"
     "character references. Each FILE (standard input when none is given, or\n"
     "for '-') is converted on its own; the results follow one another.\n"
-    "Malformed input is not an error: it degrades in fixed ways, so validate\n"
-    "the output, not the input.\n";
+    "Malformed input is not an error: it degrades in fixed ways, and a\n"
+    "warning after the file counts what was lost (see Losses below).\n";
 
 constexpr const char* footer =
     "Charsets:\n"
@@ -33,9 +33,28 @@ constexpr const char* footer =
     "  converted whole, as is text with no safe place to cut; one call takes\n"
     "  at most 512 MiB of it (GB18030 output) to 1 GiB (GBK or UCS-2LE).\n"
     "\n"
+    "Losses:\n"
+    "  After each input that did not convert faithfully, one line on standard\n"
+    "  error counts what was lost and gives the input offset where it began:\n"
+    "    zelconv: warning: 'page.txt': 3 bytes passed through, 12 characters\n"
+    "    GBK cannot hold (first at byte 1,204)\n"
+    "  Bytes passed through begin no sequence of the charset, or one the text\n"
+    "  cuts short, and come out as U+0000..U+00FF (unchanged when\n"
+    "  transcoding); bytes dropped give nothing; a malformed UTF-8 sequence\n"
+    "  is decoded as far as it went; a replacement character (U+FFFD) stands\n"
+    "  for a code without a character or beyond U+FFFF; a character the\n"
+    "  target cannot hold becomes a space (the table's substitute when\n"
+    "  transcoding). With -E after -t, a loss that only the decoding of\n"
+    "  references met is placed in bytes of the converted text. -s hides\n"
+    "  these lines; --strict makes each an error.\n"
+    "\n"
     "Exit status:\n"
-    "  0 on success, 1 when an input cannot be read or the output cannot be\n"
-    "  written (the other files are still processed), 2 for a usage error.\n"
+    "  0 on success, losses included unless --strict is given. 1 when an\n"
+    "  input cannot be read or converted (too large for one call, output\n"
+    "  past the longest string a call returns, or with --strict any loss) or\n"
+    "  the output cannot be written; the other files are still processed,\n"
+    "  but -o then writes nothing and --in-place leaves each such file as it\n"
+    "  was. 2 for a usage error.\n"
     "\n"
     "Examples:\n"
     "  zelconv -f gbk -t utf-8 old.txt > new.txt\n"
@@ -110,6 +129,11 @@ int parse_options(int argc, char** argv, options& o) {
                    "Replace each FILE with its conversion, likewise\nthrough a temporary file");
   in_place->excludes(out);
   app.add_flag("-c", o.omit_invalid, "Accepted for iconv's sake; nothing is omitted");
+  app.add_flag("-s,--silent", o.silent, "Print no warnings, losses included");
+  app.add_flag("--strict", o.strict,
+               "Fail an input that loses anything (exit 1): -o and\n--in-place "
+               "write nothing for it; standard output\nkeeps what was written");
+  app.add_flag("--verbose", o.verbose, "Name each file on standard error as it starts");
   auto* list = app.add_flag("-l,--list", o.list, "List the source charset labels by id and exit");
   app.add_option("--resolve", o.resolve, "Print the charset id LABEL stands for and exit")
       ->option_text("LABEL")

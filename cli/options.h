@@ -16,6 +16,9 @@ struct options {
   bool entities = false;
   bool in_place = false;
   bool omit_invalid = false;  // iconv's -c: accepted, nothing to omit
+  bool silent = false;        // no warnings
+  bool strict = false;        // any loss fails the input
+  bool verbose = false;       // name each input as it is converted
   bool big5_to_gbk = false;
   bool gbk_to_big5 = false;
   std::size_t block_size = default_block_size;

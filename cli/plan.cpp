@@ -27,7 +27,7 @@ std::string upper(std::string_view s) {
 
 // Splits iconv's "//TRANSLIT" and "//IGNORE" endings off a target, with one
 // line of warning. Returns false for an ending iconv does not know either.
-bool strip_suffixes(std::string& to) {
+bool strip_suffixes(std::string& to, bool silent) {
   const std::size_t at = to.find("//");
   if (at == std::string::npos) return true;
   const std::string suffixes = to.substr(at);
@@ -38,8 +38,9 @@ bool strip_suffixes(std::string& to) {
     if (word != "TRANSLIT" && word != "IGNORE" && !word.empty()) return false;
     i = next;
   }
-  std::fprintf(stderr, "zelconv: warning: ignoring %s: what the target lacks becomes a space\n",
-               suffixes.c_str());
+  if (!silent)
+    std::fprintf(stderr, "zelconv: warning: ignoring %s: what the target lacks becomes a space\n",
+                 suffixes.c_str());
   to.erase(at);
   return true;
 }
@@ -72,11 +73,13 @@ int make_plan(const options& o, plan& p) {
     if (!o.from.empty() || !o.to.empty() || o.entities)
       return usage("--big5-to-gbk and --gbk-to-big5 take no -f, -t or -E");
     if (o.big5_to_gbk) {
-      p.rewrite = rewrite_step(zel_code_big5_gbk, 1, 1);
+      p.rewrite = rewrite_step(zel_code_big5_gbk_report, 1, 1);
       p.rewrite_rule = big5_to_gbk_rule();
+      p.writes = "GBK";
     } else {
-      p.rewrite = rewrite_step(zel_code_gbk_big5, 1, 1);
+      p.rewrite = rewrite_step(zel_code_gbk_big5_report, 1, 1);
       p.rewrite_rule = gbk_to_big5_rule();
+      p.writes = "Big5";
     }
     return 0;
   }
@@ -89,13 +92,15 @@ int make_plan(const options& o, plan& p) {
       return usage("-E alone decodes UTF-8, GBK or GB18030 text, not '" + o.from + "'");
     p.rewrite = references_step(*t);
     p.rewrite_rule = reference_rule();
+    p.writes = t->name;
     return 0;
   }
   if (int status = source_usage(parse_source(o.from, p.from), o.from, p.from)) return status;
   std::string to = o.to;
-  if (!strip_suffixes(to)) return usage("unknown suffix in target '" + o.to + "'");
+  if (!strip_suffixes(to, o.silent)) return usage("unknown suffix in target '" + o.to + "'");
   p.to = find_target(to);
   if (!p.to) return usage("unsupported target charset '" + o.to + "' (" + target_names() + ")");
+  p.writes = p.to->name;
   if (o.entities) {
     if (!p.to->decode_references)
       return usage(std::string("-E cannot decode references in ") + p.to->name + " text");
@@ -105,7 +110,8 @@ int make_plan(const options& o, plan& p) {
   return 0;
 }
 
-pipeline::pipeline(const plan& p, int id, std::size_t block, chunked_stage::emit_fn emit) {
+pipeline::pipeline(const plan& p, int id, std::size_t block, chunked_stage::emit_fn emit,
+                   std::int64_t skipped) {
   if (p.rewrite) rewrite_.emplace(*p.rewrite, p.rewrite_rule, block, std::move(emit));
   if (!p.to) return;
   chunked_stage::emit_fn into_rewrite;
@@ -118,7 +124,7 @@ pipeline::pipeline(const plan& p, int id, std::size_t block, chunked_stage::emit
     into_rewrite = std::move(emit);
   }
   convert_.emplace(conversion_step(p.to->convert, id, p.to->unit_bytes), charset_rule(id), block,
-                   std::move(into_rewrite));
+                   std::move(into_rewrite), skipped);
 }
 
 piece_status pipeline::push(const std::uint8_t* data, std::size_t n) {
@@ -134,6 +140,18 @@ piece_status pipeline::finish() {
       return s == piece_status::write_failed && rewrite_ ? rewrite_status_ : s;
   }
   return rewrite_ ? rewrite_->finish() : piece_status::ok;
+}
+
+input_losses pipeline::losses() const {
+  input_losses l;
+  if (convert_) l.report = convert_->report();
+  if (!rewrite_) return l;
+  const bool had_first = l.report.first_offset >= 0;
+  const bool had_truncation = l.report.truncated != 0;
+  add_report(l.report, rewrite_->report(), 0);
+  l.first_in_converted = convert_ && !had_first && l.report.first_offset >= 0;
+  l.truncated_in_converted = convert_ && !had_truncation && l.report.truncated;
+  return l;
 }
 
 }  // namespace zelconv

@@ -17,6 +17,7 @@
 #endif
 
 #include "cli/charsets.h"
+#include "cli/losses.h"
 #include "cli/options.h"
 #include "cli/output.h"
 #include "cli/plan.h"
@@ -28,7 +29,7 @@ namespace {
 constexpr int exit_failure = 1;
 constexpr int exit_usage = 2;
 
-enum class outcome { ok, unreadable, too_large, unwritable };
+enum class outcome { ok, unreadable, too_large, truncated, lossy, unwritable };
 
 int resolve(const std::string& label) {
   source s;
@@ -42,15 +43,32 @@ int resolve(const std::string& label) {
   return 0;
 }
 
+// After an input converted to its end: what it lost is a warning, or with
+// --strict an error that fails it.
+outcome check_losses(const input& in, const plan& p, const options& o, const input_losses& l) {
+  const std::string what = describe_losses(l, p.writes);
+  if (what.empty()) return outcome::ok;
+  if (o.strict) {
+    std::fprintf(stderr, "zelconv: cannot convert %s faithfully: %s\n", in.describe().c_str(),
+                 what.c_str());
+    return outcome::lossy;
+  }
+  if (!o.silent)
+    std::fprintf(stderr, "zelconv: warning: %s: %s\n", in.describe().c_str(), what.c_str());
+  return outcome::ok;
+}
+
 // Converts one input into `out`. Messages about the input are printed here;
 // a failed write is left to the caller, which knows what it writes to.
-outcome convert_file(const std::string& path, const plan& p, std::size_t block, output& out) {
+outcome convert_file(const std::string& path, const plan& p, const options& o, output& out) {
   input in;
   if (!in.open(path)) {
     std::fprintf(stderr, "zelconv: cannot read %s: %s\n", in.describe().c_str(),
                  std::strerror(in.error()));
     return outcome::unreadable;
   }
+  if (o.verbose) std::fprintf(stderr, "zelconv: converting %s\n", in.describe().c_str());
+  const std::size_t block = o.block_size;
   // A bar between lines of converted text on the same terminal would garble
   // both.
   const bool show = stderr_is_terminal() && !(out.is_stdout() && stdout_is_terminal());
@@ -67,15 +85,16 @@ outcome convert_file(const std::string& path, const plan& p, std::size_t block, 
     const std::uint8_t* start = buffer.data();
     if (!stages) {
       int id = p.from.id;
+      std::size_t skip = 0;
       if (p.to && p.from.how == source::kind::sniffed) {
-        std::size_t skip = 0;
         id = sniff_charset(start, got, skip);
         start += skip;
         got -= skip;
       }
-      stages.emplace(p, id, block, [&out](const std::uint8_t* data, std::size_t n) {
-        return out.write(data, n);
-      });
+      stages.emplace(
+          p, id, block,
+          [&out](const std::uint8_t* data, std::size_t n) { return out.write(data, n); },
+          static_cast<std::int64_t>(skip));
     }
     if (got > 0) status = stages->push(start, got);
   }
@@ -97,7 +116,15 @@ outcome convert_file(const std::string& path, const plan& p, std::size_t block, 
                  in.describe().c_str());
     return outcome::too_large;
   }
-  return outcome::ok;
+  const input_losses losses = stages->losses();
+  if (status == piece_status::truncated) {
+    std::fprintf(stderr,
+                 "zelconv: cannot convert %s: its output from %s on passes the longest "
+                 "string one call returns (2,147,483,646 bytes)\n",
+                 in.describe().c_str(), truncation_place(losses).c_str());
+    return outcome::truncated;
+  }
+  return check_losses(in, p, o, losses);
 }
 
 void report_unwritable(const output& out) {
@@ -115,7 +142,7 @@ int convert_in_place(const options& o, const plan& p) {
       status = exit_failure;
       continue;
     }
-    const outcome r = convert_file(path, p, o.block_size, out);
+    const outcome r = convert_file(path, p, o, out);
     if (r == outcome::unwritable) report_unwritable(out);
     if (r != outcome::ok) {
       out.abandon();
@@ -140,7 +167,7 @@ int convert_files(const options& o, const plan& p) {
   if (files.empty()) files.emplace_back("-");
   bool failed = false;
   for (const std::string& path : files) {
-    const outcome r = convert_file(path, p, o.block_size, out);
+    const outcome r = convert_file(path, p, o, out);
     if (r == outcome::unwritable) {
       report_unwritable(out);
       out.abandon();

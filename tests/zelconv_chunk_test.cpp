@@ -1,7 +1,8 @@
 // zelconv's streaming: converting a stream piece by piece, cut where the
 // cutting rules allow, gives exactly what one call over the whole stream
-// gives, for every charset id and target, the reference decoders and the
-// Big5/GBK transcoders; and the rules do cut, and do matter.
+// gives, output and degradation report, for every charset id and target, the
+// reference decoders and the Big5/GBK transcoders; and the rules do cut, and
+// do matter.
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -26,7 +27,10 @@ using zelconv::step;
 
 // Byte strings that make cuts interesting: sequence leads and trails of
 // every family, single shifts, surrogate halves, escapes and shifts, the
-// bytes the rules call fresh, references and their pieces.
+// bytes the rules call fresh, references and their pieces; and sequences
+// that give one U+FFFD or pass through together: four-byte UTF-8, UTF-16
+// surrogate pairs (big- and little-endian) and an unpaired surrogate,
+// GB18030 beyond U+FFFF, a transcoder pair led by 0x81..0xA0.
 const std::vector<std::string>& tokens() {
   static const std::vector<std::string> all = [] {
     std::vector<std::string> t;
@@ -74,7 +78,13 @@ const std::vector<std::string>& tokens() {
                           "\x81\x30\x81\x30",
                           "\x81\x39\xee\x39",
                           "\x84\x31\xa4\x39",
-                          "\x82\x35"})
+                          "\x82\x35",
+                          "\xf0\x9f\x98\x80",
+                          "\xd8\x3d\xde\x00",
+                          "\x3d\xd8\x00\xde",
+                          "\xdb\xff\x00\x41",
+                          "\x90\x30\x81\x30",
+                          "\x95\x40"})
       t.emplace_back(s);
     return t;
   }();
@@ -98,13 +108,35 @@ std::string random_text(std::mt19937& rng, std::size_t max_len) {
   return s;
 }
 
-std::string whole(const step& s, const std::string& in) {
-  if (s.convert) return zel_test::convert(s.convert, s.id, in);
-  return zel_test::run_in_place(s.rewrite, in);
+struct result {
+  std::string out;
+  zel_report report = zelconv::empty_report();
+};
+
+// The step's call over the whole input at once.
+result whole(const step& s, const std::string& in) {
+  zel_string z;
+  zel_string_init(&z);
+  zel_string_assign(&z, in.data(), static_cast<std::int32_t>(in.size()));
+  result r;
+  if (s.convert)
+    s.convert(s.id, &z, &r.report);
+  else
+    s.rewrite(&z, &r.report);
+  if (z.length > 0) r.out.assign(z.data, static_cast<std::size_t>(z.length));
+  zel_string_free(&z);
+  return r;
 }
 
-struct piecewise {
-  std::string out;
+std::string show(const zel_report& r) {
+  return "passed " + std::to_string(r.passed) + ", dropped " + std::to_string(r.dropped) +
+         ", replaced " + std::to_string(r.replaced) + ", unmappable " +
+         std::to_string(r.unmappable) + ", malformed " + std::to_string(r.malformed) +
+         ", first at " + std::to_string(r.first_offset) + ", truncated " +
+         std::to_string(r.truncated) + " at " + std::to_string(r.truncated_at);
+}
+
+struct piecewise : result {
   std::size_t calls = 0;
   piece_status status = piece_status::ok;
 };
@@ -125,20 +157,28 @@ piecewise in_pieces(const step& s, const split_rule& rule, std::size_t block, co
   }
   if (r.status == piece_status::ok) r.status = stage.finish();
   r.calls = stage.calls();
+  r.report = stage.report();
   return r;
+}
+
+// Pieces and one call agree on output and report.
+void expect_same(const piecewise& got, const result& want, const std::string& what) {
+  ASSERT_EQ(got.status, piece_status::ok) << what;
+  ASSERT_EQ(zel_test::to_hex(got.out), zel_test::to_hex(want.out)) << what;
+  ASSERT_EQ(show(got.report), show(want.report)) << what;
 }
 
 struct target_case {
   const char* name;
-  zel_test::convert_fn fn;
+  zelconv::convert_fn fn;
   std::size_t unit_bytes;
 };
 
 constexpr target_case targets[] = {
-    {"UCS-2LE", zel_code_unicode, 2},
-    {"UTF-8", zel_code_utf8, 3},
-    {"GBK", zel_code_gbk, 2},
-    {"GB18030", zel_code_gb18030, 4},
+    {"UCS-2LE", zel_code_unicode_report, 2},
+    {"UTF-8", zel_code_utf8_report, 3},
+    {"GBK", zel_code_gbk_report, 2},
+    {"GB18030", zel_code_gb18030_report, 4},
 };
 
 constexpr std::size_t blocks[] = {1, 2, 3, 5, 8, 31};
@@ -169,10 +209,10 @@ TEST(ChunkedConversion, EqualsWholeForEveryIdTargetAndBlockSize) {
         for (int round = 0; round < 100; ++round) {
           const std::string in = random_text(rng, 160);
           const piecewise got = in_pieces(s, zelconv::charset_rule(id), block, in, rng);
-          ASSERT_EQ(got.status, piece_status::ok);
-          ASSERT_EQ(zel_test::to_hex(got.out), zel_test::to_hex(whole(s, in)))
-              << "id " << id << " to " << t.name << ", block " << block << ", input "
-              << zel_test::to_hex(in);
+          ASSERT_NO_FATAL_FAILURE(expect_same(got, whole(s, in),
+                                              "id " + std::to_string(id) + " to " + t.name +
+                                                  ", block " + std::to_string(block) + ", input " +
+                                                  zel_test::to_hex(in)));
           calls += got.calls;
           inputs += in.empty() ? 0 : 1;
         }
@@ -203,11 +243,11 @@ TEST(ChunkedConversion, CuttingAnywhereWouldBeWrong) {
     // and 11 show that order matters.
     if (id == ZEL_CHARSET_UTF16) continue;
     std::mt19937 rng(7 + id);
-    const step s = zelconv::conversion_step(zel_code_unicode, id, 2);
+    const step s = zelconv::conversion_step(zel_code_unicode_report, id, 2);
     bool differs = false;
     for (int round = 0; round < 400 && !differs; ++round) {
       const std::string in = random_text(rng, 64);
-      differs = in_pieces(s, anywhere, 1, in, rng).out != whole(s, in);
+      differs = in_pieces(s, anywhere, 1, in, rng).out != whole(s, in).out;
     }
     EXPECT_TRUE(differs) << "id " << id << ": cutting between any two bytes never mattered";
   }
@@ -215,17 +255,17 @@ TEST(ChunkedConversion, CuttingAnywhereWouldBeWrong) {
 
 struct rewrite_case {
   const char* name;
-  zel_test::string_fn fn;
+  zelconv::rewrite_fn fn;
   split_rule (*rule)();
   std::size_t grows_to;
 };
 
 const rewrite_case rewrites[] = {
-    {"references in UTF-8", zel_decode_utf8, zelconv::reference_rule, 3},
-    {"references in GBK", zel_decode_gbk, zelconv::reference_rule, 3},
-    {"references in GB18030", zel_decode_gb18030, zelconv::reference_rule, 4},
-    {"Big5 to GBK", zel_code_big5_gbk, zelconv::big5_to_gbk_rule, 3},
-    {"GBK to Big5", zel_code_gbk_big5, zelconv::gbk_to_big5_rule, 3},
+    {"references in UTF-8", zel_decode_utf8_report, zelconv::reference_rule, 3},
+    {"references in GBK", zel_decode_gbk_report, zelconv::reference_rule, 3},
+    {"references in GB18030", zel_decode_gb18030_report, zelconv::reference_rule, 4},
+    {"Big5 to GBK", zel_code_big5_gbk_report, zelconv::big5_to_gbk_rule, 3},
+    {"GBK to Big5", zel_code_gbk_big5_report, zelconv::gbk_to_big5_rule, 3},
 };
 
 TEST(ChunkedRewrite, EqualsWholeForEveryRewriteAndBlockSize) {
@@ -237,9 +277,10 @@ TEST(ChunkedRewrite, EqualsWholeForEveryRewriteAndBlockSize) {
       for (int round = 0; round < 400; ++round) {
         const std::string in = random_text(rng, 160);
         const piecewise got = in_pieces(s, c.rule(), block, in, rng);
-        ASSERT_EQ(got.status, piece_status::ok);
-        ASSERT_EQ(zel_test::to_hex(got.out), zel_test::to_hex(whole(s, in)))
-            << c.name << ", block " << block << ", input " << zel_test::to_hex(in);
+        ASSERT_NO_FATAL_FAILURE(expect_same(got, whole(s, in),
+                                            std::string(c.name) + ", block " +
+                                                std::to_string(block) + ", input " +
+                                                zel_test::to_hex(in)));
         calls += got.calls;
         inputs += in.empty() ? 0 : 1;
       }
@@ -284,11 +325,15 @@ TEST(ChunkedPipeline, ConversionThenReferencesEqualsWhole) {
           at += n;
         }
         ASSERT_EQ(stages.finish(), piece_status::ok);
-        const std::string converted = zel_test::convert(p.to->convert, p.from.id, in);
-        ASSERT_EQ(zel_test::to_hex(out),
-                  zel_test::to_hex(zel_test::run_in_place(p.to->decode_references, converted)))
-            << c.from << " to " << c.to << ", block " << block << ", input "
-            << zel_test::to_hex(in);
+        const result converted = whole(zelconv::conversion_step(p.to->convert, p.from.id, 1), in);
+        const result decoded = whole(*p.rewrite, converted.out);
+        // Counts of both stages add up; offsets are the conversion's first.
+        zel_report both = converted.report;
+        zelconv::add_report(both, decoded.report, 0);
+        const std::string what = std::string(c.from) + " to " + c.to + ", block " +
+                                 std::to_string(block) + ", input " + zel_test::to_hex(in);
+        ASSERT_EQ(zel_test::to_hex(out), zel_test::to_hex(decoded.out)) << what;
+        ASSERT_EQ(show(stages.losses().report), show(both)) << what;
       }
     }
   }
@@ -318,7 +363,7 @@ TEST(ChunkedConversion, TextWithoutCutsPastOneCallIsRefused) {
        piece_status::too_large, "every byte leads a sequence that may reach past a cut"},
   };
   for (const case_t& c : cases) {
-    step s = zelconv::conversion_step(zel_code_utf8, c.id, 3);
+    step s = zelconv::conversion_step(zel_code_utf8_report, c.id, 3);
     s.longest = 16;
     std::string out;
     chunked_stage stage(s, zelconv::charset_rule(c.id), 4,
@@ -334,14 +379,14 @@ TEST(ChunkedConversion, TextWithoutCutsPastOneCallIsRefused) {
     if (status == piece_status::ok) status = stage.finish();
     EXPECT_EQ(status, c.status) << c.why;
     if (status == piece_status::ok) {
-      EXPECT_EQ(zel_test::to_hex(out), zel_test::to_hex(whole(s, in))) << c.why;
+      EXPECT_EQ(zel_test::to_hex(out), zel_test::to_hex(whole(s, in).out)) << c.why;
     }
   }
 }
 
 // A write that fails stops the stage and is reported as such.
 TEST(ChunkedConversion, FailedWriteIsReported) {
-  const step s = zelconv::conversion_step(zel_code_utf8, ZEL_CHARSET_KOI8_R, 3);
+  const step s = zelconv::conversion_step(zel_code_utf8_report, ZEL_CHARSET_KOI8_R, 3);
   std::size_t writes = 0;
   chunked_stage stage(s, zelconv::charset_rule(ZEL_CHARSET_KOI8_R), 2,
                       [&writes](const std::uint8_t*, std::size_t) {

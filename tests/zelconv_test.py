@@ -217,6 +217,19 @@ def encode_as_target(text, target):
     return b"".join(c.encode(codec) if can_encode(c, codec) else b" " for c in bmp)
 
 
+def unencodable(text, target):
+    """How many characters of `text` a GBK or GB18030 target writes as a space."""
+    if target not in ("GBK", "GB18030"):
+        return 0
+    return sum(1 for c in text if ord(c) <= 0xFFFF and not can_encode(c, target.lower()))
+
+
+def counts_in(stderr):
+    """The counts of each warning line, without the input's name and offset."""
+    return [re.sub(r"^zelconv: warning: .*?: | \(first .*", "", line)
+            for line in stderr.decode().splitlines()]
+
+
 def can_encode(c, codec):
     try:
         c.encode(codec)
@@ -241,6 +254,10 @@ class EveryTarget(unittest.TestCase):
                     f.write(data)
                 for target in TARGETS:
                     want = encode_as_target(text, target)
+                    # Characters the target lacks are counted in one warning.
+                    lacking = unencodable(text, target)
+                    warnings = [] if not lacking else [
+                        f"{lacking} character{'s' * (lacking > 1)} {target} cannot hold"]
                     for way in ("file", "stdin", "block 1", "block 3"):
                         with self.subTest(label=label, target=target, way=way):
                             args = ["-f", label, "-t", target]
@@ -252,7 +269,7 @@ class EveryTarget(unittest.TestCase):
                                 r = run(*args, path)
                             self.assertEqual(r.returncode, 0, r.stderr)
                             self.assertEqual(r.stdout, want)
-                            self.assertEqual(r.stderr, b"")
+                            self.assertEqual(counts_in(r.stderr), warnings)
 
     def test_euc_tw_by_raw_id(self):
         # No label yields EUC-TW; glibc's iconv writes the text.
@@ -330,7 +347,9 @@ class Streaming(unittest.TestCase):
                 self.assertEqual(r.stdout, want)
 
 
-class Modes(unittest.TestCase):
+class InFolder(unittest.TestCase):
+    """Tests that write files into a temporary folder of their own."""
+
     def setUp(self):
         self.dir = tempfile.TemporaryDirectory()
 
@@ -347,6 +366,9 @@ class Modes(unittest.TestCase):
     def read(self, p):
         with open(p, "rb") as f:
             return f.read()
+
+
+class Modes(InFolder):
 
     def test_every_mode_from_file_and_stdin(self):
         cases = (
@@ -459,6 +481,74 @@ class Modes(unittest.TestCase):
         r = run("-f", "utf-8", "-t", "utf-8", "-o", os.devnull, stdin=b"abc")
         self.assertEqual(r.returncode, 0, r.stderr)
         self.assertTrue(stat.S_ISCHR(os.stat(os.devnull).st_mode))
+
+
+class Losses(InFolder):
+    """What an input lost: one warning line after it, none when it lost
+    nothing, silenced by -s, an error with --strict."""
+
+    def test_warning_line_counts_what_each_input_lost(self):
+        # Offsets count bytes of the input across pieces, or of the
+        # converted text for what only reference decoding lost.
+        cases = (
+            (("-f", "gbk", "-t", "utf-8", "--block-size", "100"),
+             b"a" * 1234 + b"\xff\xff" + "中".encode("gbk"),
+             "2 bytes passed through (first at byte 1,234)"),
+            (("-f", "utf-8", "-t", "gbk"), "✓".encode() + b"\x80",
+             "1 byte dropped, 1 character GBK cannot hold (first at byte 0)"),
+            (("-f", "utf-8", "-t", "gbk", "-E"), b"ok &#10003;",
+             "1 character GBK cannot hold (first at byte 3 of the converted text)"),
+            (("-f", "gbk", "-t", "utf-8"), "中文".encode("gbk"), None),
+        )
+        for args, data, lost in cases:
+            for way in ("file", "stdin"):
+                with self.subTest(args=args, way=way):
+                    if way == "file":
+                        name = "'" + self.path("in", data) + "'"
+                        r = run(*args, name.strip("'"))
+                    else:
+                        name = "standard input"
+                        r = run(*args, stdin=data)
+                    self.assertEqual(r.returncode, 0, r.stderr)
+                    self.assertEqual(r.stderr.decode().splitlines(),
+                                     [f"zelconv: warning: {name}: {lost}"] if lost else [])
+
+    def test_silent_strict_and_verbose(self):
+        bad = self.path("bad", b"ok \xff\n")
+        good = self.path("good", "中\n".encode("gbk"))
+        lost = "1 byte passed through (first at byte 3)"
+        # Standard output keeps what was written, also for a failed input.
+        written = {bad: "ok \xff\n".encode(), good: "中\n".encode()}
+        cases = (
+            (("-s",), (bad, good), 0, []),
+            (("--strict",), (bad, good), 1, [f"zelconv: cannot convert '{bad}' faithfully: {lost}"]),
+            (("--strict", "-s"), (bad,), 1, [f"zelconv: cannot convert '{bad}' faithfully: {lost}"]),
+            (("--verbose",), (good, bad), 0,
+             [f"zelconv: converting '{good}'", f"zelconv: converting '{bad}'",
+              f"zelconv: warning: '{bad}': {lost}"]),
+        )
+        for options, files, code, lines in cases:
+            with self.subTest(options=options):
+                r = run("-f", "gbk", "-t", "utf-8", *options, *files)
+                self.assertEqual(r.returncode, code, r.stderr)
+                self.assertEqual(r.stderr.decode().splitlines(), lines)
+                self.assertEqual(r.stdout, b"".join(written[f] for f in files))
+
+    def test_strict_writes_nothing_for_a_lossy_input(self):
+        for mode in ("-o", "--in-place"):
+            with self.subTest(mode=mode):
+                bad = self.path("bad", b"ok \xff\n")
+                good = self.path("good", "中\n".encode("gbk"))
+                out = self.path("out", b"older content")
+                where = ("-o", out) if mode == "-o" else ("--in-place",)
+                r = run("-f", "gbk", "-t", "utf-8", "--strict", *where, good, bad)
+                self.assertEqual(r.returncode, 1)
+                self.assertEqual(self.read(bad), b"ok \xff\n")
+                self.assertEqual(self.read(out), b"older content")
+                # --in-place still replaces the file that lost nothing.
+                self.assertEqual(self.read(good),
+                                 "中\n".encode("gbk" if mode == "-o" else "utf-8"))
+                self.assertEqual(sorted(os.listdir(self.dir.name)), ["bad", "good", "out"])
 
 
 class Errors(unittest.TestCase):
