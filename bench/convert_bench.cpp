@@ -1,6 +1,9 @@
 // Conversion throughput in input bytes per second, side by side with glibc
 // iconv(3), ICU and memcpy of the same bytes, in one binary and one run.
 //
+// "zel_report" is the same call through its *_report twin, counting every
+// degradation: the price of the report, beside the plain call.
+//
 // Each cell reads one corpus file of bench/make_corpus.py (ZEL_BENCH_CORPUS
 // names another folder). Every library call in a timed loop pays what a real
 // caller pays: ours copies the input into a fresh zel_string, converts it in
@@ -114,32 +117,37 @@ std::vector<Cell> cells() {
 // calls. Returns the output size, so every byte written is used.
 using Runner = std::function<std::size_t(const std::string& in)>;
 
-Runner zel_runner(const Cell& c) {
-  return [c](const std::string& in) {
+// `counted`: the same conversion through its *_report twin, which also
+// fills a degradation report; the plain call compiles the counting away.
+Runner zel_runner(const Cell& c, bool counted) {
+  return [c, counted](const std::string& in) {
     zel_string s;
     zel_string_init(&s);
     zel_string_assign(&s, in.data(), static_cast<std::int32_t>(in.size()));
+    zel_report r{};
+    zel_report* report = counted ? &r : nullptr;
     switch (c.target) {
       case Target::ucs2:
-        zel_code_unicode(c.id, &s);
+        counted ? zel_code_unicode_report(c.id, &s, report) : zel_code_unicode(c.id, &s);
         break;
       case Target::utf8:
-        zel_code_utf8(c.id, &s);
+        counted ? zel_code_utf8_report(c.id, &s, report) : zel_code_utf8(c.id, &s);
         break;
       case Target::gbk:
-        zel_code_gbk(c.id, &s);
+        counted ? zel_code_gbk_report(c.id, &s, report) : zel_code_gbk(c.id, &s);
         break;
       case Target::gb18030:
-        zel_code_gb18030(c.id, &s);
+        counted ? zel_code_gb18030_report(c.id, &s, report) : zel_code_gb18030(c.id, &s);
         break;
       case Target::big5_gbk:
-        zel_code_big5_gbk(&s);
+        counted ? zel_code_big5_gbk_report(&s, report) : zel_code_big5_gbk(&s);
         break;
       case Target::references:
-        zel_decode_utf8(&s);
+        counted ? zel_decode_utf8_report(&s, report) : zel_decode_utf8(&s);
         break;
     }
     benchmark::DoNotOptimize(s.data);
+    benchmark::DoNotOptimize(r);
     std::size_t n = static_cast<std::size_t>(s.length);
     zel_string_free(&s);
     return n;
@@ -296,7 +304,8 @@ struct Peer {
 
 std::vector<Peer> peers_of(const Cell& c) {
   std::vector<Peer> peers;
-  peers.push_back({"zel", zel_runner(c), nullptr});
+  peers.push_back({"zel", zel_runner(c, false), nullptr});
+  peers.push_back({"zel_report", zel_runner(c, true), nullptr});
   std::shared_ptr<IconvPeer> ic;
   if (Runner r = iconv_runner(c, ic)) peers.push_back({"iconv", r, ic});
   // The ICU converters live as long as the runner holding them.

@@ -3,9 +3,10 @@
  * Text from a source charset, named by a charset id, is converted into
  * UCS-2 little-endian (the pivot), UTF-8, GBK or GB18030. Malformed or
  * unmappable input never fails a call: it degrades in fixed ways (bytes
- * passed through as U+0000..U+00FF, table fillers, a space in GBK and
- * GB18030 output). Calls keep no state; calls on different strings may run
- * concurrently. */
+ * passed through as U+0000..U+00FF, U+FFFD for a code without a character
+ * or a character beyond U+FFFF, a space in GBK and GB18030 output), which
+ * the *_report calls count. Calls keep no state; calls on different strings
+ * may run concurrently. */
 #ifndef ZEL_CODE_H
 #define ZEL_CODE_H
 
@@ -87,7 +88,10 @@ enum zel_result {
  * ZEL_RESULT_OK, or one of the two refusals with the string unchanged.
  * zel_code_utf8 leaves id 8 untouched, zel_code_gb18030 id 2, and
  * zel_code_unicode id 1 and every id without a decoder; zel_code_gbk
- * converts every id. Characters GBK or GB18030 cannot hold become a space. */
+ * converts every id. Characters GBK or GB18030 cannot hold become a space.
+ * Output longer than a zel_string holds (2,147,483,646 bytes) is cut after
+ * the last whole character that fits, and the result is still
+ * ZEL_RESULT_OK: the *_report calls flag it. */
 ZEL_API int ZEL_CALL zel_code_unicode(int id, zel_string *s) ZEL_NOEXCEPT;
 ZEL_API int ZEL_CALL zel_code_utf8(int id, zel_string *s) ZEL_NOEXCEPT;
 ZEL_API int ZEL_CALL zel_code_gbk(int id, zel_string *s) ZEL_NOEXCEPT;
@@ -99,17 +103,20 @@ ZEL_API int ZEL_CALL zel_code_charset(zel_string *s) ZEL_NOEXCEPT;
 
 /* Transcode Big5 text into GBK, or GBK text into Big5, in place. Traditional
  * characters come out in their simplified GB 2312 form and simplified ones in
- * their traditional Big5 form. Bytes outside the pair ranges pass through; a
- * lead byte at the very end is dropped; an empty string is left alone. */
+ * their traditional Big5 form. Bytes outside the pair ranges pass through (a
+ * byte 0x81..0xA0 together with the trail after it, as GBK's extension codes
+ * are pairs); a lead byte at the very end is dropped; an empty string is left
+ * alone. */
 ZEL_API void ZEL_CALL zel_code_big5_gbk(zel_string *s) ZEL_NOEXCEPT;
 ZEL_API void ZEL_CALL zel_code_gbk_big5(zel_string *s) ZEL_NOEXCEPT;
 
 /* Replace the HTML character references in UTF-8, GBK or GB18030 text, in
  * place: numeric (&#20013; &#x4E2D;) and named (&amp; and the other HTML 4.01
  * names, plus &apos;), case-sensitive, with or without the closing ';'. Each
- * character is written in the text's own encoding; one GBK or GB18030 cannot
- * hold becomes a space, and in UTF-8 one above U+FFFF is dropped. A reference
- * that names nothing stays as written; all other bytes are copied unchecked. */
+ * character is written in the text's own encoding, U+10000..U+10FFFF in four
+ * bytes in UTF-8 and GB18030; one GBK or GB18030 cannot hold becomes a space,
+ * and in UTF-8 a value beyond U+10FFFF is dropped. A reference that names
+ * nothing stays as written; all other bytes are copied unchecked. */
 ZEL_API void ZEL_CALL zel_decode_utf8(zel_string *s) ZEL_NOEXCEPT;
 ZEL_API void ZEL_CALL zel_decode_gbk(zel_string *s) ZEL_NOEXCEPT;
 ZEL_API void ZEL_CALL zel_decode_gb18030(zel_string *s) ZEL_NOEXCEPT;

@@ -43,6 +43,12 @@ typedef struct {
   int32_t length;
 } zslice;
 
+/* The degradation report: six 64-bit fields, then two 32-bit ones. */
+typedef struct {
+  int64_t passed, dropped, replaced, unmappable, malformed, first_offset, truncated_at;
+  int32_t truncated, unused;
+} zreport;
+
 typedef void(CONV* string_fn)(zstring*);
 typedef void(CONV* string_size_fn)(zstring*, int32_t);
 typedef void(CONV* string_bytes_fn)(zstring*, const char*, int32_t);
@@ -51,6 +57,8 @@ typedef void(CONV* replace_fn)(zstring*, char, char);
 typedef int(CONV* compare_fn)(const zslice*, const char*, int32_t);
 typedef int(CONV* convert_fn)(int, zstring*);
 typedef int(CONV* charset_fn)(zstring*);
+typedef int(CONV* convert_report_fn)(int, zstring*, zreport*);
+typedef void(CONV* string_report_fn)(zstring*, zreport*);
 
 static struct {
   string_fn init, free_, prepare, upper;
@@ -62,6 +70,8 @@ static struct {
   compare_fn compare;
   convert_fn unicode, utf8, gbk, gb18030;
   charset_fn charset;
+  convert_report_fn unicode_r, utf8_r, gbk_r, gb18030_r;
+  string_report_fn big5_gbk_r, gbk_big5_r, decode_utf8_r, decode_gbk_r, decode_gb18030_r;
 } zel;
 
 #define SLOT(field) ((void (**)(void)) & zel.field)
@@ -91,6 +101,15 @@ static const struct {
     {"zel_decode_utf8", SLOT(decode_utf8)},
     {"zel_decode_gbk", SLOT(decode_gbk)},
     {"zel_decode_gb18030", SLOT(decode_gb18030)},
+    {"zel_code_unicode_report", SLOT(unicode_r)},
+    {"zel_code_utf8_report", SLOT(utf8_r)},
+    {"zel_code_gbk_report", SLOT(gbk_r)},
+    {"zel_code_gb18030_report", SLOT(gb18030_r)},
+    {"zel_code_big5_gbk_report", SLOT(big5_gbk_r)},
+    {"zel_code_gbk_big5_report", SLOT(gbk_big5_r)},
+    {"zel_decode_utf8_report", SLOT(decode_utf8_r)},
+    {"zel_decode_gbk_report", SLOT(decode_gbk_r)},
+    {"zel_decode_gb18030_report", SLOT(decode_gb18030_r)},
 };
 #define EXPORT_COUNT (int)(sizeof exports / sizeof exports[0])
 
@@ -288,6 +307,46 @@ static void check_transcoding(void) {
   CHECKED(zel.free_(&s));
 }
 
+/* Each report export, with a record laid out as a foreign caller declares
+ * it: one telling count and the first offset. */
+static void check_reports(void) {
+  zstring s;
+  zreport r;
+  CHECKED(zel.init(&s));
+  set(&s, "A\x80", 2); /* a stray continuation byte */
+  CHECKED(result = zel.unicode_r(8, &s, &r));
+  expect(result == 0 && same(&s, "A\x00", 2) && r.dropped == 1 && r.first_offset == 1 &&
+             r.truncated == 0 && r.truncated_at == -1,
+         "unicode_report: one byte dropped at offset 1");
+  set(&s, "\x00\xD8\x41\x00", 4); /* an unpaired surrogate, then A */
+  CHECKED(result = zel.utf8_r(11, &s, &r));
+  expect(result == 0 && r.passed == 2 && r.first_offset == 0, "utf8_report: surrogate passed");
+  set(&s, "\xC2\x80", 2);
+  CHECKED(result = zel.gbk_r(8, &s, &r));
+  expect(result == 0 && same(&s, " ", 1) && r.unmappable == 1, "gbk_report: U+0080 unmappable");
+  set(&s, "\xF0\x9F\x98\x80", 4);
+  CHECKED(result = zel.gb18030_r(8, &s, &r));
+  expect(result == 0 && same(&s, "\x84\x31\xA4\x37", 4) && r.replaced == 1,
+         "gb18030_report: U+1F600 is one U+FFFD");
+  set(&s, "\xA4", 1);
+  CHECKED(zel.big5_gbk_r(&s, &r));
+  expect(s.length == 0 && r.dropped == 1, "big5_gbk_report: a final lead dropped");
+  set(&s, "\xA2\xAB", 2);
+  CHECKED(zel.gbk_big5_r(&s, &r));
+  expect(same(&s, "\xA1\x40", 2) && r.unmappable == 1, "gbk_big5_report: no Big5 form");
+  set(&s, "&#x110000;", 10);
+  CHECKED(zel.decode_utf8_r(&s, &r));
+  expect(s.length == 0 && r.dropped == 10, "decode_utf8_report: beyond U+10FFFF");
+  set(&s, "&copy;", 6);
+  CHECKED(zel.decode_gbk_r(&s, &r));
+  expect(same(&s, " ", 1) && r.unmappable == 1, "decode_gbk_report: no GBK form");
+  set(&s, "&#x1F600;", 9);
+  CHECKED(zel.decode_gb18030_r(&s, &r));
+  expect(same(&s, "\x94\x39\xFC\x36", 4) && r.first_offset == -1,
+         "decode_gb18030_report: U+1F600 in four bytes, nothing lost");
+  CHECKED(zel.free_(&s));
+}
+
 int main(int argc, char** argv) {
   const char* path = argc > 1 ? argv[1] : "zel_code.dll";
   HMODULE dll = LoadLibraryA(path);
@@ -312,6 +371,7 @@ int main(int argc, char** argv) {
   check_strings();
   check_conversions();
   check_transcoding();
+  check_reports();
   FreeLibrary(dll);
   printf(CONV_NAME " calls with the stack pointer unchanged: %d of %d\n", calls_balanced, calls);
   printf("%d passed, %d failed\n", passed, failed);

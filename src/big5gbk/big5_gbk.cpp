@@ -66,15 +66,14 @@ inline void put_byte(byte_sink& sink, std::uint8_t b) {
 // Whether b may follow a lead byte as its trail in either encoding.
 inline bool any_trail(std::uint8_t b) noexcept { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
 
-// Bytes that neither transcoder changes: 0x80 and 0xFF alone, and a byte
-// 0x81..0xA0, a lead of GBK's extension codes, with the trail after it, so
-// that the trail never starts a pair of its own and the text stays aligned.
-// Returns the bytes taken (0 for a lead 0xA1..0xFE).
+// Bytes that lead no pair in either direction pass through unchanged: 0x80
+// and 0xFF alone, and a byte 0x81..0xA0, a lead of GBK's extension codes,
+// with the trail after it, so that the trail never starts a pair of its own
+// and the text stays aligned. Returns the bytes taken.
 template <bool with_report>
 std::size_t pass_unchanged(const std::uint8_t* in, std::size_t n, std::size_t i, byte_sink& sink,
                            transcode_events<with_report> events) {
   const std::uint8_t b1 = in[i];
-  if (b1 >= 0xA1 && b1 != 0xFF) return 0;
   if (b1 != 0x80 && b1 != 0xFF && i + 1 < n && any_trail(in[i + 1])) {
     put_byte(sink, b1);
     put_byte(sink, in[i + 1]);
@@ -85,6 +84,9 @@ std::size_t pass_unchanged(const std::uint8_t* in, std::size_t n, std::size_t i,
   events.add(degradation::passed, i);
   return 1;
 }
+
+// Bytes 0xA1..0xFE lead the pairs the tables convert.
+inline bool leads_pair(std::uint8_t b) noexcept { return b >= 0xA1 && b != 0xFF; }
 
 // The cells after F9D5, Big5's last character, read here as U+0000, whose
 // GBK code is none (FF FF), as this transcoder has always given them.
@@ -109,11 +111,11 @@ void big5_to_gbk_pairs(const std::uint8_t* in, std::size_t n, byte_sink& sink,
                        transcode_events<with_report> events) {
   std::size_t i = 0;
   while (copy_ascii(in, n, i, sink)) {
-    if (std::size_t taken = pass_unchanged(in, n, i, sink, events)) {
-      i += taken;
+    const std::uint8_t b1 = in[i];
+    if (!leads_pair(b1)) [[unlikely]] {
+      i += pass_unchanged(in, n, i, sink, events);
       continue;
     }
-    const std::uint8_t b1 = in[i];
     if (i + 1 >= n) {
       events.add(degradation::dropped, i);  // a lead cut off by the end
       break;
@@ -140,11 +142,11 @@ void gbk_to_big5_pairs(const std::uint8_t* in, std::size_t n, byte_sink& sink,
                        transcode_events<with_report> events) {
   std::size_t i = 0;
   while (copy_ascii(in, n, i, sink)) {
-    if (std::size_t taken = pass_unchanged(in, n, i, sink, events)) {
-      i += taken;
+    const std::uint8_t b1 = in[i];
+    if (!leads_pair(b1)) [[unlikely]] {
+      i += pass_unchanged(in, n, i, sink, events);
       continue;
     }
-    const std::uint8_t b1 = in[i];
     if (i + 1 >= n) {
       events.add(degradation::dropped, i);  // a lead cut off by the end
       break;

@@ -39,45 +39,48 @@ std::size_t expected_output(std::size_t n, std::size_t max_unit_bytes) noexcept 
 // target, so the output and its cursor are locals whose position and end
 // stay in registers. With a tally, the output is wrapped to count what
 // degrades; without one, the counting compiles away.
-template <class Output, bool with_report = false>
-[[gnu::flatten]] void convert_in_place(int id, zel_string* s, report_tally* tally = nullptr) {
+template <class Output>
+[[gnu::flatten]] void convert_in_place(int id, zel_string* s) {
   const std::uint8_t* in = string_bytes(s);
   std::size_t n = string_size(s);
   byte_sink sink(expected_output(n, Output::max_unit_bytes));
-  auto run = [&](auto& out) {
-    if (!decoder_dispatch(id, in, n, out)) pivot_reader(in, n, out);
-    out.done();
-  };
-  if constexpr (with_report) {
-    reporting_output<Output> out(sink, *tally, in);
-    run(out);
-  } else {
-    Output out(sink);
-    run(out);
-  }
+  Output out(sink);
+  if (!decoder_dispatch(id, in, n, out)) pivot_reader(in, n, out);
+  out.done();
+  sink.store_into(s);
+}
+
+// The same, counted into `tally`: a separate function, so that the plain
+// one keeps its output in registers.
+template <class Output>
+[[gnu::flatten]] void convert_in_place(int id, zel_string* s, report_tally& tally) {
+  const std::uint8_t* in = string_bytes(s);
+  std::size_t n = string_size(s);
+  byte_sink sink(expected_output(n, Output::max_unit_bytes));
+  reporting_output<Output> out(sink, tally, in);
+  if (!decoder_dispatch(id, in, n, out)) pivot_reader(in, n, out);
+  out.done();
   sink.store_into(s);
 }
 
 // The pivot itself and ids without a decoder are left untouched.
-template <bool with_report = false>
-[[gnu::flatten]] void decode_in_place(int id, zel_string* s, report_tally* tally = nullptr) {
-  const std::uint8_t* in = string_bytes(s);
-  std::size_t n = string_size(s);
-  byte_sink sink(expected_output(n, pivot_output::max_unit_bytes));
-  auto run = [&](auto& out) {
-    if (!decoder_dispatch(id, in, n, out)) return false;
-    out.done();
-    return true;
-  };
-  bool decoded;
-  if constexpr (with_report) {
-    reporting_output<pivot_output> out(sink, *tally, in);
-    decoded = run(out);
-  } else {
-    pivot_output out(sink);
-    decoded = run(out);
-  }
-  if (decoded) sink.store_into(s);
+template <class Output>
+[[gnu::flatten]] void decode_into(int id, zel_string* s, Output& out, byte_sink& sink) {
+  if (!decoder_dispatch(id, string_bytes(s), string_size(s), out)) return;
+  out.done();
+  sink.store_into(s);
+}
+
+[[gnu::flatten]] void decode_in_place(int id, zel_string* s) {
+  byte_sink sink(expected_output(string_size(s), pivot_output::max_unit_bytes));
+  pivot_output out(sink);
+  decode_into(id, s, out, sink);
+}
+
+[[gnu::flatten]] void decode_in_place(int id, zel_string* s, report_tally& tally) {
+  byte_sink sink(expected_output(string_size(s), pivot_output::max_unit_bytes));
+  reporting_output<pivot_output> out(sink, tally, string_bytes(s));
+  decode_into(id, s, out, sink);
 }
 
 // The report exports: the same conversion, counted. `untouched` is the id
@@ -86,7 +89,7 @@ template <class Output>
 int convert_reported(int id, zel_string* s, zel_report* r, int untouched) noexcept {
   report_tally tally;
   const int refused = refusal(id);
-  if (!refused && s && id != untouched) convert_in_place<Output, true>(id, s, &tally);
+  if (!refused && s && id != untouched) convert_in_place<Output>(id, s, tally);
   tally.store(r);
   return refused;
 }
@@ -128,7 +131,7 @@ ZEL_API int ZEL_CALL zel_code_gb18030(int id, zel_string* s) noexcept {
 ZEL_API int ZEL_CALL zel_code_unicode_report(int id, zel_string* s, zel_report* r) noexcept {
   report_tally tally;
   const int refused = refusal(id);
-  if (!refused && s) decode_in_place<true>(id, s, &tally);
+  if (!refused && s) decode_in_place(id, s, tally);
   tally.store(r);
   return refused;
 }

@@ -55,7 +55,7 @@ void gb18030_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
     if (b1 >= 0x81 && b1 <= 0xFE && i + 1 < n) {
       const std::uint8_t b2 = in[i + 1];
       if (b2 >= 0x40 && b2 <= 0xFE && b2 != 0x7F) {
-        emit_cell(out, cell(gbk_to_ucs2, gbk_columns * (b1 - 0x81) + (b2 - 0x40), std::uint16_t{0xFFFD}),
+        emit_cell(out, cell(gbk_to_ucs2, 191u * (b1 - 0x81) + (b2 - 0x40), std::uint16_t{0xFFFD}),
                   in + i);
         i += 2;
         continue;
@@ -89,7 +89,7 @@ void big5_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
     if (!copy_ascii_run(in, n, i, out)) break;
     const std::uint8_t b1 = in[i];  // 0x80 or above here
     if (i + 1 < n && in[i + 1] >= 0x40 && in[i + 1] <= 0xFE) {
-      emit_cell(out, cell(big5_to_ucs2, big5_columns * (b1 - 0x80) + (in[i + 1] - 0x40), big5_past_end),
+      emit_cell(out, cell(big5_to_ucs2, 191u * (b1 - 0x80) + (in[i + 1] - 0x40), big5_past_end),
                 in + i);
       i += 2;
       continue;

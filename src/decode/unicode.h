@@ -64,12 +64,14 @@ void utf8_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
           if (utf8_malformed(in + i, 2)) note(out, degradation::malformed, in + i);
         emit(out, static_cast<std::uint16_t>((b & 0x1F) << 6 | (in[i + 1] & 0x3F)), in + i);
         i += 2;
-      } else if (b >= 0xF0 && i + 3 < n && utf8_four_byte_sequence(in + i)) {
-        replace(out, in + i);
-        i += 4;
-      } else {
-        drop(out, in + i);  // stray continuation, lead F0..FF, or a lead cut off by the end
-        ++i;
+      } else [[unlikely]] {
+        if (b >= 0xF0 && i + 3 < n && utf8_four_byte_sequence(in + i)) {
+          replace(out, in + i);
+          i += 4;
+        } else {
+          drop(out, in + i);  // stray continuation, lead F0..FF, or a lead cut off by the end
+          ++i;
+        }
       }
     } while (i < n && in[i] >= 0x80);
   }

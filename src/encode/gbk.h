@@ -37,7 +37,7 @@ inline void gbk_put(std::uint32_t cp, Cursor& c) {
   c.put(static_cast<std::uint8_t>(code & 0xFF));
 }
 
-// The four-byte code of a code point beyond U+FFFF: the supplementary
+// The four-byte code of a code point U+10000..U+10FFFF: the supplementary
 // planes run on from 90 30 81 30 in the order of the four-byte codes.
 inline std::uint32_t gb18030_supplementary_code(std::uint32_t cp) noexcept {
   const std::uint32_t at = cp - 0x10000;
@@ -47,9 +47,7 @@ inline std::uint32_t gb18030_supplementary_code(std::uint32_t cp) noexcept {
 
 template <class Cursor>
 inline void gb18030_put(std::uint32_t cp, Cursor& c) {
-  std::uint32_t code = cp <= 0xFFFF     ? gb18030_code(static_cast<std::uint16_t>(cp))
-                       : cp < 0x110000 ? gb18030_supplementary_code(cp)
-                                       : 0xFFFD;
+  std::uint32_t code = cp <= 0xFFFF ? gb18030_code(static_cast<std::uint16_t>(cp)) : 0xFFFD;
   // The ranges are tests on the whole value, not on each byte.
   if (code <= 0xFF) {
     c.need(1);
@@ -76,7 +74,17 @@ inline bool gbk_holds(std::uint16_t u) noexcept {
 inline bool gb18030_holds(std::uint16_t u) noexcept { return u < 0xD800 || u > 0xDFFF; }
 
 inline void gbk_writer(std::uint32_t cp, byte_sink& sink) { gbk_put(cp, sink); }
-inline void gb18030_writer(std::uint32_t cp, byte_sink& sink) { gb18030_put(cp, sink); }
+// Code points beyond U+FFFF come only from character references: the units
+// of decoded text never reach this branch.
+inline void gb18030_writer(std::uint32_t cp, byte_sink& sink) {
+  if (cp > 0xFFFF && cp < 0x110000) {
+    const std::uint32_t code = gb18030_supplementary_code(cp);
+    sink.need(4);
+    for (int shift = 24; shift >= 0; shift -= 8) sink.put(static_cast<std::uint8_t>(code >> shift));
+    return;
+  }
+  gb18030_put(cp, sink);
+}
 
 using gbk_output = narrow_output<2, gbk_put<sink_cursor>, gbk_holds>;
 

@@ -32,18 +32,24 @@ inline void utf8_put(std::uint32_t cp, Cursor& c) {
     c.put(static_cast<std::uint8_t>(0xE0 | (cp >> 12)));
     c.put(static_cast<std::uint8_t>(0x80 | ((cp >> 6) & 0x3F)));
     c.put(static_cast<std::uint8_t>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x110000) {
-    c.need(4);
-    c.put(static_cast<std::uint8_t>(0xF0 | (cp >> 18)));
-    c.put(static_cast<std::uint8_t>(0x80 | ((cp >> 12) & 0x3F)));
-    c.put(static_cast<std::uint8_t>(0x80 | ((cp >> 6) & 0x3F)));
-    c.put(static_cast<std::uint8_t>(0x80 | (cp & 0x3F)));
   }
 }
 
 inline bool utf8_holds(std::uint16_t) noexcept { return true; }
 
-inline void utf8_writer(std::uint32_t cp, byte_sink& sink) { utf8_put(cp, sink); }
+// Code points beyond U+FFFF come only from character references: the units
+// of decoded text never reach this branch.
+inline void utf8_writer(std::uint32_t cp, byte_sink& sink) {
+  if (cp > 0xFFFF && cp < 0x110000) {
+    sink.need(4);
+    sink.put(static_cast<std::uint8_t>(0xF0 | (cp >> 18)));
+    sink.put(static_cast<std::uint8_t>(0x80 | ((cp >> 12) & 0x3F)));
+    sink.put(static_cast<std::uint8_t>(0x80 | ((cp >> 6) & 0x3F)));
+    sink.put(static_cast<std::uint8_t>(0x80 | (cp & 0x3F)));
+    return;
+  }
+  utf8_put(cp, sink);
+}
 
 // UTF-8 writes U+0000..U+007F as single bytes.
 using utf8_output = narrow_output<3, utf8_put<sink_cursor>, utf8_holds>;

@@ -74,10 +74,13 @@ void decode_references(const std::uint8_t* in, std::size_t n, byte_sink& sink,
                        report_tally* tally = nullptr) {
   std::size_t i = 0;
   while (i < n) {
-    const std::size_t run_start = i, before_run = sink.size();
-    i = copy_until_ampersand<find_runs>(in, n, i, sink);
-    if constexpr (with_report)
+    if constexpr (with_report) {
+      const std::size_t run_start = i, before_run = sink.size();
+      i = copy_until_ampersand<find_runs>(in, n, i, sink);
       if (sink.full) tally->cut_at(run_start + (sink.kept - before_run));
+    } else {
+      i = copy_until_ampersand<find_runs>(in, n, i, sink);
+    }
     if (i >= n) break;
     std::uint32_t value = 0;
     std::size_t end = i;
@@ -91,7 +94,7 @@ void decode_references(const std::uint8_t* in, std::size_t n, byte_sink& sink,
       }
     }
     if (value != 0) {
-      const std::size_t before = sink.size();
+      [[maybe_unused]] const std::size_t before = with_report ? sink.size() : 0;
       write(value, sink);
       if constexpr (with_report) {
         const std::size_t wrote = sink.size() - before;

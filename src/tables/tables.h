@@ -34,7 +34,9 @@ namespace zel {
 
 template <class T, std::size_t N>
 constexpr T cell(const T (&table)[N], std::size_t index, T past_end) noexcept {
-  return index < N ? table[index] : past_end;
+  if (index < N) [[likely]]
+    return table[index];
+  return past_end;
 }
 
 inline constexpr std::size_t gbk_columns = 191;
