@@ -197,7 +197,8 @@ std::vector<std::string> pieces() {
   // pass-through branches too.
   for (const char* hex :
        {"b0a1", "d6d0", "8130 8130", "8431 a439", "a440", "f9d5", "82a0", "93fa", "8ea1", "8fb0a1",
-        "b0a1", "e4b8ad", "c3a9", "f09f9880", "4e2d", "00d8 00dc", "ff fe", "fe ff"})
+        "b0a1", "e4b8ad", "c3a9", "f09f9880", "4e2d", "00d8 00dc", "ff fe", "fe ff", "9030 8130",
+        "e332 9a35", "d800 dc00", "83d3"})
     out.push_back(zel_test::from_hex(hex));
   return out;
 }

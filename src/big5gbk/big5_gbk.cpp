@@ -106,9 +106,13 @@ inline void put_through_unicode(byte_sink& sink, std::uint8_t b1, std::uint8_t b
   sink.put(static_cast<std::uint8_t>(code & 0xFF));
 }
 
-template <bool with_report>
-void big5_to_gbk_pairs(const std::uint8_t* in, std::size_t n, byte_sink& sink,
-                       transcode_events<with_report> events) {
+// The scan both directions share: runs of ASCII are copied, bytes that lead
+// no pair pass through, a lead at the very end is dropped, and each lead
+// 0xA1..0xFE with a byte after it goes to `pair`, which writes what it makes
+// of the two (lead, next byte, offset) and returns how many it took.
+template <bool with_report, class Pair>
+void transcode_scan(const std::uint8_t* in, std::size_t n, byte_sink& sink,
+                    transcode_events<with_report> events, Pair pair) {
   std::size_t i = 0;
   while (copy_ascii(in, n, i, sink)) {
     const std::uint8_t b1 = in[i];
@@ -120,62 +124,57 @@ void big5_to_gbk_pairs(const std::uint8_t* in, std::size_t n, byte_sink& sink,
       events.add(degradation::dropped, i);  // a lead cut off by the end
       break;
     }
-    const std::uint8_t b2 = in[i + 1];
-    if (b2 < 0x40 || b2 == 0xFF) {
-      put_byte(sink, b1);
-      events.add(degradation::passed, i);
-      ++i;
-      continue;
-    }
+    i += pair(b1, in[i + 1], i);
+  }
+}
+
+// A lead whose next byte is no trail passes through alone; that byte is read
+// afresh.
+template <bool with_report>
+std::size_t pass_lead(byte_sink& sink, std::uint8_t b1, std::size_t at,
+                      transcode_events<with_report> events) {
+  put_byte(sink, b1);
+  events.add(degradation::passed, at);
+  return 1;
+}
+
+template <bool with_report>
+void big5_to_gbk_pairs(const std::uint8_t* in, std::size_t n, byte_sink& sink,
+                       transcode_events<with_report> events) {
+  transcode_scan(in, n, sink, events, [&](std::uint8_t b1, std::uint8_t b2, std::size_t at) {
+    if (b2 < 0x40 || b2 == 0xFF) return pass_lead(sink, b1, at, events);
     const std::uint16_t v =
         cell(big5_to_gbk, big5_gbk_columns * (b1 - 0xA1u) + (b2 - 0x40u), big5_gbk_marker);
     if (v == big5_gbk_marker)
-      put_through_unicode(sink, b1, b2, i, events);
+      put_through_unicode(sink, b1, b2, at, events);
     else
       put_cell(sink, v);
-    i += 2;
-  }
+    return std::size_t{2};
+  });
 }
 
 template <bool with_report>
 void gbk_to_big5_pairs(const std::uint8_t* in, std::size_t n, byte_sink& sink,
                        transcode_events<with_report> events) {
-  std::size_t i = 0;
-  while (copy_ascii(in, n, i, sink)) {
-    const std::uint8_t b1 = in[i];
-    if (!leads_pair(b1)) [[unlikely]] {
-      i += pass_unchanged(in, n, i, sink, events);
-      continue;
-    }
-    if (i + 1 >= n) {
-      events.add(degradation::dropped, i);  // a lead cut off by the end
-      break;
-    }
-    const std::uint8_t b2 = in[i + 1];
+  transcode_scan(in, n, sink, events, [&](std::uint8_t b1, std::uint8_t b2, std::size_t at) {
     // GBK's extension codes with a trail below 0xA1 have no Big5 form, nor do
     // GB 2312's empty rows 0xAA..0xAF (the table has none): both bytes pass
     // through as the pair they are.
     if ((b2 < 0xA1 && any_trail(b2)) || (b2 >= 0xA1 && b2 != 0xFF && b1 >= 0xAA && b1 <= 0xAF)) {
       put_byte(sink, b1);
       put_byte(sink, b2);
-      events.add(degradation::passed, i, 2);
-      i += 2;
-      continue;
+      events.add(degradation::passed, at, 2);
+      return std::size_t{2};
     }
-    if (b2 < 0xA1 || b2 == 0xFF) {
-      put_byte(sink, b1);
-      events.add(degradation::passed, i);
-      ++i;
-      continue;
-    }
+    if (b2 < 0xA1 || b2 == 0xFF) return pass_lead(sink, b1, at, events);
     const std::size_t row = b1 <= 0xA9 ? b1 - 0xA1u : b1 - 0xA7u;
     const std::uint16_t v = cell(gbk_to_big5, gbk_big5_columns * row + (b2 - 0xA1u), gbk_big5_space);
     // The full-width space stands in for a character Big5 lacks, except for
     // GB 2312's own full-width space, A1 A1.
-    if (v == gbk_big5_space && (b1 != 0xA1 || b2 != 0xA1)) events.add(degradation::unmappable, i);
+    if (v == gbk_big5_space && (b1 != 0xA1 || b2 != 0xA1)) events.add(degradation::unmappable, at);
     put_cell(sink, v);
-    i += 2;
-  }
+    return std::size_t{2};
+  });
 }
 
 // An empty string is left as it is; otherwise the output, never longer than
