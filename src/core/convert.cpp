@@ -38,7 +38,7 @@ std::size_t expected_output(std::size_t n, std::size_t max_unit_bytes) noexcept 
 // Flattened: every decoder and writer is inlined into one function per
 // target, so the output and its cursor are locals whose position and end
 // stay in registers. With a tally, the output is wrapped to count what
-// degrades; without one, the counting compiles away.
+// degrades; without one, there is no counting at all.
 template <class Output>
 [[gnu::flatten]] void convert_in_place(int id, zel_string* s) {
   const std::uint8_t* in = string_bytes(s);
@@ -50,8 +50,9 @@ template <class Output>
   sink.store_into(s);
 }
 
-// The same, counted into `tally`: a separate function, so that the plain
-// one keeps its output in registers.
+// The same, counted into `tally`. Written out rather than sharing a body
+// with the plain one: handing the output to a shared helper cost the plain
+// UTF-8 to GB18030 path 1.4% more instructions.
 template <class Output>
 [[gnu::flatten]] void convert_in_place(int id, zel_string* s, report_tally& tally) {
   const std::uint8_t* in = string_bytes(s);
@@ -84,7 +85,7 @@ template <class Output>
 }
 
 // The report exports: the same conversion, counted. `untouched` is the id
-// the target copies as it is.
+// the target copies as it is (none for GBK: id 0 is refused before).
 template <class Output>
 int convert_reported(int id, zel_string* s, zel_report* r, int untouched) noexcept {
   report_tally tally;
