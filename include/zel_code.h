@@ -176,6 +176,62 @@ ZEL_API void ZEL_CALL zel_decode_utf8_report(zel_string *s, zel_report *r) ZEL_N
 ZEL_API void ZEL_CALL zel_decode_gbk_report(zel_string *s, zel_report *r) ZEL_NOEXCEPT;
 ZEL_API void ZEL_CALL zel_decode_gb18030_report(zel_string *s, zel_report *r) ZEL_NOEXCEPT;
 
+/* Streams: a conversion fed in pieces. A text cut anywhere, down to single
+ * bytes, and fed piece by piece gives exactly the bytes (and, when counted,
+ * the report) of one call on the whole text: the stream keeps what the
+ * pieces so far leave open (a sequence cut short, ISO-2022 designations and
+ * shifts, the byte order a UTF-16 mark chose, an unfinished character
+ * reference) and holds back only those few bytes.
+ *
+ * zel_stream_open takes one of the kinds below, optionally with
+ * ZEL_STREAM_REPORT added to keep a degradation report (counting costs a
+ * little time), and for the four conversions the source charset id. It
+ * returns NULL when it cannot open one, and then says why in *result (when
+ * result is not NULL): ZEL_RESULT_UNKNOWN_CHARSET or _RESERVED_CHARSET for
+ * ids 0 and 56, ZEL_RESULT_BAD_ARGUMENT for an unknown kind. Ids the
+ * conversions copy unchanged (zel_code_utf8 and id 8, and so on) are copied
+ * unchanged here too.
+ *
+ * zel_stream_feed converts the n bytes at data (n 0 or more), appending the
+ * output to *out, which keeps what it held. `last` is nonzero for the final
+ * piece (which may be empty): what was held back is then converted as the
+ * end of the text. A feed after the last piece starts a new text, as after
+ * zel_stream_reset. It returns ZEL_RESULT_OK, ZEL_RESULT_OUTPUT_FULL when
+ * *out reached the longest string a zel_string holds (the output is cut
+ * after the last whole character that fits), or ZEL_RESULT_BAD_ARGUMENT for
+ * a NULL stream or string or a negative n.
+ *
+ * zel_stream_report fills *r with the counts of the text so far (offsets
+ * count from the text's first byte); all zero without ZEL_STREAM_REPORT.
+ * zel_stream_reset starts a new text; zel_stream_free releases the stream.
+ * A stream is one caller's: streams may run concurrently, one stream not. */
+enum zel_stream_kind {
+    ZEL_STREAM_TO_UCS2 = 1, /* like zel_code_unicode */
+    ZEL_STREAM_TO_UTF8 = 2,
+    ZEL_STREAM_TO_GBK = 3,
+    ZEL_STREAM_TO_GB18030 = 4,
+    ZEL_STREAM_BIG5_TO_GBK = 5, /* like zel_code_big5_gbk */
+    ZEL_STREAM_GBK_TO_BIG5 = 6,
+    ZEL_STREAM_REFERENCES_UTF8 = 7, /* like zel_decode_utf8 */
+    ZEL_STREAM_REFERENCES_GBK = 8,
+    ZEL_STREAM_REFERENCES_GB18030 = 9,
+    ZEL_STREAM_REPORT = 0x100 /* added to a kind: keep a degradation report */
+};
+
+enum zel_stream_result {
+    ZEL_RESULT_BAD_ARGUMENT = 1003,
+    ZEL_RESULT_OUTPUT_FULL = 1004
+};
+
+typedef struct zel_stream zel_stream;
+
+ZEL_API zel_stream *ZEL_CALL zel_stream_open(int kind, int id, int *result) ZEL_NOEXCEPT;
+ZEL_API int ZEL_CALL zel_stream_feed(zel_stream *st, const char *data, int32_t n, int last,
+                                     zel_string *out) ZEL_NOEXCEPT;
+ZEL_API void ZEL_CALL zel_stream_report(const zel_stream *st, zel_report *r) ZEL_NOEXCEPT;
+ZEL_API void ZEL_CALL zel_stream_reset(zel_stream *st) ZEL_NOEXCEPT;
+ZEL_API void ZEL_CALL zel_stream_free(zel_stream *st) ZEL_NOEXCEPT;
+
 #ifdef __cplusplus
 }
 #endif

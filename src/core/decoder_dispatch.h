@@ -2,11 +2,17 @@
 // units into any output (pivot text, or a target encoding written as the
 // units arrive). Returns false, having written nothing, for ids without a
 // decoder; their bytes are then read as pivot text by the caller.
+//
+// decode_piece is the same for one piece of a text: the decoder goes on in
+// the state `st` the pieces before left, and returns how many bytes it took
+// (all of them when `last`); no_decoder for ids without one. A whole text is
+// the one piece that is also the last, from a fresh state.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
+#include "src/decode/decoder_state.h"
 #include "src/decode/euc_cn_tw.h"
 #include "src/decode/gb18030_big5.h"
 #include "src/decode/iso2022jp.h"
@@ -14,107 +20,63 @@
 #include "src/decode/korean.h"
 #include "src/decode/single_byte.h"
 #include "src/decode/unicode.h"
+#include "zel_code.h"
 
 namespace zel {
 
+inline constexpr std::size_t no_decoder = static_cast<std::size_t>(-1);
+
+template <class Out>
+std::size_t decode_piece(int id, const std::uint8_t* in, std::size_t n, Out& out, decoder_state& st,
+                         bool last) {
+  if (id >= ZEL_CHARSET_KOI8_R && id <= ZEL_CHARSET_MULELAO_1)
+    return single_byte_decoder(id, in, n, out);
+  switch (id) {
+    case ZEL_CHARSET_GB18030:
+      return gb18030_decoder(in, n, out, last);
+    case ZEL_CHARSET_BIG5:
+      return big5_decoder(in, n, out, last);
+    case ZEL_CHARSET_JIS_X0208:
+      return jisx0208_decoder(in, n, out, last);
+    case ZEL_CHARSET_JIS_X0212:
+      return jisx0212_decoder(in, n, out, last);
+    case ZEL_CHARSET_SHIFT_JIS:
+      return shift_jis_decoder(in, n, out, last);
+    case ZEL_CHARSET_UTF8:
+      return utf8_decoder(in, n, out, last);
+    case ZEL_CHARSET_UTF16:
+      return utf16_decoder(in, n, out, st, last);
+    case ZEL_CHARSET_UTF16BE:
+      return utf16_fixed_decoder(in, n, 0, out, last);
+    case ZEL_CHARSET_UTF16LE:
+      return utf16_fixed_decoder(in, n, 1, out, last);
+    case ZEL_CHARSET_KS_C_5601:
+      return ksc5601_decoder(in, n, out, last);
+    case ZEL_CHARSET_KS_X_1001:
+      return ksx1001_decoder(in, n, out, last);
+    case ZEL_CHARSET_ISO_2022_CN:
+      return iso2022cn_decoder(in, n, out, st, last);
+    case ZEL_CHARSET_ISO_2022_JP:
+      return iso2022jp_decoder(in, n, out, st, last);
+    case ZEL_CHARSET_ISO_2022_KR:
+      return iso2022kr_decoder(in, n, out, st, last);
+    case ZEL_CHARSET_EUC_CN:
+      return euc_cn_decoder(in, n, out, last);
+    case ZEL_CHARSET_EUC_TW:
+      return euc_tw_decoder(in, n, out, last);
+    case ZEL_CHARSET_EUC_JP:
+      return euc_jp_decoder(in, n, out, last);
+    case ZEL_CHARSET_EUC_KR:
+      return euc_kr_decoder(in, n, out, last);
+    default:
+      return no_decoder;
+  }
+}
+
 template <class Out>
 bool decoder_dispatch(int id, const std::uint8_t* in, std::size_t n, Out& out) {
-  switch (id) {
-    case 2:
-      gb18030_decoder(in, n, out);
-      return true;
-    case 3:
-      big5_decoder(in, n, out);
-      return true;
-    case 5:
-      jisx0208_decoder(in, n, out);
-      return true;
-    case 6:
-      jisx0212_decoder(in, n, out);
-      return true;
-    case 7:
-      shift_jis_decoder(in, n, out);
-      return true;
-    case 8:
-      utf8_decoder(in, n, out);
-      return true;
-    case 9:
-      utf16_decoder(in, n, out);
-      return true;
-    case 10:
-      utf16_fixed_decoder(in, n, 0, out);
-      return true;
-    case 11:
-      utf16_fixed_decoder(in, n, 1, out);
-      return true;
-    case 12:
-      ksc5601_decoder(in, n, out);
-      return true;
-    case 13:
-      ksx1001_decoder(in, n, out);
-      return true;
-    case 14:
-      iso2022cn_decoder(in, n, out);
-      return true;
-    case 15:
-      iso2022jp_decoder(in, n, out);
-      return true;
-    case 16:
-      iso2022kr_decoder(in, n, out);
-      return true;
-    case 17:
-      euc_cn_decoder(in, n, out);
-      return true;
-    case 18:
-      euc_tw_decoder(in, n, out);
-      return true;
-    case 19:
-      euc_jp_decoder(in, n, out);
-      return true;
-    case 20:
-      euc_kr_decoder(in, n, out);
-      return true;
-    // The single-byte charsets, KOI8-R (21) to MULELAO-1 (55).
-    case 21:
-    case 22:
-    case 23:
-    case 24:
-    case 25:
-    case 26:
-    case 27:
-    case 28:
-    case 29:
-    case 30:
-    case 31:
-    case 32:
-    case 33:
-    case 34:
-    case 35:
-    case 36:
-    case 37:
-    case 38:
-    case 39:
-    case 40:
-    case 41:
-    case 42:
-    case 43:
-    case 44:
-    case 45:
-    case 46:
-    case 47:
-    case 48:
-    case 49:
-    case 50:
-    case 51:
-    case 52:
-    case 53:
-    case 54:
-    case 55:
-      single_byte_decoder(id, in, n, out);
-      return true;
-    default:
-      return false;
-  }
+  decoder_state st;
+  return decode_piece(id, in, n, out, st, true) != no_decoder;
 }
 
 }  // namespace zel

@@ -21,14 +21,17 @@ struct report_tally {
   std::int64_t counts[5] = {};  // by degradation
   std::int64_t first = -1;
   std::int64_t truncated_at = -1;
+  // Where the bytes being read start in the whole text: a stream reads a
+  // text in pieces, and its offsets count from the text's first byte.
+  std::int64_t base = 0;
 
   void add(degradation kind, std::size_t offset, std::size_t n) noexcept {
     counts[static_cast<int>(kind)] += static_cast<std::int64_t>(n);
-    const auto at = static_cast<std::int64_t>(offset);
+    const std::int64_t at = base + static_cast<std::int64_t>(offset);
     if (first < 0 || at < first) first = at;
   }
   void cut_at(std::size_t offset) noexcept {
-    if (truncated_at < 0) truncated_at = static_cast<std::int64_t>(offset);
+    if (truncated_at < 0) truncated_at = base + static_cast<std::int64_t>(offset);
   }
   void store(zel_report* r) const noexcept {
     if (!r) return;
@@ -64,7 +67,8 @@ struct reporting_output : Base {
   bool full() const noexcept { return this->at.sink.full; }
 
   void unit(std::uint16_t u) {
-    if (!Base::holds(u)) tally.add(degradation::unmappable, static_cast<std::size_t>(here - origin), 1);
+    if (!Base::holds(u))
+      tally.add(degradation::unmappable, static_cast<std::size_t>(here - origin), 1);
     Base::unit(u);
     if (full()) [[unlikely]]
       tally.cut_at(static_cast<std::size_t>(here - origin));

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "src/decode/decoder_state.h"
 
 namespace zel {
 
@@ -17,7 +18,9 @@ enum class degradation : std::uint8_t { passed, dropped, replaced, unmappable, m
 
 // An output keeps a report when it says so.
 template <class Out>
-concept keeps_report = requires { requires Out::reports; };
+concept keeps_report = requires {
+  requires Out::reports;
+};
 
 // n of a kind, at the input byte `at`.
 template <class Out>
@@ -100,19 +103,22 @@ concept writes_ascii_blocks = requires(Out& out, const std::uint8_t* p, std::siz
 
 // Where a charset maps bytes below 0x80 to themselves, a decoder writes
 // their runs in bulk: emits the run at in[i], moves i past it, and says
-// whether input remains.
+// whether a sequence is to be started at i (i below `limit`, where the
+// decoder stops starting them; see start_limit). A run may go past `limit`:
+// a byte below 0x80 is always a character of its own there.
 template <class Out>
-inline bool copy_ascii_run(const std::uint8_t* in, std::size_t n, std::size_t& i, Out& out) {
+inline bool copy_ascii_run(const std::uint8_t* in, std::size_t n, std::size_t limit, std::size_t& i,
+                           Out& out) {
   if (in[i] >= 0x80) return true;
   if constexpr (writes_ascii_blocks<Out>) {
     // A lone ASCII byte (a space between words) costs less written as a unit.
     if (n - i >= 2 && in[i + 1] >= 0x80) {
       out.unit(in[i]);
       ++i;
-      return true;
+      return i < limit;
     }
     i += out.ascii_blocks(in + i, n - i);
-    if (i == n) return false;
+    if (i >= limit) return false;
     if (in[i] >= 0x80) return true;
   }
   std::size_t run = ascii_run(in + i, n - i);
@@ -120,7 +126,7 @@ inline bool copy_ascii_run(const std::uint8_t* in, std::size_t n, std::size_t& i
     out.ascii(in + i, run);
     i += run;
   }
-  return i < n;
+  return i < limit;
 }
 
 }  // namespace zel

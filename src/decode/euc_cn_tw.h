@@ -27,13 +27,15 @@ namespace zel {
 inline bool gb_cns_byte(std::uint8_t b) noexcept { return b >= 0xA1 && b <= 0xFE; }
 
 template <class Out>
-void euc_cn_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
+std::size_t euc_cn_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool last = true) {
+  const std::size_t limit = start_limit(n, last, 2);
   std::size_t i = 0;
-  while (i < n) {
-    if (!copy_ascii_run(in, n, i, out)) break;
+  while (i < limit) {
+    if (!copy_ascii_run(in, n, limit, i, out)) break;
     const std::uint8_t b1 = in[i];
     if (gb_cns_byte(b1) && i + 1 < n && gb_cns_byte(in[i + 1])) {
-      emit_cell(out, cell(gb2312_to_ucs2, 94u * (b1 - 0xA1) + (in[i + 1] - 0xA1), cns_gb2312_past_end),
+      emit_cell(out,
+                cell(gb2312_to_ucs2, 94u * (b1 - 0xA1) + (in[i + 1] - 0xA1), cns_gb2312_past_end),
                 in + i);
       i += 2;
       continue;
@@ -41,6 +43,7 @@ void euc_cn_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
     pass_byte(out, in + i);
     ++i;
   }
+  return i;
 }
 
 // The character at CNS 11643 row and column (0x21..0x7E when the pair has a
@@ -76,10 +79,11 @@ inline void cns_euc_pair(const std::uint16_t (&plane)[N], const std::uint8_t* pa
 }
 
 template <class Out>
-void euc_tw_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
+std::size_t euc_tw_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool last = true) {
+  const std::size_t limit = start_limit(n, last, 4);
   std::size_t i = 0;
-  while (i < n) {
-    if (!copy_ascii_run(in, n, i, out)) break;
+  while (i < limit) {
+    if (!copy_ascii_run(in, n, limit, i, out)) break;
     const std::uint8_t b1 = in[i];
     if (b1 == 0x8E) {
       if (i + 1 >= n) {
@@ -110,18 +114,22 @@ void euc_tw_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
     pass_byte(out, in + i);
     ++i;
   }
+  return i;
 }
 
 template <class Out>
-void iso2022cn_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
+std::size_t iso2022cn_decoder(const std::uint8_t* in, std::size_t n, Out& out, decoder_state& st,
+                              bool last = true) {
+  const std::size_t limit = start_limit(n, last, 4);
   constexpr std::uint8_t esc = 0x1B, so = 0x0E, si = 0x0F;
   // designation: 0 ASCII, 1 GB 2312 (G1), 2 CNS plane 1 (G1), 3 CNS plane 2
   // (G2); one value for G1 and G2, so each designation replaces the last.
   // shift: 0 single bytes, else the set pairs are read from (as designation).
-  int designation = 0;
-  int shift = 0;
+  // Both carry over from the piece before (`st`).
+  int designation = st.set;
+  int shift = st.shift;
   std::size_t i = 0;
-  while (i < n) {
+  while (i < limit) {
     const std::uint8_t b1 = in[i];
     if (b1 == esc) {
       const std::uint8_t* at = in + i;
@@ -200,6 +208,9 @@ void iso2022cn_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
     }
     i += 2;
   }
+  st.set = static_cast<std::uint8_t>(designation);
+  st.shift = static_cast<std::uint8_t>(shift);
+  return i;
 }
 
 }  // namespace zel

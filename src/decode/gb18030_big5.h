@@ -44,11 +44,14 @@ inline bool gb18030_supplementary_code(const std::uint8_t* p) noexcept {
 // 84 31 A4 37 is U+FFFD itself, a character, not a code without one.
 inline constexpr std::size_t gb18030_replacement_index = 12800u * 3 + 1280u * 1 + 10u * 0x24 + 7;
 
+// Each decoder returns how many bytes it took: all of them for the last
+// piece of a text (`last`), else up to where the next piece must go on.
 template <class Out>
-void gb18030_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
+std::size_t gb18030_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool last = true) {
+  const std::size_t limit = start_limit(n, last, 4);
   std::size_t i = 0;
-  while (i < n) {
-    if (!copy_ascii_run(in, n, i, out)) break;
+  while (i < limit) {
+    if (!copy_ascii_run(in, n, limit, i, out)) break;
     const std::uint8_t b1 = in[i];
     // A two-byte code's trail (0x40 up) is never a four-byte code's second
     // byte (a digit), so the common two-byte case is tested first.
@@ -80,13 +83,15 @@ void gb18030_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
     pass_byte(out, in + i);
     ++i;
   }
+  return i;
 }
 
 template <class Out>
-void big5_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
+std::size_t big5_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool last = true) {
+  const std::size_t limit = start_limit(n, last, 2);
   std::size_t i = 0;
-  while (i < n) {
-    if (!copy_ascii_run(in, n, i, out)) break;
+  while (i < limit) {
+    if (!copy_ascii_run(in, n, limit, i, out)) break;
     const std::uint8_t b1 = in[i];  // 0x80 or above here
     if (i + 1 < n && in[i + 1] >= 0x40 && in[i + 1] <= 0xFE) {
       emit_cell(out, cell(big5_to_ucs2, 191u * (b1 - 0x80) + (in[i + 1] - 0x40), big5_past_end),
@@ -97,6 +102,7 @@ void big5_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
     pass_byte(out, in + i);
     ++i;
   }
+  return i;
 }
 
 }  // namespace zel

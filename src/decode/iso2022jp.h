@@ -47,9 +47,8 @@ inline constexpr iso2022jp_escape iso2022jp_escapes[] = {
 // The pair at `pair` of a two-byte set, read at `index` of a table holding
 // `cells` cells (read through cell() with `past_end` beyond the stored ones).
 template <std::size_t N, class Out>
-inline void iso2022jp_cell(const std::uint16_t (&table)[N], std::ptrdiff_t index,
-                           std::size_t cells, std::uint16_t past_end, const std::uint8_t* pair,
-                           Out& out) {
+inline void iso2022jp_cell(const std::uint16_t (&table)[N], std::ptrdiff_t index, std::size_t cells,
+                           std::uint16_t past_end, const std::uint8_t* pair, Out& out) {
   if (index < 0 || static_cast<std::size_t>(index) >= cells) {
     pass_pair(out, pair);
     return;
@@ -80,8 +79,8 @@ inline void iso2022jp_pair(iso2022jp_set set, const std::uint8_t* pair, Out& out
                      out);
       break;
     case iso2022jp_set::gb2312:
-      iso2022jp_cell(gbk_to_ucs2, lead_trail_index(b8, c8), gbk_to_ucs2_size,
-                     std::uint16_t{0xFFFD}, pair, out);
+      iso2022jp_cell(gbk_to_ucs2, lead_trail_index(b8, c8), gbk_to_ucs2_size, std::uint16_t{0xFFFD},
+                     pair, out);
       break;
     case iso2022jp_set::ksx1001:
       iso2022jp_cell(ksc5601_to_ucs2, lead_trail_index(b8, c8), nominal, ksc5601_past_end, pair,
@@ -94,9 +93,12 @@ inline void iso2022jp_pair(iso2022jp_set set, const std::uint8_t* pair, Out& out
 }
 
 template <class Out>
-void iso2022jp_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
+std::size_t iso2022jp_decoder(const std::uint8_t* in, std::size_t n, Out& out, decoder_state& st,
+                              bool last = true) {
+  const std::size_t limit = start_limit(n, last, 4);
   constexpr std::uint8_t esc = 0x1B;
-  iso2022jp_set set = iso2022jp_set::ascii;
+  // The set carries over from the piece before (`st`).
+  auto set = static_cast<iso2022jp_set>(st.set);
   // Where the next ESC at or after i lies (n if none), looked up again only
   // once i has passed it, so the ASCII runs cost one scan of the text in all.
   auto find_esc = [&](std::size_t from) {
@@ -105,7 +107,7 @@ void iso2022jp_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
   };
   std::size_t next_esc = n ? find_esc(0) : 0;
   std::size_t i = 0;
-  while (i < n) {
+  while (i < limit) {
     if (set == iso2022jp_set::ascii) {
       if (next_esc < i) next_esc = find_esc(i);
       const std::size_t run = ascii_run(in + i, next_esc - i);
@@ -153,6 +155,8 @@ void iso2022jp_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
         break;
     }
   }
+  st.set = static_cast<std::uint8_t>(set);
+  return i;
 }
 
 }  // namespace zel

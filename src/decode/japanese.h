@@ -47,30 +47,35 @@ inline std::size_t jis_square_step(const std::uint16_t (&table)[N], const std::u
   return 1;
 }
 
+// Each decoder returns how many bytes it took: all of them for the last
+// piece of a text (`last`), else up to where the next piece must go on.
 template <std::size_t N, class Out>
-void jis_square_decoder(const std::uint16_t (&table)[N], const std::uint8_t* in, std::size_t n,
-                        Out& out) {
+std::size_t jis_square_decoder(const std::uint16_t (&table)[N], const std::uint8_t* in,
+                               std::size_t n, Out& out, bool last) {
+  const std::size_t limit = start_limit(n, last, 2);
   std::size_t i = 0;
-  while (i < n) {
-    if (!copy_ascii_run(in, n, i, out)) break;
+  while (i < limit) {
+    if (!copy_ascii_run(in, n, limit, i, out)) break;
     i += jis_square_step(table, in, n, i, out);
   }
+  return i;
 }
 
 template <class Out>
-void jisx0208_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
-  jis_square_decoder(jisx0208_to_ucs2, in, n, out);
+std::size_t jisx0208_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool last = true) {
+  return jis_square_decoder(jisx0208_to_ucs2, in, n, out, last);
 }
 
 template <class Out>
-void jisx0212_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
-  jis_square_decoder(jisx0212_to_ucs2, in, n, out);
+std::size_t jisx0212_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool last = true) {
+  return jis_square_decoder(jisx0212_to_ucs2, in, n, out, last);
 }
 
 template <class Out>
-void shift_jis_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
+std::size_t shift_jis_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool last = true) {
+  const std::size_t limit = start_limit(n, last, 2);
   std::size_t i = 0;
-  while (i < n) {
+  while (i < limit) {
     const std::uint8_t b = in[i];
     if (b < 0x20) {
       emit(out, b, in + i);  // the C0 controls are Shift_JIS's own
@@ -79,24 +84,26 @@ void shift_jis_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
       emit_cell(out, cell(jisx0201_to_ucs2, b, japanese_past_end), in + i);
       ++i;
     } else if (i + 1 < n && in[i + 1] >= 0x40 && in[i + 1] <= 0xFE) {
-      emit_cell(out,
-                cell(sjis_to_ucs2, sjis_columns * (b - 0x81u) + (in[i + 1] - 0x40u),
-                     japanese_past_end),
-                in + i);
+      emit_cell(
+          out,
+          cell(sjis_to_ucs2, sjis_columns * (b - 0x81u) + (in[i + 1] - 0x40u), japanese_past_end),
+          in + i);
       i += 2;
     } else {
       pass_byte(out, in + i);  // a lead with no trail; what follows is read afresh
       ++i;
     }
   }
+  return i;
 }
 
 template <class Out>
-void euc_jp_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
+std::size_t euc_jp_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool last = true) {
+  const std::size_t limit = start_limit(n, last, 3);
   constexpr std::uint8_t single_shift_2 = 0x8E, single_shift_3 = 0x8F;
   std::size_t i = 0;
-  while (i < n) {
-    if (!copy_ascii_run(in, n, i, out)) break;
+  while (i < limit) {
+    if (!copy_ascii_run(in, n, limit, i, out)) break;
     const std::uint8_t b = in[i];
     if (b == single_shift_2) {
       if (i + 1 < n && in[i + 1] >= 0xA1 && in[i + 1] <= 0xDF) {
@@ -119,6 +126,7 @@ void euc_jp_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
       i += jis_square_step(jisx0208_to_ucs2, in, n, i, out);
     }
   }
+  return i;
 }
 
 }  // namespace zel

@@ -32,29 +32,31 @@ inline void ksx1001_pair(Out& out, std::uint8_t row, std::uint8_t column, const 
 }
 
 template <class Out>
-void ksc5601_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
+std::size_t ksc5601_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool last = true) {
+  const std::size_t limit = start_limit(n, last, 2);
   std::size_t i = 0;
-  while (i < n) {
-    if (!copy_ascii_run(in, n, i, out)) break;
+  while (i < limit) {
+    if (!copy_ascii_run(in, n, limit, i, out)) break;
     const std::uint8_t lead = in[i];  // 0x80 or above here
     if (lead != 0x80 && i + 1 < n && in[i + 1] >= 0x40 && in[i + 1] <= 0xFE) {
-      emit_cell(out,
-                cell(ksc5601_to_ucs2, 191u * (lead - 0x81u) + (in[i + 1] - 0x40u),
-                     ksc5601_past_end),
-                in + i);
+      emit_cell(
+          out, cell(ksc5601_to_ucs2, 191u * (lead - 0x81u) + (in[i + 1] - 0x40u), ksc5601_past_end),
+          in + i);
       i += 2;
       continue;
     }
     pass_byte(out, in + i);
     ++i;
   }
+  return i;
 }
 
 template <class Out>
-void euc_kr_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
+std::size_t euc_kr_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool last = true) {
+  const std::size_t limit = start_limit(n, last, 2);
   std::size_t i = 0;
-  while (i < n) {
-    if (!copy_ascii_run(in, n, i, out)) break;
+  while (i < limit) {
+    if (!copy_ascii_run(in, n, limit, i, out)) break;
     const std::uint8_t row = in[i];
     if (row >= 0xA1 && row <= 0xFE && i + 1 < n && in[i + 1] >= 0xA1 && in[i + 1] <= 0xFE) {
       ksx1001_pair(out, row, in[i + 1], in + i);
@@ -64,12 +66,14 @@ void euc_kr_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
     pass_byte(out, in + i);
     ++i;
   }
+  return i;
 }
 
 template <class Out>
-void ksx1001_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
+std::size_t ksx1001_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool last = true) {
+  const std::size_t limit = start_limit(n, last, 2);
   std::size_t i = 0;
-  while (i < n) {
+  while (i < limit) {
     const std::uint8_t row = in[i];
     if (row >= 0x21 && row <= 0x7E && i + 1 < n && in[i + 1] >= 0x21 && in[i + 1] <= 0x7E) {
       ksx1001_pair(out, static_cast<std::uint8_t>(row + 0x80),
@@ -85,14 +89,18 @@ void ksx1001_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
       pass_byte(out, in + i);
     ++i;
   }
+  return i;
 }
 
 template <class Out>
-void iso2022kr_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
+std::size_t iso2022kr_decoder(const std::uint8_t* in, std::size_t n, Out& out, decoder_state& st,
+                              bool last = true) {
+  const std::size_t limit = start_limit(n, last, 4);
   constexpr std::uint8_t esc = 0x1B, shift_out = 0x0E, shift_in = 0x0F;
-  bool designated = false, shifted = false;
+  // Both carry over from the piece before (`st`).
+  bool designated = st.designated, shifted = st.shift != 0;
   std::size_t i = 0;
-  while (i < n) {
+  while (i < limit) {
     const std::uint8_t b = in[i];
     if (b == esc) {
       // Only the designation is consumed; any other byte after an ESC is
@@ -139,6 +147,9 @@ void iso2022kr_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
       pass_byte(out, in + i);
     ++i;
   }
+  st.designated = designated;
+  st.shift = shifted;
+  return i;
 }
 
 }  // namespace zel

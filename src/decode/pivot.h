@@ -10,8 +10,10 @@
 
 namespace zel {
 
+// Returns how many bytes it took: all of them for the last piece of a text
+// (`last`), else every whole unit.
 template <class Out>
-void pivot_reader(const std::uint8_t* in, std::size_t n, Out& out) {
+std::size_t pivot_reader(const std::uint8_t* in, std::size_t n, Out& out, bool last = true) {
   std::size_t i = 0;
   while (i + 1 < n) {
     const auto u = static_cast<std::uint16_t>(in[i] | in[i + 1] << 8);
@@ -33,7 +35,9 @@ void pivot_reader(const std::uint8_t* in, std::size_t n, Out& out) {
     emit(out, u, in + i);
     i += 2;
   }
+  if (!last) return i;
   if (i < n) drop(out, in + i);
+  return n;
 }
 
 }  // namespace zel

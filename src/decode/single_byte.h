@@ -29,14 +29,15 @@ inline bool eight_ascii_at(const std::uint8_t* in, std::size_t n, std::size_t i)
   return (word & 0x8080808080808080ull) == 0;
 }
 
+// Every byte is decided alone, so every piece is taken whole.
 template <class Out>
-void single_byte_decoder(int id, const std::uint8_t* in, std::size_t n, Out& out) {
+std::size_t single_byte_decoder(int id, const std::uint8_t* in, std::size_t n, Out& out) {
   const std::size_t at = single_byte_index(id);
   const single_byte_table* table =
       cell(single_byte_tables, at, static_cast<const single_byte_table*>(nullptr));
   if (!table) {
     for (std::size_t i = 0; i < n; ++i) pass_byte(out, in + i);
-    return;
+    return n;
   }
   const single_byte_table& cells = *table;
   // A byte indexes 256 cells: the past-end value is never read.
@@ -44,10 +45,10 @@ void single_byte_decoder(int id, const std::uint8_t* in, std::size_t n, Out& out
   std::size_t i = 0;
   if (!cell(single_byte_ascii_kept, at, false)) {
     for (; i < n; ++i) emit_cell(out, cell(cells, in[i], past_end), in + i);
-    return;
+    return n;
   }
   while (i < n) {
-    if (!copy_ascii_run(in, n, i, out)) break;
+    if (!copy_ascii_run(in, n, n, i, out)) break;
     // From a byte of 0x80 up, every byte reads its cell until eight ASCII
     // bytes in a row come: a bulk copy pays only for runs that long, not for
     // the lone spaces between Cyrillic or Greek words, and the table maps
@@ -57,6 +58,7 @@ void single_byte_decoder(int id, const std::uint8_t* in, std::size_t n, Out& out
       ++i;
     } while (i < n && !eight_ascii_at(in, n, i));
   }
+  return n;
 }
 
 }  // namespace zel

@@ -42,11 +42,14 @@ inline bool utf8_malformed(const std::uint8_t* p, std::size_t length) noexcept {
   return (p[0] == 0xE0 && p[1] < 0xA0) || (p[0] == 0xED && p[1] >= 0xA0);
 }
 
+// Each decoder returns how many bytes it took: all of them for the last
+// piece of a text (`last`), else up to where the next piece must go on.
 template <class Out>
-void utf8_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
+std::size_t utf8_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool last = true) {
+  const std::size_t limit = start_limit(n, last, 4);
   std::size_t i = 0;
-  while (i < n) {
-    if (!copy_ascii_run(in, n, i, out)) break;
+  while (i < limit) {
+    if (!copy_ascii_run(in, n, limit, i, out)) break;
     // Sequences from a lead byte up, until the next ASCII byte; three-byte
     // ones (most of CJK text) are tested first.
     do {
@@ -73,13 +76,16 @@ void utf8_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
           ++i;
         }
       }
-    } while (i < n && in[i] >= 0x80);
+    } while (i < limit && in[i] >= 0x80);
   }
+  return i;
 }
 
 // little_endian: nonzero for UTF-16LE, 0 for UTF-16BE.
 template <class Out>
-void utf16_fixed_decoder(const std::uint8_t* in, std::size_t n, int little_endian, Out& out) {
+std::size_t utf16_fixed_decoder(const std::uint8_t* in, std::size_t n, int little_endian, Out& out,
+                                bool last = true) {
+  const std::size_t limit = start_limit(n, last, 4);
   const int hi = little_endian ? 1 : 0;
   const int lo = 1 - hi;
   auto unit_at = [&](std::size_t p) {
@@ -87,7 +93,7 @@ void utf16_fixed_decoder(const std::uint8_t* in, std::size_t n, int little_endia
   };
   auto low_surrogate = [](std::uint16_t v) { return v >= 0xDC00 && v <= 0xDFFF; };
   std::size_t p = 0;
-  while (p + 1 < n) {
+  while (p < limit && p + 1 < n) {
     std::uint16_t u = unit_at(p);
     if (u < 0xD800 || u > 0xDFFF) {
       emit(out, u, in + p);
@@ -102,21 +108,31 @@ void utf16_fixed_decoder(const std::uint8_t* in, std::size_t n, int little_endia
       p += 2;
     } else {
       drop(out, in + p, n - p);  // a surrogate with no whole unit after it
-      return;
+      return n;
     }
   }
+  if (!last) return p;
   if (p < n) drop(out, in + p);  // the odd last byte
+  return n;
 }
 
+// The byte order comes from a mark in the first two bytes, read once per
+// text: `st` keeps it for the pieces that follow.
 template <class Out>
-void utf16_decoder(const std::uint8_t* in, std::size_t n, Out& out) {
-  if (n >= 2 && in[0] == 0xFE && in[1] == 0xFF) {
-    utf16_fixed_decoder(in + 2, n - 2, 0, out);
-  } else if (n >= 2 && in[0] == 0xFF && in[1] == 0xFE) {
-    utf16_fixed_decoder(in + 2, n - 2, 1, out);
-  } else {
-    utf16_fixed_decoder(in, n, 0, out);
+std::size_t utf16_decoder(const std::uint8_t* in, std::size_t n, Out& out, decoder_state& st,
+                          bool last = true) {
+  std::size_t start = 0;
+  if (st.byte_order < 0) {
+    if (n < 2 && !last) return 0;
+    st.byte_order = 0;
+    if (n >= 2 && in[0] == 0xFE && in[1] == 0xFF) {
+      start = 2;
+    } else if (n >= 2 && in[0] == 0xFF && in[1] == 0xFE) {
+      st.byte_order = 1;
+      start = 2;
+    }
   }
+  return start + utf16_fixed_decoder(in + start, n - start, st.byte_order, out, last);
 }
 
 }  // namespace zel

@@ -69,9 +69,14 @@ std::size_t copy_until_ampersand(const std::uint8_t* in, std::size_t n, std::siz
 // written for it is a character the target cannot hold, nothing at all a
 // dropped reference (UTF-8 beyond U+10FFFF), and output that stops fitting
 // in a string is placed where it stopped.
+//
+// Returns how many bytes it took: all of them for the last piece of a text
+// (`last`); else it stops at an "&" whose reference may go on in the next
+// piece (one that reaches within four bytes of the end: the scanner's
+// decisions read at most that far past its last byte).
 template <code_point_writer write, bool find_runs = true, bool with_report = false>
-void decode_references(const std::uint8_t* in, std::size_t n, byte_sink& sink,
-                       report_tally* tally = nullptr) {
+std::size_t decode_references(const std::uint8_t* in, std::size_t n, byte_sink& sink,
+                              report_tally* tally = nullptr, bool last = true) {
   std::size_t i = 0;
   while (i < n) {
     if constexpr (with_report) {
@@ -93,6 +98,7 @@ void decode_references(const std::uint8_t* in, std::size_t n, byte_sink& sink,
         value = lookup_entity(name);
       }
     }
+    if (!last && (i + 1 >= n || end + 4 >= n)) return i;
     if (value != 0) {
       [[maybe_unused]] const std::size_t before = with_report ? sink.size() : 0;
       write(value, sink);
@@ -114,6 +120,7 @@ void decode_references(const std::uint8_t* in, std::size_t n, byte_sink& sink,
       i += 1;
     }
   }
+  return n;
 }
 
 }  // namespace zel

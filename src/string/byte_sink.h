@@ -30,6 +30,26 @@ struct byte_sink {
     pos = end = start();
     if (expected) grow_to(expected);
   }
+  // Appends to what `target` holds: the sink takes the target's buffer over
+  // for the call, and give_back() returns it with the output after the
+  // content. No copy of either.
+  byte_sink(zel_string* target, std::size_t expected_more, std::size_t max = max_string_length)
+      : buffer(*target), limit(max) {
+    zel_string_init(target);
+    if (!buffer.data)
+      zel_string_init(&buffer);
+    else if (buffer.length < 0)
+      zel_string_set_length(&buffer, 0);
+    const std::size_t len = string_size(&buffer);
+    pos = end = start() + len;
+    grow_to(len + expected_more);
+  }
+  void give_back(zel_string* target) {
+    zel_string_set_length(&buffer, static_cast<std::int32_t>(size()));
+    zel_string_free(target);
+    *target = buffer;
+    zel_string_init(&buffer);
+  }
   ~byte_sink() { zel_string_free(&buffer); }
   byte_sink(const byte_sink&) = delete;
   byte_sink& operator=(const byte_sink&) = delete;
