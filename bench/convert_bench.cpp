@@ -3,6 +3,7 @@
 //
 // "zel_report" is the same call through its *_report twin, counting every
 // degradation: the price of the report, beside the plain call.
+// "zel_stream" feeds a stream 64 KiB pieces: the price of streaming.
 //
 // Each cell reads one corpus file of bench/make_corpus.py (ZEL_BENCH_CORPUS
 // names another folder). Every library call in a timed loop pays what a real
@@ -26,6 +27,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -151,6 +153,40 @@ Runner zel_runner(const Cell& c, bool counted) {
     std::size_t n = static_cast<std::size_t>(s.length);
     zel_string_free(&s);
     return n;
+  };
+}
+
+// The same conversion through a stream fed 64 KiB pieces, each piece's
+// output taken from the string before the next (its buffer kept): what a
+// caller converting a file block by block pays, in memory bounded by the
+// piece size.
+Runner zel_stream_runner(const Cell& c) {
+  int kind = 0;
+  switch (c.target) {
+    case Target::ucs2: kind = ZEL_STREAM_TO_UCS2; break;
+    case Target::utf8: kind = ZEL_STREAM_TO_UTF8; break;
+    case Target::gbk: kind = ZEL_STREAM_TO_GBK; break;
+    case Target::gb18030: kind = ZEL_STREAM_TO_GB18030; break;
+    case Target::big5_gbk: kind = ZEL_STREAM_BIG5_TO_GBK; break;
+    case Target::references: kind = ZEL_STREAM_REFERENCES_UTF8; break;
+  }
+  return [c, kind](const std::string& in) {
+    constexpr std::size_t piece = 64 << 10;
+    zel_stream* st = zel_stream_open(kind, c.id, nullptr);
+    zel_string s;
+    zel_string_init(&s);
+    std::size_t out = 0;
+    for (std::size_t at = 0; at < in.size() || at == 0; at += piece) {
+      const std::size_t n = std::min(piece, in.size() - at);
+      zel_stream_feed(st, in.data() + at, static_cast<std::int32_t>(n), at + n >= in.size(), &s);
+      benchmark::DoNotOptimize(s.data);
+      out += static_cast<std::size_t>(s.length);
+      zel_string_set_length(&s, 0);
+      if (n == 0) break;
+    }
+    zel_stream_free(st);
+    zel_string_free(&s);
+    return out;
   };
 }
 
@@ -306,6 +342,7 @@ std::vector<Peer> peers_of(const Cell& c) {
   std::vector<Peer> peers;
   peers.push_back({"zel", zel_runner(c, false), nullptr});
   peers.push_back({"zel_report", zel_runner(c, true), nullptr});
+  peers.push_back({"zel_stream", zel_stream_runner(c), nullptr});
   std::shared_ptr<IconvPeer> ic;
   if (Runner r = iconv_runner(c, ic)) peers.push_back({"iconv", r, ic});
   // The ICU converters live as long as the runner holding them.

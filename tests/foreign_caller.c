@@ -58,6 +58,10 @@ typedef int(CONV* compare_fn)(const zslice*, const char*, int32_t);
 typedef int(CONV* convert_fn)(int, zstring*);
 typedef int(CONV* charset_fn)(zstring*);
 typedef int(CONV* convert_report_fn)(int, zstring*, zreport*);
+typedef void* (CONV* stream_open_fn)(int, int, int*);
+typedef int(CONV* stream_feed_fn)(void*, const char*, int32_t, int, zstring*);
+typedef void(CONV* stream_report_fn)(const void*, zreport*);
+typedef void(CONV* stream_fn)(void*);
 typedef void(CONV* string_report_fn)(zstring*, zreport*);
 
 static struct {
@@ -72,6 +76,10 @@ static struct {
   charset_fn charset;
   convert_report_fn unicode_r, utf8_r, gbk_r, gb18030_r;
   string_report_fn big5_gbk_r, gbk_big5_r, decode_utf8_r, decode_gbk_r, decode_gb18030_r;
+  stream_open_fn stream_open;
+  stream_feed_fn stream_feed;
+  stream_report_fn stream_report;
+  stream_fn stream_reset, stream_free;
 } zel;
 
 #define SLOT(field) ((void (**)(void)) & zel.field)
@@ -110,6 +118,11 @@ static const struct {
     {"zel_decode_utf8_report", SLOT(decode_utf8_r)},
     {"zel_decode_gbk_report", SLOT(decode_gbk_r)},
     {"zel_decode_gb18030_report", SLOT(decode_gb18030_r)},
+    {"zel_stream_open", SLOT(stream_open)},
+    {"zel_stream_feed", SLOT(stream_feed)},
+    {"zel_stream_report", SLOT(stream_report)},
+    {"zel_stream_reset", SLOT(stream_reset)},
+    {"zel_stream_free", SLOT(stream_free)},
 };
 #define EXPORT_COUNT (int)(sizeof exports / sizeof exports[0])
 
@@ -347,6 +360,30 @@ static void check_reports(void) {
   CHECKED(zel.free_(&s));
 }
 
+/* A GBK text fed one byte at a time through a counted stream to UTF-8
+ * (kind 2, plus 0x100 for the report). */
+static void check_stream(void) {
+  zstring s;
+  zreport r;
+  void* st;
+  CHECKED(zel.init(&s));
+  CHECKED(st = zel.stream_open(2 + 0x100, 2, &result));
+  expect(st != 0 && result == 0, "stream_open: GBK to UTF-8, counted");
+  const char gbk[] = "\xD6\xD0\xCE\xC4\x81";
+  for (int k = 0; k < 5; ++k) {
+    CHECKED(result = zel.stream_feed(st, gbk + k, 1, k == 4, &s));
+    expect(result == 0, "stream_feed: one byte");
+  }
+  expect(same(&s, "\xE4\xB8\xAD\xE6\x96\x87\xC2\x81", 8), "stream: 中文 and the lone lead");
+  CHECKED(zel.stream_report(st, &r));
+  expect(r.passed == 1 && r.first_offset == 4, "stream_report: the lead at offset 4");
+  CHECKED(zel.stream_reset(st));
+  CHECKED(zel.stream_free(st));
+  CHECKED(st = zel.stream_open(2, 0, &result));
+  expect(st == 0 && result == 1001, "stream_open: id 0 is refused with 1001");
+  CHECKED(zel.free_(&s));
+}
+
 int main(int argc, char** argv) {
   const char* path = argc > 1 ? argv[1] : "zel_code.dll";
   HMODULE dll = LoadLibraryA(path);
@@ -372,6 +409,7 @@ int main(int argc, char** argv) {
   check_conversions();
   check_transcoding();
   check_reports();
+  check_stream();
   FreeLibrary(dll);
   printf(CONV_NAME " calls with the stack pointer unchanged: %d of %d\n", calls_balanced, calls);
   printf("%d passed, %d failed\n", passed, failed);

@@ -115,7 +115,8 @@ inline bool copy_ascii_run(const std::uint8_t* in, std::size_t n, std::size_t li
     if (n - i >= 2 && in[i + 1] >= 0x80) {
       out.unit(in[i]);
       ++i;
-      return i < limit;
+      // A byte follows; in a whole text (limit == n) that settles it.
+      return limit == n || i < limit;
     }
     i += out.ascii_blocks(in + i, n - i);
     if (i >= limit) return false;
