@@ -178,6 +178,18 @@ TEST(Stream, RandomCutsOfLongTextsEqualOneCall) {
   }
 }
 
+// A reference held across many pieces: a long one ending in ";", one
+// ending in a letter, a name that never ends.
+TEST(Stream, LongReferencesAcrossPieces) {
+  std::mt19937 rng(7);
+  const std::string digits(3000, '7');
+  for (const std::string& in :
+       {"a&#" + digits + ";b", "&#x" + digits + "g" + digits, "&" + std::string(2000, 'q')}) {
+    for (int kind = ZEL_STREAM_REFERENCES_UTF8; kind <= ZEL_STREAM_REFERENCES_GB18030; ++kind)
+      check_cuts(kind, 0, in, rng);
+  }
+}
+
 struct OpenCase {
   int kind, id, result;
   const char* why;

@@ -10,7 +10,9 @@
 //
 // The held bytes go in front of the next piece through a small scratch
 // buffer: they and the first bytes of the piece are read together, then the
-// rest of the piece where that left off, without copying the piece.
+// rest of the piece where that left off, without copying the piece. They are
+// a handful but for a character reference, which is held until it ends: a
+// stream's memory is its piece and the longest reference in the text.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -35,6 +37,9 @@ struct zel_stream {
   int id;
   bool counted;
   bool ended = false;  // the last piece has been read
+  // The held bytes are a long character reference still open: "&", maybe
+  // "#" and "x", then letters and digits only.
+  bool open_reference = false;
   zel::decoder_state state;
   zel::report_tally tally;
   std::int64_t taken = 0;             // bytes of the text read for good
@@ -156,13 +161,37 @@ std::size_t output_estimate(const zel_stream& s, std::size_t n) {
 
 void reset(zel_stream& s) {
   s.ended = false;
+  s.open_reference = false;
   s.state = decoder_state{};
   s.tally = report_tally{};
   s.taken = 0;
   s.held.clear();
 }
 
+bool letter_or_digit(std::uint8_t b) noexcept {
+  return (b >= '0' && b <= '9') || (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z');
+}
+
+bool reference_kind(const zel_stream& s) noexcept { return s.kind >= ZEL_STREAM_REFERENCES_UTF8; }
+
+// Whether the held bytes are a reference that only a byte other than a
+// letter or digit can end: a piece of letters and digits then just joins it.
+// Without this, a reference of a million digits fed in small pieces would be
+// read again from its "&" with every piece.
+bool holds_open_reference(const zel_stream& s) {
+  if (!reference_kind(s) || s.held.size() <= joined_bytes || s.held[0] != '&') return false;
+  std::size_t k = 1;
+  if (s.held[k] == '#') ++k;
+  while (k < s.held.size() && (s.held[k] == 'x' || s.held[k] == 'X')) ++k;
+  return std::all_of(s.held.begin() + static_cast<std::ptrdiff_t>(k), s.held.end(),
+                     letter_or_digit);
+}
+
 void feed(zel_stream& s, const std::uint8_t* data, std::size_t n, bool last, byte_sink& sink) {
+  if (s.open_reference && !last && std::all_of(data, data + n, letter_or_digit)) {
+    s.held.insert(s.held.end(), data, data + n);
+    return;
+  }
   if (!s.held.empty()) {
     // The held bytes and the piece's first bytes, read together.
     const std::size_t join = std::min(n, joined_bytes);
@@ -181,6 +210,7 @@ void feed(zel_stream& s, const std::uint8_t* data, std::size_t n, bool last, byt
         rest.swap(s.held);
         read(s, rest.data(), rest.size(), true, sink);
       }
+      s.open_reference = holds_open_reference(s);
       return;
     }
     data += took - held;
@@ -188,6 +218,7 @@ void feed(zel_stream& s, const std::uint8_t* data, std::size_t n, bool last, byt
   }
   const std::size_t took = read(s, data, n, last, sink);
   s.held.assign(data + took, data + n);
+  s.open_reference = holds_open_reference(s);
 }
 
 }  // namespace
