@@ -18,64 +18,39 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "src/decode/degrade.h"
+#include "src/decode/two_byte.h"
 #include "src/tables/cns_gb2312.h"
 
 namespace zel {
 
-// GB 2312 and CNS 11643 bytes in 8-bit form, 0xA1..0xFE.
-inline bool gb_cns_byte(std::uint8_t b) noexcept { return b >= 0xA1 && b <= 0xFE; }
-
+// Each decoder returns how many bytes it took: all of them for the last
+// piece of a text (`last`), else up to where the next piece must go on.
 template <class Out>
 std::size_t euc_cn_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool last = true) {
-  const std::size_t limit = start_limit(n, last, 2);
-  std::size_t i = 0;
-  while (i < limit) {
-    if (!copy_ascii_run(in, n, limit, i, out)) break;
-    const std::uint8_t b1 = in[i];
-    if (gb_cns_byte(b1) && i + 1 < n && gb_cns_byte(in[i + 1])) {
-      emit_cell(out,
-                cell(gb2312_to_ucs2, 94u * (b1 - 0xA1) + (in[i + 1] - 0xA1), cns_gb2312_past_end),
-                in + i);
-      i += 2;
-      continue;
-    }
-    pass_byte(out, in + i);
-    ++i;
-  }
-  return i;
+  return square_decoder<cns_gb2312_columns>(gb2312_to_ucs2, cns_gb2312_past_end, in, n, out, last);
 }
 
-// The character at CNS 11643 row and column (0x21..0x7E when the pair has a
-// cell), coded at `at`: its plane's cell, and true; false, writing nothing,
-// outside the plane.
-template <class Out, std::size_t N>
-inline bool cns_cell(const std::uint16_t (&plane)[N], int row, int column, const std::uint8_t* at,
-                     Out& out) {
-  if (row < 0x21 || row > 0x7E || column < 0x21 || column > 0x7E) return false;
-  emit_cell(out,
-            cell(plane, static_cast<std::size_t>(94 * (row - 0x21) + (column - 0x21)),
-                 cns_gb2312_past_end),
-            at);
-  return true;
+// The cells of a CNS 11643 plane, 94 rows of 94.
+inline constexpr std::size_t cns_plane_cells = cns_gb2312_columns * cns_gb2312_columns;
+
+// The cell of CNS 11643 row and column bytes (0x21..0x7E), or -1 outside
+// the plane.
+constexpr std::ptrdiff_t cns_index(int row, int column) noexcept {
+  if (row < 0x21 || row > 0x7E || column < 0x21 || column > 0x7E) return -1;
+  return square_index<cns_gb2312_columns>(row + 0x80, column + 0x80);
 }
 
-// The pair at `pair` in ISO-2022-CN's 7-bit form: its cell, or both bytes as
-// themselves.
+// The pair at `pair` in a plane's 7-bit form (ISO-2022-CN), or in its 8-bit
+// form (EUC-TW) after the `prefix` bytes of a single shift.
 template <class Out, std::size_t N>
 inline void cns_pair(const std::uint16_t (&plane)[N], const std::uint8_t* pair, Out& out) {
-  if (!cns_cell(plane, pair[0], pair[1], pair, out)) pass_pair(out, pair);
+  cell_or_pair(plane, cns_index(pair[0], pair[1]), cns_plane_cells, cns_gb2312_past_end, pair, out);
 }
-
-// A character in EUC-TW's 8-bit form whose pair is at `pair`, after the
-// `prefix` bytes of a single shift (which go with it when the pair has no
-// cell).
 template <class Out, std::size_t N>
 inline void cns_euc_pair(const std::uint16_t (&plane)[N], const std::uint8_t* pair,
                          std::size_t prefix, Out& out) {
-  if (cns_cell(plane, pair[0] - 0x80, pair[1] - 0x80, pair - prefix, out)) return;
-  if (prefix) drop(out, pair - prefix, prefix);
-  pass_pair(out, pair);
+  cell_or_pair(plane, cns_index(pair[0] - 0x80, pair[1] - 0x80), cns_plane_cells,
+               cns_gb2312_past_end, pair, out, prefix);
 }
 
 template <class Out>
@@ -106,7 +81,7 @@ std::size_t euc_tw_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool
       }
       continue;
     }
-    if (gb_cns_byte(b1) && i + 1 < n && gb_cns_byte(in[i + 1])) {
+    if (square_byte(b1) && i + 1 < n && square_byte(in[i + 1])) {
       cns_euc_pair(cns_plane1_to_ucs2, in + i, 0, out);
       i += 2;
       continue;
@@ -194,13 +169,8 @@ std::size_t iso2022cn_decoder(const std::uint8_t* in, std::size_t n, Out& out, d
       // gbk_to_ucs2 read as a flat array at lead (b1 + 0x80), trail (b2 + 0x80):
       // a second byte from 0x7F reaches into the next row; only an entry
       // before the first row or after the last has no cell.
-      const int entry = 191 * (b1 - 1) + (b2 + 0x40);
-      if (entry >= 0 && static_cast<std::size_t>(entry) < gbk_to_ucs2_size) {
-        emit_cell(out, cell(gbk_to_ucs2, static_cast<std::size_t>(entry), std::uint16_t{0xFFFD}),
-                  in + i);
-      } else {
-        pass_pair(out, in + i);
-      }
+      cell_or_pair(gbk_to_ucs2, seven_bit_lead_trail_index<gbk_columns>(b1, b2), gbk_to_ucs2_size,
+                   std::uint16_t{0xFFFD}, in + i, out);
     } else if (shift == 2) {
       cns_pair(cns_plane1_to_ucs2, in + i, out);
     } else {

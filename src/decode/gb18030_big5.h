@@ -18,7 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "src/decode/degrade.h"
+#include "src/decode/two_byte.h"
 #include "src/tables/tables.h"
 
 namespace zel {
@@ -58,8 +58,11 @@ std::size_t gb18030_decoder(const std::uint8_t* in, std::size_t n, Out& out, boo
     if (b1 >= 0x81 && b1 <= 0xFE && i + 1 < n) {
       const std::uint8_t b2 = in[i + 1];
       if (b2 >= 0x40 && b2 <= 0xFE && b2 != 0x7F) {
-        emit_cell(out, cell(gbk_to_ucs2, 191u * (b1 - 0x81) + (b2 - 0x40), std::uint16_t{0xFFFD}),
-                  in + i);
+        emit_cell(
+            out,
+            cell(gbk_to_ucs2, static_cast<unsigned>(gbk_columns) * (b1 - 0x81u) + (b2 - 0x40u),
+                 std::uint16_t{0xFFFD}),
+            in + i);
         i += 2;
         continue;
       }
@@ -88,21 +91,7 @@ std::size_t gb18030_decoder(const std::uint8_t* in, std::size_t n, Out& out, boo
 
 template <class Out>
 std::size_t big5_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool last = true) {
-  const std::size_t limit = start_limit(n, last, 2);
-  std::size_t i = 0;
-  while (i < limit) {
-    if (!copy_ascii_run(in, n, limit, i, out)) break;
-    const std::uint8_t b1 = in[i];  // 0x80 or above here
-    if (i + 1 < n && in[i + 1] >= 0x40 && in[i + 1] <= 0xFE) {
-      emit_cell(out, cell(big5_to_ucs2, 191u * (b1 - 0x80) + (in[i + 1] - 0x40), big5_past_end),
-                in + i);
-      i += 2;
-      continue;
-    }
-    pass_byte(out, in + i);
-    ++i;
-  }
-  return i;
+  return lead_trail_decoder<big5_columns>(big5_to_ucs2, 0x80, big5_past_end, in, n, out, last);
 }
 
 }  // namespace zel

@@ -21,8 +21,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "src/decode/degrade.h"
 #include "src/decode/japanese.h"
+#include "src/decode/two_byte.h"
 #include "src/tables/korean.h"
 #include "src/tables/tables.h"
 
@@ -44,24 +44,6 @@ inline constexpr iso2022jp_escape iso2022jp_escapes[] = {
     {"$(D", 3, iso2022jp_set::jisx0212},
 };
 
-// The pair at `pair` of a two-byte set, read at `index` of a table holding
-// `cells` cells (read through cell() with `past_end` beyond the stored ones).
-template <std::size_t N, class Out>
-inline void iso2022jp_cell(const std::uint16_t (&table)[N], std::ptrdiff_t index, std::size_t cells,
-                           std::uint16_t past_end, const std::uint8_t* pair, Out& out) {
-  if (index < 0 || static_cast<std::size_t>(index) >= cells) {
-    pass_pair(out, pair);
-    return;
-  }
-  emit_cell(out, cell(table, static_cast<std::size_t>(index), past_end), pair);
-}
-
-// The 191-column cell of lead a and trail t in 8-bit form, as GBK and the
-// Unified Hangul Code lay them out.
-constexpr std::ptrdiff_t lead_trail_index(int a, int t) noexcept {
-  return (a - 0x81) * std::ptrdiff_t{191} + (t - 0x40);
-}
-
 template <class Out>
 inline void iso2022jp_pair(iso2022jp_set set, const std::uint8_t* pair, Out& out) {
   // Every 94-column index and every Unified Hangul index that 7-bit text can
@@ -71,20 +53,20 @@ inline void iso2022jp_pair(iso2022jp_set set, const std::uint8_t* pair, Out& out
   const int b8 = pair[0] + 0x80, c8 = pair[1] + 0x80;
   switch (set) {
     case iso2022jp_set::jisx0208:
-      iso2022jp_cell(jisx0208_to_ucs2, jis_square_index(b8, c8), nominal, japanese_past_end, pair,
-                     out);
+      cell_or_pair(jisx0208_to_ucs2, square_index<jis_columns>(b8, c8), nominal, japanese_past_end,
+                   pair, out);
       break;
     case iso2022jp_set::jisx0212:
-      iso2022jp_cell(jisx0212_to_ucs2, jis_square_index(b8, c8), nominal, japanese_past_end, pair,
-                     out);
+      cell_or_pair(jisx0212_to_ucs2, square_index<jis_columns>(b8, c8), nominal, japanese_past_end,
+                   pair, out);
       break;
     case iso2022jp_set::gb2312:
-      iso2022jp_cell(gbk_to_ucs2, lead_trail_index(b8, c8), gbk_to_ucs2_size, std::uint16_t{0xFFFD},
-                     pair, out);
+      cell_or_pair(gbk_to_ucs2, lead_trail_index<gbk_columns>(b8, c8), gbk_to_ucs2_size,
+                   std::uint16_t{0xFFFD}, pair, out);
       break;
     case iso2022jp_set::ksx1001:
-      iso2022jp_cell(ksc5601_to_ucs2, lead_trail_index(b8, c8), nominal, ksc5601_past_end, pair,
-                     out);
+      cell_or_pair(ksc5601_to_ucs2, lead_trail_index<ksc5601_columns>(b8, c8), nominal,
+                   ksc5601_past_end, pair, out);
       break;
     case iso2022jp_set::ascii:
     case iso2022jp_set::roman:

@@ -18,57 +18,21 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "src/decode/degrade.h"
+#include "src/decode/two_byte.h"
 #include "src/tables/japanese.h"
 
 namespace zel {
 
-inline bool jis_square_byte(std::uint8_t b) noexcept { return b >= 0xA1 && b <= 0xFE; }
-
-// The 94-column cell of row byte r and column byte c in 8-bit form. The
-// 7-bit forms pass their bytes plus 0x80; a control byte there gives a
-// negative index, which this family's 8-bit decoders never compute.
-constexpr std::ptrdiff_t jis_square_index(int r, int c) noexcept {
-  return (r - 0xA1) * std::ptrdiff_t{94} + (c - 0xA1);
-}
-
-// At in[i]: a pair of square bytes reads `table`, anything else passes
-// through. Returns the bytes consumed.
-template <std::size_t N, class Out>
-inline std::size_t jis_square_step(const std::uint16_t (&table)[N], const std::uint8_t* in,
-                                   std::size_t n, std::size_t i, Out& out) {
-  const std::uint8_t b = in[i];
-  if (jis_square_byte(b) && i + 1 < n && jis_square_byte(in[i + 1])) {
-    const auto at = static_cast<std::size_t>(jis_square_index(b, in[i + 1]));
-    emit_cell(out, cell(table, at, japanese_past_end), in + i);
-    return 2;
-  }
-  pass_byte(out, in + i);
-  return 1;
-}
-
 // Each decoder returns how many bytes it took: all of them for the last
 // piece of a text (`last`), else up to where the next piece must go on.
-template <std::size_t N, class Out>
-std::size_t jis_square_decoder(const std::uint16_t (&table)[N], const std::uint8_t* in,
-                               std::size_t n, Out& out, bool last) {
-  const std::size_t limit = start_limit(n, last, 2);
-  std::size_t i = 0;
-  while (i < limit) {
-    if (!copy_ascii_run(in, n, limit, i, out)) break;
-    i += jis_square_step(table, in, n, i, out);
-  }
-  return i;
-}
-
 template <class Out>
 std::size_t jisx0208_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool last = true) {
-  return jis_square_decoder(jisx0208_to_ucs2, in, n, out, last);
+  return square_decoder<jis_columns>(jisx0208_to_ucs2, japanese_past_end, in, n, out, last);
 }
 
 template <class Out>
 std::size_t jisx0212_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool last = true) {
-  return jis_square_decoder(jisx0212_to_ucs2, in, n, out, last);
+  return square_decoder<jis_columns>(jisx0212_to_ucs2, japanese_past_end, in, n, out, last);
 }
 
 template <class Out>
@@ -114,8 +78,8 @@ std::size_t euc_jp_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool
         ++i;
       }
     } else if (b == single_shift_3) {
-      if (i + 2 < n && jis_square_byte(in[i + 1]) && jis_square_byte(in[i + 2])) {
-        const auto at = static_cast<std::size_t>(jis_square_index(in[i + 1], in[i + 2]));
+      if (i + 2 < n && square_byte(in[i + 1]) && square_byte(in[i + 2])) {
+        const auto at = static_cast<std::size_t>(square_index<jis_columns>(in[i + 1], in[i + 2]));
         emit_cell(out, cell(jisx0212_to_ucs2, at, japanese_past_end), in + i);
         i += 3;
       } else {
@@ -123,7 +87,7 @@ std::size_t euc_jp_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool
         ++i;
       }
     } else {
-      i += jis_square_step(jisx0208_to_ucs2, in, n, i, out);
+      i += square_step<jis_columns>(jisx0208_to_ucs2, japanese_past_end, in, n, i, out);
     }
   }
   return i;

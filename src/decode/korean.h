@@ -18,55 +18,22 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "src/decode/degrade.h"
+#include "src/decode/two_byte.h"
 #include "src/tables/korean.h"
 
 namespace zel {
 
-// The KS X 1001 character at row and column bytes in 8-bit form, both
-// 0xA1..0xFE.
-template <class Out>
-inline void ksx1001_pair(Out& out, std::uint8_t row, std::uint8_t column, const std::uint8_t* at) {
-  emit_cell(out, cell(ksx1001_to_ucs2, 94u * (row - 0xA1u) + (column - 0xA1u), ksx1001_past_end),
-            at);
-}
-
+// Each decoder returns how many bytes it took: all of them for the last
+// piece of a text (`last`), else up to where the next piece must go on.
 template <class Out>
 std::size_t ksc5601_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool last = true) {
-  const std::size_t limit = start_limit(n, last, 2);
-  std::size_t i = 0;
-  while (i < limit) {
-    if (!copy_ascii_run(in, n, limit, i, out)) break;
-    const std::uint8_t lead = in[i];  // 0x80 or above here
-    if (lead != 0x80 && i + 1 < n && in[i + 1] >= 0x40 && in[i + 1] <= 0xFE) {
-      emit_cell(
-          out, cell(ksc5601_to_ucs2, 191u * (lead - 0x81u) + (in[i + 1] - 0x40u), ksc5601_past_end),
-          in + i);
-      i += 2;
-      continue;
-    }
-    pass_byte(out, in + i);
-    ++i;
-  }
-  return i;
+  return lead_trail_decoder<ksc5601_columns>(ksc5601_to_ucs2, 0x81, ksc5601_past_end, in, n, out,
+                                             last);
 }
 
 template <class Out>
 std::size_t euc_kr_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool last = true) {
-  const std::size_t limit = start_limit(n, last, 2);
-  std::size_t i = 0;
-  while (i < limit) {
-    if (!copy_ascii_run(in, n, limit, i, out)) break;
-    const std::uint8_t row = in[i];
-    if (row >= 0xA1 && row <= 0xFE && i + 1 < n && in[i + 1] >= 0xA1 && in[i + 1] <= 0xFE) {
-      ksx1001_pair(out, row, in[i + 1], in + i);
-      i += 2;
-      continue;
-    }
-    pass_byte(out, in + i);
-    ++i;
-  }
-  return i;
+  return square_decoder<ksx1001_columns>(ksx1001_to_ucs2, ksx1001_past_end, in, n, out, last);
 }
 
 template <class Out>
@@ -76,8 +43,9 @@ std::size_t ksx1001_decoder(const std::uint8_t* in, std::size_t n, Out& out, boo
   while (i < limit) {
     const std::uint8_t row = in[i];
     if (row >= 0x21 && row <= 0x7E && i + 1 < n && in[i + 1] >= 0x21 && in[i + 1] <= 0x7E) {
-      ksx1001_pair(out, static_cast<std::uint8_t>(row + 0x80),
-                   static_cast<std::uint8_t>(in[i + 1] + 0x80), in + i);
+      const auto at =
+          static_cast<std::size_t>(square_index<ksx1001_columns>(row + 0x80, in[i + 1] + 0x80));
+      emit_cell(out, cell(ksx1001_to_ucs2, at, ksx1001_past_end), in + i);
       i += 2;
       continue;
     }
@@ -126,16 +94,12 @@ std::size_t iso2022kr_decoder(const std::uint8_t* in, std::size_t n, Out& out, d
       continue;
     }
     if (shifted && i + 1 < n) {
-      const std::uint8_t c = in[i + 1];
-      // The cell of the 8-bit code (b + 0x80, c + 0x80). Only b = 0x00 with
-      // c below 0x7F lands before the table.
-      const std::ptrdiff_t index = 191 * (std::ptrdiff_t{b} - 1) + (c + 0x40);
-      if (index < 0) {
-        pass_pair(out, in + i);
-      } else {
-        emit_cell(out, cell(ksc5601_to_ucs2, static_cast<std::size_t>(index), ksc5601_past_end),
-                  in + i);
-      }
+      // The cell of the 8-bit code (b + 0x80, c + 0x80); only b = 0x00 with
+      // c below 0x7F lands before the table. Every index 7-bit text gives
+      // lies within the table's nominal 65,536 cells.
+      constexpr std::size_t nominal = 65536;
+      cell_or_pair(ksc5601_to_ucs2, seven_bit_lead_trail_index<ksc5601_columns>(b, in[i + 1]),
+                   nominal, ksc5601_past_end, in + i, out);
       i += 2;
       continue;
     }

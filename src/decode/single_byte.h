@@ -14,19 +14,16 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 
+#include "src/decode/ascii.h"
 #include "src/decode/degrade.h"
 #include "src/tables/single_byte.h"
 
 namespace zel {
 
-// Whether the eight bytes at in[i] are all below 0x80.
+// Whether the eight bytes at in[i] are there and all below 0x80.
 inline bool eight_ascii_at(const std::uint8_t* in, std::size_t n, std::size_t i) noexcept {
-  if (n - i < 8) return false;
-  std::uint64_t word;
-  std::memcpy(&word, in + i, 8);
-  return (word & 0x8080808080808080ull) == 0;
+  return n - i >= 8 && eight_ascii(in + i);
 }
 
 // Every byte is decided alone, so every piece is taken whole.

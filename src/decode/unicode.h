@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "src/decode/ascii.h"
 #include "src/decode/degrade.h"
 
 namespace zel {

@@ -24,11 +24,21 @@ namespace zel {
 
 inline constexpr std::size_t ascii_block_bytes = 16;
 
+// The high bit of each byte of a 64-bit word: a word is ASCII when none is set.
+inline constexpr std::uint64_t ascii_high_bits = 0x8080808080808080ull;
+
+// Whether the eight bytes at p are all below 0x80.
+inline bool eight_ascii(const std::uint8_t* p) noexcept {
+  std::uint64_t word;
+  std::memcpy(&word, p, 8);
+  return (word & ascii_high_bits) == 0;
+}
+
 #if !defined(__SSE2__)
 // How many bytes of the 8 in `word` (as loaded from memory), from the first,
 // are below 0x80.
 inline unsigned leading_ascii_in_word(std::uint64_t word, const std::uint8_t* p) noexcept {
-  const std::uint64_t high = word & 0x8080808080808080ull;
+  const std::uint64_t high = word & ascii_high_bits;
   if (!high) return 8;
   if constexpr (std::endian::native == std::endian::little) {
     return static_cast<unsigned>(std::countr_zero(high)) / 8;
