@@ -20,6 +20,7 @@
 
 #include "src/decode/two_byte.h"
 #include "src/tables/cns_gb2312.h"
+#include "src/tables/gbk_gb18030.h"
 
 namespace zel {
 

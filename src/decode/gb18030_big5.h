@@ -19,7 +19,8 @@
 #include <cstdint>
 
 #include "src/decode/two_byte.h"
-#include "src/tables/tables.h"
+#include "src/tables/big5.h"
+#include "src/tables/gbk_gb18030.h"
 
 namespace zel {
 
@@ -36,7 +37,7 @@ inline bool gb18030_four_byte_code(const std::uint8_t* p) noexcept {
 
 // Whether the four bytes at p form a four-byte code beyond U+FFFF, the
 // supplementary planes from 90 30 81 30 (U+10000).
-inline bool gb18030_supplementary_code(const std::uint8_t* p) noexcept {
+inline bool is_gb18030_supplementary(const std::uint8_t* p) noexcept {
   return p[0] >= 0x90 && p[0] <= 0xE3 && is_digit_byte(p[1]) && p[2] >= 0x81 && p[2] <= 0xFE &&
          is_digit_byte(p[3]);
 }
@@ -78,7 +79,7 @@ std::size_t gb18030_decoder(const std::uint8_t* in, std::size_t n, Out& out, boo
       i += 4;
       continue;
     }
-    if (i + 3 < n && gb18030_supplementary_code(in + i)) {
+    if (i + 3 < n && is_gb18030_supplementary(in + i)) {
       replace(out, in + i);
       i += 4;
       continue;

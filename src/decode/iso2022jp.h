@@ -24,7 +24,7 @@
 #include "src/decode/japanese.h"
 #include "src/decode/two_byte.h"
 #include "src/tables/korean.h"
-#include "src/tables/tables.h"
+#include "src/tables/gbk_gb18030.h"
 
 namespace zel {
 

@@ -10,7 +10,7 @@
 #include "src/decode/ascii.h"
 #include "src/decode/decoder_state.h"
 #include "src/decode/degrade.h"
-#include "src/tables/tables.h"
+#include "src/tables/cell.h"
 
 namespace zel {
 

@@ -20,12 +20,13 @@
 #include <type_traits>
 #include <vector>
 
-#include "src/big5gbk/big5_gbk.h"
+#include "src/big5gbk/transcoders.h"
 #include "src/core/decoder_dispatch.h"
 #include "src/core/report.h"
 #include "src/decode/pivot.h"
 #include "src/encode/gbk.h"
-#include "src/encode/pivot_writer.h"
+#include "src/encode/gb18030.h"
+#include "src/encode/pivot_output.h"
 #include "src/encode/utf8.h"
 #include "src/entity/decode_references.h"
 #include "src/string/byte_sink.h"

@@ -53,13 +53,23 @@ void open_buffer(zel_string* s) {
 #endif
 }
 
-// Makes room for `need` content bytes, keeping the content; a source pointer
-// into the old buffer is carried over to the new one. Returns false when
-// `need` is beyond what the record's length can express. In test mode every
-// growth is to the exact size asked and every append moves the buffer, so
-// code that keeps a pointer across a call is caught.
+// How ensure_capacity treats the buffer it may replace.
+struct growth {
+  // Test mode moves the buffer even when it has room (appends and assigns do,
+  // so that code keeping a pointer across a call is caught).
+  bool move_in_test_mode = false;
+  // The content is carried over to a new buffer (not when it is about to be
+  // replaced anyway).
+  bool keep_content = true;
+};
+
+// Makes room for `need` content bytes; a source pointer into the old buffer
+// is carried over to the new one. Returns false when `need` is beyond what
+// the record's length can express. In test mode every growth is to the exact
+// size asked.
 bool ensure_capacity(zel_string* s, std::size_t need, const char** source = nullptr,
-                     bool move = false, bool keep_content = true) {
+                     growth how = {}) {
+  const bool move = how.move_in_test_mode, keep_content = how.keep_content;
 #ifdef ZEL_STRING_TEST_MODE
   constexpr bool exact = true;
 #else
@@ -99,7 +109,8 @@ void set_content(zel_string* s, const char* data, std::int32_t n) {
   // survives a move.
   const bool inside = owns_buffer(s) && data >= s->data && data < s->data + string_size(s);
   std::size_t room = inside && string_size(s) > len ? string_size(s) : len;
-  if (!ensure_capacity(s, room, &data, len != 0, inside)) return;
+  if (!ensure_capacity(s, room, &data, {.move_in_test_mode = len != 0, .keep_content = inside}))
+    return;
   if (owns_buffer(s)) {
     std::memmove(s->data, data, len);  // data may lie inside s itself
     s->data[len] = 0;
@@ -181,14 +192,16 @@ ZEL_API void ZEL_CALL zel_string_append(zel_string* s, const char* data, std::in
   std::size_t add = static_cast<std::size_t>(n);
   if (add > zel::max_string_length - len) return;
   // data may lie inside s; ensure_capacity carries it over if the buffer moves.
-  if (!zel::ensure_capacity(s, len + add, &data, true)) return;
+  if (!zel::ensure_capacity(s, len + add, &data, {.move_in_test_mode = true})) return;
   std::memmove(s->data + len, data, add);
   s->data[len + add] = 0;
   s->length = static_cast<std::int32_t>(len + add);
   zel::guard_tail(s);
 }
 
-ZEL_API int ZEL_CALL zel_string_is_empty(const zel_string* s) noexcept { return string_size(s) == 0; }
+ZEL_API int ZEL_CALL zel_string_is_empty(const zel_string* s) noexcept {
+  return string_size(s) == 0;
+}
 
 ZEL_API void ZEL_CALL zel_string_prepare(zel_string* s) noexcept {
   // Normalises the record so that the content can be read as NUL-terminated
@@ -219,9 +232,8 @@ ZEL_API void ZEL_CALL zel_string_replace_char(zel_string* s, char from, char to)
 
 ZEL_API int ZEL_CALL zel_string_compare(const zel_slice* slice, const char* literal,
                                         std::int32_t limit) noexcept {
-  std::size_t have = slice && slice->data && slice->length > 0
-                         ? static_cast<std::size_t>(slice->length)
-                         : 0;
+  std::size_t have =
+      slice && slice->data && slice->length > 0 ? static_cast<std::size_t>(slice->length) : 0;
   if (!literal) literal = "";
   std::size_t lit = std::strlen(literal);
   if (limit >= 0) {

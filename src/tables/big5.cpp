@@ -1523,9 +1523,9 @@ extern const std::uint16_t big5_to_ucs2[] = {
 
 }  // namespace zel
 
-// tables.h comes after the definitions on purpose: each array above takes its
+// big5.h comes after the definitions on purpose: each array above takes its
 // length from the cells written, and the header's sized declarations must agree
 // with it or the build fails, so a cut-short table cannot fill up with zeros.
-#include "src/tables/tables.h"
+#include "src/tables/big5.h"
 
 static_assert(std::size(zel::big5_to_ucs2) == zel::big5_to_ucs2_size);

@@ -2,7 +2,7 @@
 // (tools/tablegen/gen_big5gbk.py, from the Big5 and GBK tables' snapshots,
 // Python's gb2312 codec and Unihan's kSimplifiedVariant and
 // kTraditionalVariant); this header is written by hand. Read every cell
-// through cell() (src/tables/tables.h). A cell holds the two output bytes of
+// through cell() (src/tables/cell.h). A cell holds the two output bytes of
 // a pair, the first in the low half: the cell for output A1 40 is 0x40A1.
 //
 // big5_to_gbk: Big5 lead 0xA1..0xFE, trail 0x40..0xFE, cell (lead - 0xA1) *
@@ -20,7 +20,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "src/tables/tables.h"
+#include "src/tables/cell.h"
 
 namespace zel {
 

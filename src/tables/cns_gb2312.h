@@ -1,7 +1,7 @@
 // The GB 2312 and CNS 11643 mapping tables. The arrays are generated
 // (tools/tablegen/gen_cns_gb2312.py, from snapshots of Python's gb2312 codec,
 // glibc's EUC-TW converter and Unihan's kCNS1992 field); this header is
-// written by hand. Read every cell through cell() (src/tables/tables.h).
+// written by hand. Read every cell through cell() (src/tables/cell.h).
 //
 // gb2312_to_ucs2: EUC-CN, lead and trail 0xA1..0xFE, cell (lead - 0xA1) * 94 +
 //   (trail - 0xA1). GB 2312's own forms (A1A4 U+30FB, A1AA U+2015), U+FFFD at
@@ -19,7 +19,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "src/tables/tables.h"
+#include "src/tables/cell.h"
 
 namespace zel {
 

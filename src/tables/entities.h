@@ -15,7 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "src/tables/tables.h"
+#include "src/tables/cell.h"
 
 namespace zel {
 

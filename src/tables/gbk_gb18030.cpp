@@ -78,7 +78,7 @@
 //   below 24066 (gbk_to_ucs2_size) the gbk_to_ucs2 index of a two-byte code,
 //   24066 + i for the four-byte code at gb18030_four_byte_to_ucs2 index i,
 //   0xFFFF for U+0000..U+007F (one byte, the unit itself) and the surrogates (no code).
-//   gb18030_code() in tables.h turns a cell back into the code.
+//   gb18030_code() in gbk_gb18030.h turns a cell back into the code.
 //   Made in this order:
 //   - 23940 cells from inputs/gb18030.txt, two-byte codes (their gbk_to_ucs2 index)
 //   - 39420 cells from inputs/gb18030.txt, four-byte codes (24066 + their gb18030_four_byte_to_ucs2 index)
@@ -13812,10 +13812,10 @@ extern const std::uint16_t ucs2_to_gb18030[] = {
 
 }  // namespace zel
 
-// tables.h comes after the definitions on purpose: each array above takes its
+// gbk_gb18030.h comes after the definitions on purpose: each array above takes its
 // length from the cells written, and the header's sized declarations must agree
 // with it or the build fails, so a cut-short table cannot fill up with zeros.
-#include "src/tables/tables.h"
+#include "src/tables/gbk_gb18030.h"
 
 static_assert(std::size(zel::gbk_to_ucs2) == zel::gbk_to_ucs2_size);
 static_assert(std::size(zel::gb18030_four_byte_to_ucs2) == zel::gb18030_four_byte_to_ucs2_size);

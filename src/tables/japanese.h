@@ -22,7 +22,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "src/tables/tables.h"
+#include "src/tables/cell.h"
 
 namespace zel {
 

@@ -1,6 +1,6 @@
 // The Korean mapping tables. The arrays are generated (tools/tablegen/gen_korean.py,
 // from the code page 949 snapshot in tools/tablegen/inputs/); this header is
-// written by hand. Read every cell through cell() (src/tables/tables.h).
+// written by hand. Read every cell through cell() (src/tables/cell.h).
 //
 // ksc5601_to_ucs2: code page 949 two-byte codes. Lead 0x81..0xFE, trail
 //   0x40..0xFE, cell (lead - 0x81) * 191 + (trail - 0x40). Holds the 8,822
@@ -19,7 +19,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "src/tables/tables.h"
+#include "src/tables/cell.h"
 
 namespace zel {
 

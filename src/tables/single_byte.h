@@ -1,6 +1,6 @@
 // The tables of the single-byte charsets, ids 21 to 55. The arrays are
 // generated (tools/tablegen/gen_single_byte.py, into single_byte.cpp); this
-// header is written by hand. Read every cell through cell() (tables.h).
+// header is written by hand. Read every cell through cell() (src/tables/cell.h).
 //
 // single_byte_tables, entry single_byte_index(id): the charset's 256 cells,
 //   one per byte, each the code unit of that byte. A byte without a
@@ -14,7 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "src/tables/tables.h"
+#include "src/tables/cell.h"
 
 namespace zel {
 

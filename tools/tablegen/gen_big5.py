@@ -102,4 +102,5 @@ if __name__ == "__main__":
             "Big5 table. Code page 950 (Python's cp950 codec, with the ETEN rows C6A1..C7FC)",
             "less the differences listed under big5_to_ucs2.",
         ],
+        header="src/tables/big5.h",
     )

@@ -190,7 +190,7 @@ def build():
             "below 24066 (gbk_to_ucs2_size) the gbk_to_ucs2 index of a two-byte code,",
             "24066 + i for the four-byte code at gb18030_four_byte_to_ucs2 index i,",
             "0xFFFF for U+0000..U+007F (one byte, the unit itself) and the surrogates (no code).",
-            "gb18030_code() in tables.h turns a cell back into the code.",
+            "gb18030_code() in gbk_gb18030.h turns a cell back into the code.",
         ],
     )
     to_gb18030.load(
@@ -232,4 +232,5 @@ if __name__ == "__main__":
             "GBK output follows Python's gbk codec (code page 936, double-byte part) with the",
             "private-use runs and the cells listed under ucs2_to_gbk.",
         ],
+        header="src/tables/gbk_gb18030.h",
     )

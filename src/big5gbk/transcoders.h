@@ -25,8 +25,9 @@
 #include "src/decode/decoder_state.h"
 #include "src/string/byte_sink.h"
 #include "src/string/string_ops.h"
+#include "src/tables/big5.h"
 #include "src/tables/big5gbk.h"
-#include "src/tables/tables.h"
+#include "src/tables/gbk_gb18030.h"
 #include "zel_code.h"
 
 namespace zel {

@@ -1,7 +1,7 @@
-// The mapping tables. The arrays are generated (tools/tablegen/generate_all.sh,
-// from the snapshots in tools/tablegen/inputs/); this header is written by hand.
-// Every table is read through cell(), which returns the table's past-end value
-// for an index beyond the stored cells, so no read can leave a table.
+// The GBK and GB18030 mapping tables, both ways. The arrays are generated
+// (tools/tablegen/gen_gbk_gb18030.py, from the snapshots in
+// tools/tablegen/inputs/); this header is written by hand. Read every cell
+// through cell() (src/tables/cell.h).
 //
 // gbk_to_ucs2: GBK two-byte codes, GB18030-2000 mapping. Lead 0x81..0xFE,
 //   trail 0x40..0xFE (0x7F included), cell (lead - 0x81) * 191 + (trail - 0x40).
@@ -11,13 +11,6 @@
 //   Multilingual Plane, cell 12800 * (b1 - 0x81) + 1280 * (b2 - 0x30)
 //   + 10 * (b3 - 0x80) + (b4 - 0x30). The third-byte slots 0x80 and 0xFF hold
 //   U+FFFD; the table ends with 84 31 A4 39 (U+FFFF).
-// big5_to_ucs2: Big5 two-byte codes. Lead 0x80..0xFF, trail 0x40..0xFE,
-//   cell (lead - 0x80) * 191 + (trail - 0x40). Rows 0x80..0xA0 and 0xFA..0xFF
-//   and trails 0x7F..0xA0 of rows 0xA1..0xF9 hold U+FFFD. Stored through F9D5,
-//   its last character; every cell after it reads as U+FFFD (big5_past_end),
-//   never 0: a NUL would cut the decoded text short. The Big5/GBK transcoder
-//   reads the cells past F9D5 as no character at all (FF FF), so the stored
-//   end must stay there.
 // ucs2_to_gbk: by code unit, the GBK code with the lead byte high, or 0xFFFF
 //   (gbk_none) for a unit GBK output cannot hold. U+0000..U+007F hold 0xFFFF:
 //   the encoders write them as one byte.
@@ -30,14 +23,9 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace zel {
+#include "src/tables/cell.h"
 
-template <class T, std::size_t N>
-constexpr T cell(const T (&table)[N], std::size_t index, T past_end) noexcept {
-  if (index < N) [[likely]]
-    return table[index];
-  return past_end;
-}
+namespace zel {
 
 inline constexpr std::size_t gbk_columns = 191;
 inline constexpr std::size_t gbk_rows = 126;
@@ -46,14 +34,6 @@ extern const std::uint16_t gbk_to_ucs2[gbk_to_ucs2_size];
 
 inline constexpr std::size_t gb18030_four_byte_to_ucs2_size = 40050;
 extern const std::uint16_t gb18030_four_byte_to_ucs2[gb18030_four_byte_to_ucs2_size];
-
-inline constexpr std::size_t big5_columns = 191;
-inline constexpr std::size_t big5_rows = 128;
-// Cells through F9D5, (0xF9 - 0x80) * 191 + (0xD5 - 0x40) + 1, of the nominal
-// big5_rows * big5_columns (24,448); the rest read as big5_past_end.
-inline constexpr std::size_t big5_to_ucs2_size = 23261;
-inline constexpr std::uint16_t big5_past_end = 0xFFFD;
-extern const std::uint16_t big5_to_ucs2[big5_to_ucs2_size];
 
 inline constexpr std::size_t ucs2_to_gbk_size = 65536;
 inline constexpr std::uint16_t gbk_none = 0xFFFF;

@@ -1,9 +1,8 @@
-// The Big5/GBK transcoding exports (the transcoders are in big5_gbk.h).
-#include "src/big5gbk/big5_gbk.h"
-
+// The Big5/GBK transcoding exports (the transcoders are in transcoders.h).
 #include <cstddef>
 #include <cstdint>
 
+#include "src/big5gbk/transcoders.h"
 #include "src/core/report.h"
 #include "src/string/byte_sink.h"
 #include "src/string/string_ops.h"
