@@ -15,6 +15,7 @@
 #include <string>
 
 #include "src/encode/gbk.h"
+#include "src/encode/gb18030.h"
 #include "src/encode/utf8.h"
 #include "src/entity/decode_references.h"
 #include "src/entity/reference_scanner.h"

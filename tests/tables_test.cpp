@@ -5,7 +5,8 @@
 // which come straight from Python's codecs and share no code with the table
 // generators. The index arithmetic is written out here again on purpose rather
 // than taken from the header.
-#include "src/tables/tables.h"
+#include "src/tables/big5.h"
+#include "src/tables/gbk_gb18030.h"
 
 #include <gtest/gtest.h>
 
