@@ -162,25 +162,6 @@ TEST(GbkAndGb18030Output, DecodedTextRoundTrips) {
 
 namespace {
 
-using zel_test::GoldenLine;
-using zel_test::read_golden;
-
-// Every line of a golden file, run through an export as one text: the
-// concatenated inputs must give the concatenated outputs.
-void check_golden(const char* file, zel_test::convert_fn fn, int id, std::size_t lines_expected) {
-  SCOPED_TRACE(file);
-  const std::vector<GoldenLine> lines = read_golden(file);
-  EXPECT_EQ(lines.size(), lines_expected);
-  zel_test::check_as_one_text(zel_test::through(fn, id), lines);
-}
-
-TEST(Golden, EveryCodeThroughTheExports) {
-  check_golden("gb18030_decode_golden.txt", zel_code_unicode, 2, 23940 + 39420);
-  check_golden("big5_decode_golden.txt", zel_code_unicode, 3, 128 * 191);
-  check_golden("gbk_encode_golden.txt", zel_code_gbk, 1, 65536);
-  check_golden("gb18030_encode_golden.txt", zel_code_gb18030, 1, 65536);
-}
-
 // Every unit encoded and decoded again; what does not come back is counted
 // by kind.
 TEST(RoundTrip, Gb18030KeepsEveryUnitButSurrogates) {

@@ -249,29 +249,30 @@ void check_codes(const char* what, int id, const std::string& head,
   zel_test::check_decoding(id, lines);
 }
 
-// A 94 x 94 set: what its source gives for each code, then the library's own
-// fillers and departures.
+// A 94 x 94 set: its golden file with the library's departures from the
+// source, and the figures of what the library gives.
 struct Square {
   const char* name;
-  const char* golden;
+  const zel_test::GoldenFile& file;
   std::string prefix;  // of the golden file's codes
   std::uint32_t last;  // last character, as the 7-bit code
   std::size_t characters, replacements, zeros;
   std::vector<std::uint32_t> empty_rows;  // rows of U+FFFD throughout
 };
 
-// Where this library departs from a source: 7-bit code, value.
-struct Departure {
-  std::uint32_t code;
-  std::uint16_t value;
-  const char* why;
-};
+const zel_test::Rule no_character[] = {zel_test::refused_gives(
+    "FD FF", "U+FFFD wherever the source has no character, after the last one too")};
 
-const Departure plane1_departures[] = {
-    {0x2728, 0xFFFD, "rows 0x27..0x41 and 0x43 are empty; glibc maps 2728"},
-    {0x272F, 0xFFFD, "rows 0x27..0x41 and 0x43 are empty; glibc maps 272F"},
-    {0x2734, 0xFFFD, "rows 0x27..0x41 and 0x43 are empty; glibc maps 2734"},
+const zel_test::Deviation plane1_cells[] = {
+    {"8E A1 A7 A8", "FD FF", "rows 0x27..0x41 and 0x43 are empty; glibc maps 2728"},
+    {"8E A1 A7 AF", "FD FF", "rows 0x27..0x41 and 0x43 are empty; glibc maps 272F"},
+    {"8E A1 A7 B4", "FD FF", "rows 0x27..0x41 and 0x43 are empty; glibc maps 2734"},
 };
+const zel_test::GoldenFile gb2312_file{"gb2312_python_golden.txt", 94 * 94, {}, no_character};
+const zel_test::GoldenFile euc_tw_file{"euc_tw_glibc_golden.txt", 3 * 94 * 94, {}, no_character};
+const zel_test::GoldenFile plane1_file{"euc_tw_glibc_golden.txt", 3 * 94 * 94, plane1_cells,
+                                       no_character};
+const zel_test::GoldenFile plane3_file{"cns_plane3_unihan_golden.txt", 94 * 94, {}, no_character};
 
 std::vector<std::uint32_t> rows(std::uint32_t first, std::uint32_t last) {
   std::vector<std::uint32_t> out;
@@ -280,31 +281,19 @@ std::vector<std::uint32_t> rows(std::uint32_t first, std::uint32_t last) {
 }
 
 // The expected unit for each of the 8,836 codes (index by 7-bit row and
-// column), from the golden file, the filler rule (U+FFFD wherever the source
-// has no character, after the last one too) and the departures.
-std::vector<std::string> expected_square(const Square& sq, const Departure* departures,
-                                         std::size_t departure_count) {
+// column), from the golden file with the library's departures.
+std::vector<std::string> expected_square(const Square& sq) {
   std::map<std::string, std::string> source;
-  for (const zel_test::GoldenLine& l : zel_test::read_golden(sq.golden))
-    source[l.given] = l.expected;
+  for (const GoldenLine& l : zel_test::library_lines(sq.file).lines) source[l.given] = l.expected;
   std::vector<std::string> out(94 * 94);
   for (std::uint32_t row = 0x21; row <= 0x7E; ++row) {
     for (std::uint32_t column = 0x21; column <= 0x7E; ++column) {
       const std::string bytes =
           sq.prefix + std::string{static_cast<char>(row + 0x80), static_cast<char>(column + 0x80)};
       auto found = source.find(bytes);
-      EXPECT_TRUE(found != source.end()) << sq.golden << " lacks " << to_hex(bytes);
-      std::string value = found == source.end() ? std::string() : found->second;
-      if (value.empty()) value = unit_bytes(0xFFFD);
-      out[(row - 0x21) * 94 + (column - 0x21)] = value;
+      EXPECT_TRUE(found != source.end()) << sq.file.name << " lacks " << to_hex(bytes);
+      if (found != source.end()) out[(row - 0x21) * 94 + (column - 0x21)] = found->second;
     }
-  }
-  for (std::size_t k = 0; k < departure_count; ++k) {
-    const Departure& d = departures[k];
-    std::string& cell = out[((d.code >> 8) - 0x21) * 94 + ((d.code & 0xFF) - 0x21)];
-    EXPECT_NE(cell, unit_bytes(d.value)) << "departure " << std::hex << d.code << " (" << d.why
-                                         << ") no longer departs from " << sq.golden;
-    cell = unit_bytes(d.value);
   }
   return out;
 }
@@ -321,18 +310,14 @@ std::vector<std::string> square_codes(const std::string& prefix, std::uint8_t of
 // GB 2312's last character F7FE ends its last row, so the rows after it,
 // F8..FE, hold U+FFFD. The replacements count the cells after each square's
 // last character too; no square holds 0.
-const Square gb2312{"gb2312_to_ucs2", "gb2312_python_golden.txt", "", 0x777E, 7445, 1391, 0,
-                    rows(0x2A, 0x2F)};
-const Square plane1{
-    "cns_plane1_to_ucs2", "euc_tw_glibc_golden.txt", "\x8E\xA1", 0x7D4B, 5864, 2972, 0, [] {
-      std::vector<std::uint32_t> r = rows(0x27, 0x41);
-      r.push_back(0x43);
-      return r;
-    }()};
-const Square plane2{
-    "cns_plane2_to_ucs2", "euc_tw_glibc_golden.txt", "\x8E\xA2", 0x7244, 7650, 1186, 0, {}};
-const Square plane3{
-    "cns_plane3_to_ucs2", "cns_plane3_unihan_golden.txt", "\x8E\xA3", 0x672A, 4197, 4639, 0, {}};
+const Square gb2312{"gb2312_to_ucs2", gb2312_file, "", 0x777E, 7445, 1391, 0, rows(0x2A, 0x2F)};
+const Square plane1{"cns_plane1_to_ucs2", plane1_file, "\x8E\xA1", 0x7D4B, 5864, 2972, 0, [] {
+                      std::vector<std::uint32_t> r = rows(0x27, 0x41);
+                      r.push_back(0x43);
+                      return r;
+                    }()};
+const Square plane2{"cns_plane2_to_ucs2", euc_tw_file, "\x8E\xA2", 0x7244, 7650, 1186, 0, {}};
+const Square plane3{"cns_plane3_to_ucs2", plane3_file, "\x8E\xA3", 0x672A, 4197, 4639, 0, {}};
 
 // The counts and the filler layout of one square, from what the exports gave.
 void check_figures(const Square& sq, const std::vector<std::string>& got) {
@@ -374,15 +359,13 @@ std::vector<std::string> decode_each(int id, const std::string& head,
 
 TEST(EucCnInput, EveryPairMatchesPythonsGb2312) {
   const std::vector<std::string> codes = square_codes("", 0x80);
-  check_codes("EUC-CN against Python's gb2312", euc_cn, "", codes,
-              expected_square(gb2312, nullptr, 0));
+  check_codes("EUC-CN against Python's gb2312", euc_cn, "", codes, expected_square(gb2312));
   check_figures(gb2312, decode_each(euc_cn, "", codes));
 }
 
 TEST(EucTwInput, EveryPlane1And2CodeMatchesGlibc) {
-  const std::vector<std::string> p1 =
-      expected_square(plane1, plane1_departures, std::size(plane1_departures));
-  const std::vector<std::string> p2 = expected_square(plane2, nullptr, 0);
+  const std::vector<std::string> p1 = expected_square(plane1);
+  const std::vector<std::string> p2 = expected_square(plane2);
   check_codes("EUC-TW 8E A1 against glibc", euc_tw, "", square_codes("\x8E\xA1", 0x80), p1);
   check_codes("EUC-TW two-byte plane 1 against glibc", euc_tw, "", square_codes("", 0x80), p1);
   check_codes("EUC-TW 8E A2 against glibc", euc_tw, "", square_codes("\x8E\xA2", 0x80), p2);
@@ -403,16 +386,15 @@ TEST(EucTwInput, TwoBytePlane1FormAgreesWithGlibcsOwn) {
 }
 
 TEST(EucTwInput, EveryPlane3CodeMatchesUnihan) {
-  const std::vector<std::string> p3 = expected_square(plane3, nullptr, 0);
+  const std::vector<std::string> p3 = expected_square(plane3);
   check_codes("EUC-TW 8E A3 against Unihan kCNS1992", euc_tw, "", square_codes("\x8E\xA3", 0x80),
               p3);
   check_figures(plane3, decode_each(euc_tw, "", square_codes("\x8E\xA3", 0x80)));
 }
 
 TEST(Iso2022CnInput, EveryCnsPlane1And2CodeMatchesGlibc) {
-  const std::vector<std::string> p1 =
-      expected_square(plane1, plane1_departures, std::size(plane1_departures));
-  const std::vector<std::string> p2 = expected_square(plane2, nullptr, 0);
+  const std::vector<std::string> p1 = expected_square(plane1);
+  const std::vector<std::string> p2 = expected_square(plane2);
   check_codes("ISO-2022-CN plane 1 against glibc", iso2022cn, from_hex("1B 24 29 47 0E"),
               square_codes("", 0), p1);
   check_codes("ISO-2022-CN plane 2 against glibc", iso2022cn, from_hex("1B 24 2A 48 1B 4E"),
@@ -447,9 +429,8 @@ TEST(Iso2022CnInput, EveryGb2312CodeReadsGbk) {
 // without a cell gives its two bytes.
 TEST(Iso2022CnInput, EveryPairUnderEveryShift) {
   const std::map<std::string, std::string> gbk = gbk_cells();
-  const std::vector<std::string> p1 =
-      expected_square(plane1, plane1_departures, std::size(plane1_departures));
-  const std::vector<std::string> p2 = expected_square(plane2, nullptr, 0);
+  const std::vector<std::string> p1 = expected_square(plane1);
+  const std::vector<std::string> p2 = expected_square(plane2);
   struct Shift {
     const char* name;
     const char* head;
@@ -495,9 +476,8 @@ TEST(Iso2022CnInput, EveryPairUnderEveryShift) {
 // Every 8E A1..A3 b3 b4: the plane's cell for b3 b4 in A1..FE, else b3 and
 // b4 as themselves.
 TEST(EucTwInput, EveryFourByteSequenceConsumesFourBytes) {
-  const std::vector<std::string> planes[] = {
-      expected_square(plane1, plane1_departures, std::size(plane1_departures)),
-      expected_square(plane2, nullptr, 0), expected_square(plane3, nullptr, 0)};
+  const std::vector<std::string> planes[] = {expected_square(plane1), expected_square(plane2),
+                                             expected_square(plane3)};
   for (int plane = 0; plane < 3; ++plane) {
     std::string in, expected;
     for (int b3 = 0; b3 < 256; ++b3) {

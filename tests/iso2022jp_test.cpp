@@ -193,41 +193,33 @@ TEST(Iso2022JpInput, RandomBytesAgreeAcrossExports) {
 
 // --- every code against Python's iso2022_jp_2 ---------------------------------
 
-using zel_test::Difference;
-using zel_test::GoldenLine;
-using zel_test::read_golden;
-
-const Difference python_differences[] = {
-    {iso2022jp_id, "1B 24 42 21 40 1B 28 42", 0x005C,
-     "JIS X 0208 0x2140 is the reverse solidus, not U+FF3C"},
-    {iso2022jp_id, "1B 24 28 43 22 66 1B 28 42", 0xFFFD,
-     "the euro that code page 949 added is left out"},
-    {iso2022jp_id, "1B 24 28 43 22 67 1B 28 42", 0xFFFD, "the registered sign likewise"},
+const zel_test::Deviation python_cells[] = {
+    {"1B 24 42 21 40 1B 28 42", "5C 00", "JIS X 0208 0x2140 is the reverse solidus, not U+FF3C"},
+    {"1B 24 28 43 22 66 1B 28 42", "FD FF", "the euro that code page 949 added is left out"},
+    {"1B 24 28 43 22 67 1B 28 42", "FD FF", "the registered sign likewise"},
 };
 
 bool starts_with(const std::string& s, const char* hex) { return s.rfind(from_hex(hex), 0) == 0; }
 
-// What a one-pair line the codec refuses gives: U+FFFD, before the set's last
-// character and after it alike.
-std::uint16_t refused(const std::string& in) {
-  if (starts_with(in, "1B 24 42")) return 0xFFFD;
-  if (starts_with(in, "1B 24 28 44")) return 0xFFFD;
-  if (starts_with(in, "1B 24 28 43")) return 0xFFFD;
-  ADD_FAILURE() << to_hex(in) << ": the codec should decode this line";
-  return 0xFFFD;
-}
+// A one-pair line of JIS X 0208 (ESC $ B), JIS X 0212 (ESC $ ( D) or
+// KS X 1001 (ESC $ ( C) the codec refuses; any other refused line expects
+// no output, and fails.
+const zel_test::Rule python_rules[] = {
+    {"a pair the codec refuses gives U+FFFD, before the set's last character and after it alike",
+     [](const std::string& in, const std::string& source) {
+       const bool pair_of_a_set = starts_with(in, "1B 24 42") || starts_with(in, "1B 24 28 44") ||
+                                  starts_with(in, "1B 24 28 43");
+       return zel_test::when(source.empty() && pair_of_a_set, from_hex("FD FF"));
+     }},
+};
 
 TEST(Iso2022JpGolden, EveryCodeOfEverySetAndEncodedTexts) {
-  const std::vector<GoldenLine> lines = read_golden("iso2022jp_decode_golden.txt");
   // 94 Roman bytes, four sets of 94 x 94 pairs, 120 texts.
-  EXPECT_EQ(lines.size(), 94u + 4 * 94 * 94 + 120);
-  std::vector<int> used;
-  const zel_test::LibraryLines library =
-      zel_test::with_differences(lines, iso2022jp_id, refused, python_differences, used);
+  const zel_test::LibraryLines library = zel_test::library_lines(
+      {"iso2022jp_decode_golden.txt", 94u + 4 * 94 * 94 + 120, python_cells, python_rules});
   // JIS X 0208's 6,879, JIS X 0212's 6,067, KS X 1001's 8,224 with the euro
   // and registered sign, every GBK cell of the square.
-  EXPECT_EQ(library.accepted, 94u + 6879 + 6067 + 8226 + 94 * 94 + 120);
-  zel_test::check_each_used_once(python_differences, used);
+  EXPECT_EQ(library.answered, 94u + 6879 + 6067 + 8226 + 94 * 94 + 120);
 
   // Each line alone, and all of them as one text.
   zel_test::check_each_alone(zel_test::through(zel_code_unicode, iso2022jp_id), library.lines);

@@ -476,54 +476,50 @@ TEST(JapaneseTables, ShiftJisFillerRowsAndColumns) {
 
 namespace {
 
-using zel_test::Difference;
-using zel_test::GoldenLine;
-using zel_test::read_golden;
+using zel_test::Deviation;
+using zel_test::Rule;
 
-// Where the library differs from Python's codecs, by charset id and input.
-const Difference python_differences[] = {
-    {5, "A1 C0", 0x005C, "JIS X 0208 0x2140 is the reverse solidus, not U+FF3C"},
-    {19, "A1 C0", 0x005C, "the same position in EUC-JP"},
-    {7, "81 5F", 0x005C, "the same position in Shift_JIS"},
-    {7, "5C", 0x00A5, "JIS X 0201 Roman's yen sign, where the codec reads ASCII"},
-    {7, "7E", 0x203E, "JIS X 0201 Roman's overline"},
-    {7, "7F", 0xFFFD, "JIS X 0201 has no character at 0x7F"},
+// Where the library departs from Python's codecs.
+// JIS X 0208 and EUC-JP write 0x2140 alike.
+const Deviation square_cells[] = {
+    {"A1 C0", "5C 00", "JIS X 0208 0x2140 is the reverse solidus, not U+FF3C"},
 };
+const Deviation shift_jis_cells[] = {
+    {"81 5F", "5C 00", "JIS X 0208 0x2140 is the reverse solidus, not U+FF3C"},
+    {"5C", "A5 00", "JIS X 0201 Roman's yen sign, where the codec reads ASCII"},
+    {"7E", "3E 20", "JIS X 0201 Roman's overline"},
+    {"7F", "FD FF", "JIS X 0201 has no character at 0x7F"},
+};
+const Rule refused[] = {zel_test::refused_gives(
+    "FD FF",
+    "a code the codec refuses gives U+FFFD, before a table's last character and after "
+    "it alike, and so do the single bytes 0x80 and 0xA0")};
 
-// What a code the codec refuses gives: U+FFFD, before a table's last
-// character and after it alike, and for the single bytes 0x80 and 0xA0.
-std::uint16_t refused_code(const std::string&) { return 0xFFFD; }
-
-struct GoldenFile {
-  const char* file;
+struct Decoding {
+  zel_test::GoldenFile file;
   int id;
-  std::size_t lines;
-  std::size_t accepted;  // lines the codec decodes
-  std::uint16_t (*refused)(const std::string&);
+  std::size_t answered;  // lines the codec decodes
 };
 
 TEST(JapaneseGolden, EveryCodeAgainstPythonsCodecs) {
-  const GoldenFile files[] = {
-      {"jisx0208_decode_golden.txt", jisx0208_id, 94 * 94, 6879, refused_code},
-      {"jisx0212_decode_golden.txt", jisx0212_id, 94 * 94, 6067, refused_code},
+  const Decoding files[] = {
+      {{"jisx0208_decode_golden.txt", 94 * 94, square_cells, refused}, jisx0208_id, 6879},
+      {{"jisx0212_decode_golden.txt", 94 * 94, {}, refused}, jisx0212_id, 6067},
       // Single bytes 00..80 and A0..DF, then 63 leads of 191 trails.
-      {"shift_jis_decode_golden.txt", shift_jis_id, 129 + 64 + 63 * 191, 128 + 63 + 6879,
-       refused_code},
+      {{"shift_jis_decode_golden.txt", 129 + 64 + 63 * 191, shift_jis_cells, refused},
+       shift_jis_id,
+       128 + 63 + 6879},
       // ASCII, 63 katakana, both squares.
-      {"euc_jp_decode_golden.txt", euc_jp_id, 128 + 63 + 2 * 94 * 94, 128 + 63 + 6879 + 6067,
-       refused_code},
+      {{"euc_jp_decode_golden.txt", 128 + 63 + 2 * 94 * 94, square_cells, refused},
+       euc_jp_id,
+       128 + 63 + 6879 + 6067},
   };
-  std::vector<int> used;
-  for (const GoldenFile& f : files) {
-    SCOPED_TRACE(f.file);
-    const std::vector<GoldenLine> lines = read_golden(f.file);
-    EXPECT_EQ(lines.size(), f.lines);
-    const zel_test::LibraryLines library =
-        zel_test::with_differences(lines, f.id, f.refused, python_differences, used);
-    EXPECT_EQ(library.accepted, f.accepted);
+  for (const Decoding& f : files) {
+    SCOPED_TRACE(f.file.name);
+    const zel_test::LibraryLines library = zel_test::library_lines(f.file);
+    EXPECT_EQ(library.answered, f.answered);
     zel_test::check_decoding(f.id, library.lines);
   }
-  zel_test::check_each_used_once(python_differences, used);
 }
 
 }  // namespace

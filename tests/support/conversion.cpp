@@ -246,7 +246,7 @@ std::vector<GoldenLine> read_golden(const std::string& name) {
   std::ifstream file(path);
   std::vector<GoldenLine> lines;
   if (!file) {
-    ADD_FAILURE() << "cannot open " << path << " (written by tools/testdata/make_golden.py)";
+    ADD_FAILURE() << "cannot open " << path << " (written by tools/testdata/regenerate.sh)";
     return lines;
   }
   std::string line;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <set>
+
 #include "tests/support/sweep.h"
 
 namespace zel_test {
@@ -59,33 +62,83 @@ void check_decoding(int id, const std::vector<GoldenLine>& lines) {
       << "the UTF-8 export differs from the expected pivot text's UTF-8";
 }
 
-LibraryLines with_differences(const std::vector<GoldenLine>& lines, int id,
-                              const std::function<std::uint16_t(const std::string&)>& refused,
-                              std::span<const Difference> differences, std::vector<int>& used) {
-  used.resize(differences.size(), 0);
+std::optional<std::string> when(bool applies, const std::string& out) {
+  return applies ? std::optional<std::string>(out) : std::nullopt;
+}
+
+Rule refused_gives(const char* out_hex, const char* why) {
+  const std::string out = from_hex(out_hex);
+  return {why, [out](const std::string&, const std::string& source) {
+            return when(source.empty(), out);
+          }};
+}
+
+LibraryLines with_departures(const std::vector<GoldenLine>& source,
+                             std::span<const Deviation> cells, std::span<const Rule> rules) {
+  std::map<std::string, std::size_t> cell_of;
+  for (std::size_t c = 0; c < cells.size(); ++c)
+    EXPECT_TRUE(cell_of.emplace(from_hex(cells[c].in_hex), c).second)
+        << cells[c].in_hex << " is listed twice";
+  std::vector<std::size_t> cell_uses(cells.size(), 0);
+  Mismatches bad("departures that change nothing");
   LibraryLines out;
-  for (const GoldenLine& line : lines) {
-    std::string want = line.expected;
-    if (want.empty()) {
-      want = unit_bytes(refused(line.given));
-    } else {
-      ++out.accepted;
+  out.rule_uses.assign(rules.size(), 0);
+  for (const GoldenLine& line : source) {
+    out.answered += !line.expected.empty();
+    std::optional<std::string> want;
+    std::string why;
+    if (auto c = cell_of.find(line.given); c != cell_of.end()) {
+      ++cell_uses[c->second];
+      want = from_hex(cells[c->second].out_hex);
+      why = cells[c->second].why;
     }
-    for (std::size_t d = 0; d < differences.size(); ++d) {
-      if (differences[d].id == id && from_hex(differences[d].in_hex) == line.given) {
-        want = unit_bytes(differences[d].unit);
-        ++used[d];
-      }
+    for (std::size_t r = 0; r < rules.size() && !want; ++r) {
+      want = rules[r].give(line.given, line.expected);
+      if (want) ++out.rule_uses[r], why = rules[r].why;
     }
-    out.lines.push_back({line.given, want});
+    if (want)
+      bad.check(*want != line.expected, to_hex(line.given) + ": the source gives " +
+                                            to_hex(line.expected) + " already (" + why + ")");
+    out.lines.push_back({line.given, want.value_or(line.expected)});
   }
+  for (std::size_t c = 0; c < cells.size(); ++c)
+    EXPECT_EQ(cell_uses[c], 1u) << cells[c].in_hex << " (" << cells[c].why
+                                << ") should name one line";
   return out;
 }
 
-void check_each_used_once(std::span<const Difference> differences, const std::vector<int>& used) {
-  ASSERT_EQ(used.size(), differences.size());
-  for (std::size_t d = 0; d < used.size(); ++d)
-    EXPECT_EQ(used[d], 1) << differences[d].in_hex << ": " << differences[d].why;
+LibraryLines library_lines(const GoldenFile& file) {
+  SCOPED_TRACE(file.name);
+  const std::vector<GoldenLine> source = read_golden(file.name);
+  EXPECT_EQ(source.size(), file.lines);
+  LibraryLines out = with_departures(source, file.cells, file.rules);
+  for (std::size_t r = 0; r < file.rules.size(); ++r)
+    EXPECT_GT(out.rule_uses[r], 0u) << "no line for the rule: " << file.rules[r].why;
+  return out;
+}
+
+std::optional<std::string> gbk_private_use_code(std::uint16_t unit) {
+  unsigned k, lead;
+  if (unit >= 0xE000 && unit <= 0xE29E) {
+    k = unit - 0xE000, lead = 0xF8;
+  } else if (unit >= 0xE2A0 && unit <= 0xE4DF) {
+    k = unit - 0xE2A0, lead = 0xAA;
+  } else {
+    return std::nullopt;
+  }
+  lead += k / 96;
+  if (k % 96 == 95) return std::string{static_cast<char>(lead + 1), '\x40'};
+  return std::string{static_cast<char>(lead), static_cast<char>(0xA0 + k % 96)};
+}
+
+bool in_gbk_private_use_runs(const std::string& code) {
+  static const std::set<std::string> codes = [] {
+    std::set<std::string> all;
+    for (unsigned unit = 0xE000; unit <= 0xE4DF; ++unit)
+      if (auto c = gbk_private_use_code(static_cast<std::uint16_t>(unit))) all.insert(*c);
+    return all;
+  }();
+  return codes.count(code) != 0;
 }
 
 }  // namespace zel_test

@@ -24,15 +24,15 @@ departs from the source are its own rules, typed into the test.
 
 This script shares no code with tools/tablegen on purpose: it is an oracle
 the tables are checked against, so it must not inherit a generator's
-mistake. It needs glibc and /usr/share/unicode (apt-get install unicode-data);
-the tests only read its output.
+mistake. It needs glibc and /usr/share/unicode (Debian's unicode-data); the
+tests only read its output.
 
-    python3 tools/testdata/make_golden_cns_gb2312.py [output folder, default tests/data]
+    python3 tools/testdata/make_golden_cns_gb2312.py [--skip-missing] [output folder, default tests/data]
 """
 
 import sys
 
-from golden_files import PYTHON, Iconv, output_folder, pivot, unihan_field, write
+from golden_files import PYTHON, Iconv, main, pivot, unihan_field
 
 SQUARE = range(0xA1, 0xFF)
 
@@ -55,17 +55,20 @@ def gb2312_python():
             except UnicodeDecodeError:
                 text = ""
             pairs.append((code, pivot_or_nothing(bmp_unit([ord(c) for c in text]))))
-    return pairs
+    return [f"{PYTHON} codecs gb2312: EUC-CN pairs to UCS-2LE; empty: none"], pairs
 
 
-def euc_tw_glibc(iconv):
+def euc_tw_glibc():
+    iconv = Iconv("EUC-TW")
     pairs = []
     for prefix in (b"\x8E\xA1", b"\x8E\xA2", b""):
         for row in SQUARE:
             for column in SQUARE:
                 code = prefix + bytes((row, column))
                 pairs.append((code, pivot_or_nothing(bmp_unit(iconv(code)))))
-    return pairs
+    header = (f"glibc {iconv.version} iconv EUC-TW: planes 1 and 2 (8E A1, 8E A2) and two-byte"
+              " plane 1 codes to UCS-2LE; empty: none")
+    return [header], pairs
 
 
 def cns_plane3_unihan():
@@ -81,25 +84,12 @@ def cns_plane3_unihan():
         for column in SQUARE:
             unit = plane3.get((row - 0x80) << 8 | (column - 0x80))
             pairs.append((bytes((0x8E, 0xA3, row, column)), pivot_or_nothing(bmp_unit([unit] if unit else None))))
-    return version, pairs
-
-
-def main(argv):
-    out = output_folder(argv)
-    # Unihan first: without unicode-data no file is written.
-    unihan_version, plane3_pairs = cns_plane3_unihan()
-    write(out, "gb2312_python_golden.txt",
-          [f"{PYTHON} codecs gb2312: EUC-CN pairs to UCS-2LE; empty: none"],
-          gb2312_python())
-    iconv = Iconv("EUC-TW")
-    write(out, "euc_tw_glibc_golden.txt",
-          [f"glibc {iconv.version} iconv EUC-TW: planes 1 and 2 (8E A1, 8E A2) and two-byte"
-           " plane 1 codes to UCS-2LE; empty: none"],
-          euc_tw_glibc(iconv))
-    write(out, "cns_plane3_unihan_golden.txt",
-          [f"Unicode {unihan_version} Unihan kCNS1992: plane 3 codes (8E A3) to UCS-2LE; empty: none"],
-          plane3_pairs)
+    return [f"Unicode {version} Unihan kCNS1992: plane 3 codes (8E A3) to UCS-2LE; empty: none"], pairs
 
 
 if __name__ == "__main__":
-    main(sys.argv)
+    main(sys.argv, [
+        ("gb2312_python_golden.txt", gb2312_python),
+        ("euc_tw_glibc_golden.txt", euc_tw_glibc),
+        ("cns_plane3_unihan_golden.txt", cns_plane3_unihan),
+    ])

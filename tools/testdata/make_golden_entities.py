@@ -1,14 +1,16 @@
 #!/usr/bin/env python3
 """Writes the character reference golden files under tests/data/.
 
-Same format as make_golden.py: '#' lines are comments (the first names the
+Same format as golden_files.py: '#' lines are comments (the first names the
 Python version and what is decoded), every other line is input<TAB>expected
 in upper-case hex bytes.
 
     entities_utf8_golden.txt     for every named reference: "&name;", then the
     entities_gbk_golden.txt      same character as "&#decimal;" and "&#xhex;",
     entities_gb18030_golden.txt  each to the character's bytes in that
-                                 encoding (20, a space, where GBK has no code).
+                                 encoding by Python's codec, empty where it
+                                 has no code (tests/entity_test.cpp lists
+                                 what the library writes there).
     entities_case_golden.txt     the names in other cases ("&AMP;", "&Eth;",
                                  "&eth;"...), decoded as UTF-8: a spelling that
                                  is itself a name gives its character, any
@@ -19,39 +21,18 @@ plus apos, typed in again below; the bytes from Python's codecs. This script
 shares no code with tools/tablegen on purpose: it is the oracle the entity
 table is checked against.
 
-    python3 tools/testdata/make_golden_entities.py [output folder, default tests/data]
+    python3 tools/testdata/make_golden_entities.py [--skip-missing] [output folder, default tests/data]
 """
 
 import html.entities
 import sys
 
-from golden_files import PYTHON, SPACE, output_folder, write
+from golden_files import PYTHON, encoded, main
 
 # XML's apostrophe, which HTML 4.01 lacks; this library reads it too.
 NAMES = dict(html.entities.name2codepoint, apos=0x27)
 
-# Every code point here lies below U+3000: clear of the private-use area and
-# of the ideographs where this library's GBK output differs from code page
-# 936, so Python's codecs with the two rules below are the whole oracle.
-assert len(NAMES) == 253 and max(NAMES.values()) < 0x3000
-
-
-def gbk(point):
-    if point < 0x80:
-        return bytes((point,))
-    try:
-        code = chr(point).encode("gbk")
-    except UnicodeEncodeError:
-        return SPACE
-    return code if len(code) == 2 else SPACE  # no single-byte euro
-
-
-def gb18030(point):
-    return chr(point).encode("gb18030")
-
-
-def utf8(point):
-    return chr(point).encode("utf-8")
+assert len(NAMES) == 253
 
 
 def spellings(name, point):
@@ -65,27 +46,32 @@ def other_cases(name):
     return sorted(variants)
 
 
-def main(argv):
-    out = output_folder(argv)
-    names = sorted(NAMES)
-    for encoding, encode in (("utf8", utf8), ("gbk", gbk), ("gb18030", gb18030)):
+def references(codec):
+    def make():
+        names = sorted(NAMES)
         pairs = []
         for name in names:
             point = NAMES[name]
-            pairs += [(text.encode("ascii"), encode(point)) for text in spellings(name, point)]
-        write(out, f"entities_{encoding}_golden.txt",
-              [f"{PYTHON} html.entities.name2codepoint and apos: references decoded in {encoding}",
-               f"{len(names)} names, each as &name; &#decimal; &#xhex;"],
-              pairs)
+            pairs += [(text.encode("ascii"), encoded(point, codec)) for text in spellings(name, point)]
+        return [f"{PYTHON} html.entities.name2codepoint and apos: references decoded in {codec.replace('-', '')}",
+                f"{len(names)} names, each as &name; &#decimal; &#xhex;"], pairs
+
+    return make
+
+
+def names_in_other_cases():
     pairs = []
-    for name in names:
+    for name in sorted(NAMES):
         for variant in other_cases(name):
             text = f"&{variant};".encode("ascii")
-            pairs.append((text, utf8(NAMES[variant]) if variant in NAMES else text))
-    write(out, "entities_case_golden.txt",
-          [f"{PYTHON} html.entities.name2codepoint and apos: names in other cases, decoded in utf8"],
-          pairs)
+            pairs.append((text, encoded(NAMES[variant], "utf-8") if variant in NAMES else text))
+    return [f"{PYTHON} html.entities.name2codepoint and apos: names in other cases, decoded in utf8"], pairs
 
 
 if __name__ == "__main__":
-    main(sys.argv)
+    main(sys.argv, [
+        ("entities_utf8_golden.txt", references("utf-8")),
+        ("entities_gbk_golden.txt", references("gbk")),
+        ("entities_gb18030_golden.txt", references("gb18030")),
+        ("entities_case_golden.txt", names_in_other_cases),
+    ])

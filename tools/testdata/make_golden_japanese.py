@@ -3,12 +3,12 @@
 tests/japanese_test.cpp and tests/iso2022jp_test.cpp compare the library
 against.
 
-Format as in make_golden.py: '#' lines are comments, every other line is
-input<TAB>expected in upper-case hex, pivot text UCS-2 little-endian. Here the
+Format as in golden_files.py: '#' lines are comments, every other line is
+input<TAB>expected in upper-case hex, pivot text UCS-2 little-endian. The
 expected side is Python's own answer, unedited: the one code unit the codec
 decodes the input to, or nothing when the codec refuses the input. What the
-library does differently (its fixed cells, and the U+FFFD or 0 of a code the
-codec refuses) is listed as data in the tests, not here.
+library does differently (its fixed cells, and the U+FFFD of a code the codec
+refuses) is listed as data in the tests, not here.
 
     jisx0208_decode_golden.txt   JIS X 0208 (charset id 5): every pair
                                  A1..FE x A1..FE, by Python's euc_jp.
@@ -35,30 +35,18 @@ codec refuses) is listed as data in the tests, not here.
 Python's codecs are the whole oracle here; this script shares no code with
 tools/tablegen, so it cannot inherit a generator's mistake.
 
-    python3 tools/testdata/make_golden_japanese.py [output folder, default tests/data]
+    python3 tools/testdata/make_golden_japanese.py [--skip-missing] [output folder, default tests/data]
 """
 
 import random
 import sys
 
-from golden_files import PYTHON, output_folder, write
+from golden_files import PYTHON, main, verdict
 
 ESC = b"\x1b"
 TO_ASCII = ESC + b"(B"
 SQUARE_8BIT = range(0xA1, 0xFF)
 SQUARE_7BIT = range(0x21, 0x7F)
-
-
-def verdict(data, codec):
-    """The pivot of the one BMP code unit `data` decodes to, or b"" when the
-    codec refuses it."""
-    try:
-        text = data.decode(codec)
-    except UnicodeDecodeError:
-        return b""
-    if len(text) != 1 or ord(text) > 0xFFFF:
-        raise SystemExit(f"{codec}: {data.hex()} decodes to {text!r}, not one code unit")
-    return ord(text).to_bytes(2, "little")
 
 
 def square(prefix=b"", bytes_range=SQUARE_8BIT, suffix=b""):
@@ -151,24 +139,27 @@ def iso2022jp_texts(count=120):
     return pairs
 
 
-def main(argv):
-    out = output_folder(argv)
-    what = "the codec's own answer, empty where it refuses the input"
-    write(out, "jisx0208_decode_golden.txt",
-          [f"{PYTHON} codecs euc_jp: JIS X 0208 (id 5) to UCS-2LE pivot; {what}"], jisx0208_decode())
-    write(out, "jisx0212_decode_golden.txt",
-          [f"{PYTHON} codecs euc_jp, behind 8F: JIS X 0212 (id 6) to UCS-2LE pivot; {what}"],
-          jisx0212_decode())
-    write(out, "shift_jis_decode_golden.txt",
-          [f"{PYTHON} codecs shift_jis: Shift_JIS (id 7) to UCS-2LE pivot; {what}"], shift_jis_decode())
-    write(out, "euc_jp_decode_golden.txt",
-          [f"{PYTHON} codecs euc_jp: EUC-JP (id 19) to UCS-2LE pivot; {what}"], euc_jp_decode())
-    write(out, "iso2022jp_decode_golden.txt",
-          [f"{PYTHON} codecs iso2022_jp_2 (ESC $ A lines: gb18030 of the pair plus 0x80 each): "
-           f"ISO-2022-JP (id 15) to UCS-2LE pivot; {what}",
-           "then random texts from the iso2022_jp_2 encoder, expected side the text encoded"],
-          iso2022jp_sets() + iso2022jp_texts())
+WHAT = "the codec's own answer, empty where it refuses the input"
+
+
+def named(header, make):
+    return lambda: ([header], make())
 
 
 if __name__ == "__main__":
-    main(sys.argv)
+    main(sys.argv, [
+        ("jisx0208_decode_golden.txt",
+         named(f"{PYTHON} codecs euc_jp: JIS X 0208 (id 5) to UCS-2LE pivot; {WHAT}", jisx0208_decode)),
+        ("jisx0212_decode_golden.txt",
+         named(f"{PYTHON} codecs euc_jp, behind 8F: JIS X 0212 (id 6) to UCS-2LE pivot; {WHAT}",
+               jisx0212_decode)),
+        ("shift_jis_decode_golden.txt",
+         named(f"{PYTHON} codecs shift_jis: Shift_JIS (id 7) to UCS-2LE pivot; {WHAT}", shift_jis_decode)),
+        ("euc_jp_decode_golden.txt",
+         named(f"{PYTHON} codecs euc_jp: EUC-JP (id 19) to UCS-2LE pivot; {WHAT}", euc_jp_decode)),
+        ("iso2022jp_decode_golden.txt",
+         lambda: ([f"{PYTHON} codecs iso2022_jp_2 (ESC $ A lines: gb18030 of the pair plus 0x80 each): "
+                   f"ISO-2022-JP (id 15) to UCS-2LE pivot; {WHAT}",
+                   "then random texts from the iso2022_jp_2 encoder, expected side the text encoded"],
+                  iso2022jp_sets() + iso2022jp_texts())),
+    ])
