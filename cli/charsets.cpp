@@ -71,14 +71,39 @@ constexpr const char* names[] = {
 };
 static_assert(std::size(names) == ZEL_CHARSET_RESERVED);
 
+constexpr const char* utf8_mark = "\xEF\xBB\xBF";
+
 constexpr target targets[] = {
-    {"UTF-8", zel_code_utf8_report, 3, zel_decode_utf8_report, 3},
-    {"UTF8", zel_code_utf8_report, 3, zel_decode_utf8_report, 3},
-    {"GBK", zel_code_gbk_report, 2, zel_decode_gbk_report, 2},
-    {"CP936", zel_code_gbk_report, 2, zel_decode_gbk_report, 2},
-    {"GB18030", zel_code_gb18030_report, 4, zel_decode_gb18030_report, 4},
-    {"UCS-2LE", zel_code_unicode_report, 2, nullptr, 0},
-    {"UCS-2", zel_code_unicode_report, 2, nullptr, 0},
+    {"UTF-8", ZEL_STREAM_TO_UTF8, ZEL_STREAM_REFERENCES_UTF8, ZEL_CHARSET_UTF8, utf8_mark, false},
+    {"UTF8", ZEL_STREAM_TO_UTF8, ZEL_STREAM_REFERENCES_UTF8, ZEL_CHARSET_UTF8, utf8_mark, false},
+    {"GBK", ZEL_STREAM_TO_GBK, ZEL_STREAM_REFERENCES_GBK, ZEL_CHARSET_GB18030, nullptr, true},
+    {"CP936", ZEL_STREAM_TO_GBK, ZEL_STREAM_REFERENCES_GBK, ZEL_CHARSET_GB18030, nullptr, true},
+    {"GB18030", ZEL_STREAM_TO_GB18030, ZEL_STREAM_REFERENCES_GB18030, ZEL_CHARSET_GB18030, nullptr,
+     true},
+    {"UCS-2LE", ZEL_STREAM_TO_UCS2, 0, ZEL_CHARSET_UCS2LE, "\xFF\xFE", false},
+    {"UCS-2", ZEL_STREAM_TO_UCS2, 0, ZEL_CHARSET_UCS2LE, "\xFF\xFE", false},
+};
+
+// Code pages 932 and 950 extend the tables the library reads: their
+// additions have no cell there, and a few symbols map differently (code page
+// 932's 0x815F is U+FF3C, Shift_JIS's U+005C).
+constexpr const char* cp932_note =
+    "approximate: the NEC and IBM rows (0x87, 0xED, 0xEE, 0xFA..0xFC) and user-defined codes "
+    "(0xF0..0xF9) give U+FFFD; 7 symbols differ";
+constexpr const char* cp950_note =
+    "approximate: code page 950's additions (0xF9D6..0xF9FE, the euro at 0xA3E1, a few "
+    "symbols) give U+FFFD; 11 symbols differ";
+
+constexpr own_label own_labels[] = {
+    {"UTF8", ZEL_CHARSET_UTF8, nullptr, false},
+    {"UTF-8-SIG", ZEL_CHARSET_UTF8, "a leading byte-order mark is dropped", true},
+    {"SJIS", ZEL_CHARSET_SHIFT_JIS, nullptr, false},
+    {"CP932", ZEL_CHARSET_SHIFT_JIS, cp932_note, false},
+    {"WINDOWS-31J", ZEL_CHARSET_SHIFT_JIS, cp932_note, false},
+    {"CP949", ZEL_CHARSET_KS_C_5601, nullptr, false},
+    {"UHC", ZEL_CHARSET_KS_C_5601, nullptr, false},
+    {"CP950", ZEL_CHARSET_BIG5, cp950_note, false},
+    {"EUC-TW", ZEL_CHARSET_EUC_TW, nullptr, false},
 };
 
 char fold(char c) {
@@ -91,6 +116,29 @@ bool same_name(std::string_view a, std::string_view b) {
   for (std::size_t i = 0; i < a.size(); ++i)
     if (fold(a[i]) != fold(b[i])) return false;
   return true;
+}
+
+// One id's line: its number, its name, then the words, wrapped under the
+// first of them.
+void print_group(std::FILE* to, int id, const std::vector<std::string>& words) {
+  constexpr int name_width = 24;
+  constexpr std::size_t line_width = 100;
+  constexpr std::size_t words_column = 4 + 2 + name_width + 2;
+  char head[words_column + 1];
+  std::snprintf(head, sizeof head, "%4d  %-*s  ", id, name_width, names[id]);
+  std::string line = head;
+  std::size_t on_line = 0;
+  for (const std::string& word : words) {
+    if (on_line > 0 && line.size() + 1 + word.size() > line_width) {
+      std::fprintf(to, "%s\n", line.c_str());
+      line.assign(words_column, ' ');
+      on_line = 0;
+    }
+    if (on_line > 0) line += ' ';
+    line += word;
+    ++on_line;
+  }
+  std::fprintf(to, "%s\n", line.c_str());
 }
 
 }  // namespace
@@ -133,49 +181,74 @@ source_error parse_source(std::string_view arg, source& out) {
     return readable_charset(out.id) ? source_error::none : source_error::no_decoder;
   }
   out.how = source::kind::label;
+  out.own = nullptr;
   // The registry reads a label as NUL-terminated text: one with a NUL in it
-  // is no label at all.
+  // is no label at all. Its labels come first, so that one it learns later
+  // means what the library says.
   out.id = arg.find('\0') == std::string_view::npos ? registry_id(arg) : 0;
+  for (const own_label& own : own_labels) {
+    if (out.id == ZEL_CHARSET_UNKNOWN && same_name(arg, own.label)) {
+      out.own = &own;
+      out.id = own.id;
+    }
+  }
   if (out.id == ZEL_CHARSET_UNKNOWN) return source_error::unknown_label;
   return readable_charset(out.id) ? source_error::none : source_error::no_decoder;
 }
 
-int sniff_charset(const std::uint8_t* p, std::size_t n, std::size_t& skip) {
-  skip = 0;
-  if (n >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) {
-    skip = 3;
-    return ZEL_CHARSET_UTF8;
-  }
+int sniff_charset(const std::uint8_t* p, std::size_t n) {
   if (n >= 2 && ((p[0] == 0xFE && p[1] == 0xFF) || (p[0] == 0xFF && p[1] == 0xFE)))
     return ZEL_CHARSET_UTF16;
   return ZEL_CHARSET_UTF8;
 }
 
+std::string_view source_mark(int id) {
+  switch (id) {
+    case ZEL_CHARSET_UTF8:
+      return utf8_mark;
+    case ZEL_CHARSET_GB18030:
+      return "\x84\x31\x95\x33";
+    case ZEL_CHARSET_UTF16BE:
+      return "\xFE\xFF";
+    case ZEL_CHARSET_UTF16LE:
+    case ZEL_CHARSET_UCS2LE:
+      return "\xFF\xFE";
+    default:
+      return {};
+  }
+}
+
 void print_labels(std::FILE* to) {
-  constexpr int name_width = 24;
-  constexpr std::size_t line_width = 100;
-  constexpr std::size_t labels_column = 4 + 2 + name_width + 2;
   for (int id = 1; id < ZEL_CHARSET_RESERVED; ++id) {
     std::vector<std::string> labels;
     for (const zel::charset_alias& a : zel::charset_aliases())
       if (a.id == id) labels.push_back(std::string(a.name) + (a.prefix ? "*" : ""));
     std::sort(labels.begin(), labels.end());
-    char head[labels_column + 1];
-    std::snprintf(head, sizeof head, "%4d  %-*s  ", id, name_width, names[id]);
-    std::string line = head;
-    if (labels.empty()) line += "(no label: -f '#" + std::to_string(id) + "')";
-    std::size_t on_line = 0;
-    for (const std::string& label : labels) {
-      if (on_line > 0 && line.size() + 1 + label.size() > line_width) {
-        std::fprintf(to, "%s\n", line.c_str());
-        line.assign(labels_column, ' ');
-        on_line = 0;
+    if (labels.empty())
+      labels.push_back("(no label in the library: -f '#" + std::to_string(id) + "')");
+    print_group(to, id, labels);
+  }
+  std::fprintf(to, "\nzelconv's own labels, on top of the library's:\n");
+  // Labels that mean the same share a line.
+  for (std::size_t i = 0; i < std::size(own_labels); ++i) {
+    const own_label& own = own_labels[i];
+    auto same = [&own](const own_label& other) {
+      return other.id == own.id && other.note == own.note && other.drops_mark == own.drops_mark;
+    };
+    if (std::any_of(own_labels, own_labels + i, same)) continue;
+    std::vector<std::string> words;
+    for (const own_label& other : own_labels)
+      if (same(other)) words.push_back(other.label);
+    if (own.note) {
+      const std::string note = std::string("(") + own.note + ")";
+      for (std::size_t at = 0; at < note.size();) {
+        std::size_t space = note.find(' ', at);
+        if (space == std::string::npos) space = note.size();
+        words.push_back(note.substr(at, space - at));
+        at = space + 1;
       }
-      if (on_line > 0) line += ' ';
-      line += label;
-      ++on_line;
     }
-    std::fprintf(to, "%s\n", line.c_str());
+    print_group(to, own.id, words);
   }
 }
 

@@ -1,5 +1,6 @@
 // What zelconv knows beside the library's registry: a name for each charset
-// id, the four targets it writes, and how a -f argument becomes an id.
+// id, the four targets it writes, labels of its own, and how a -f argument
+// becomes an id.
 #pragma once
 
 #include <cstddef>
@@ -7,8 +8,6 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
-
-#include "cli/chunking.h"
 
 namespace zelconv {
 
@@ -20,10 +19,14 @@ bool readable_charset(int id);
 
 struct target {
   const char* name;
-  convert_fn convert;
-  std::size_t unit_bytes;        // at most, per code unit
-  rewrite_fn decode_references;  // null where references cannot be decoded
-  std::size_t reference_bytes;   // at most, per decoded reference
+  int stream;      // the zel_stream_kind converting into it
+  int references;  // the kind decoding references in it, 0 when none
+  int id;          // the registry id of text in it, for -E alone
+  // Its byte-order mark, for --add-bom; null where it has none to write.
+  const char* mark;
+  // GBK writes U+FEFF as a space and GB18030 as a four-byte code no reader
+  // expects: a leading one is dropped unless --keep-bom.
+  bool drops_mark;
 };
 
 // Target names are zelconv's own: the registry answers one id for GBK,
@@ -36,20 +39,36 @@ const char* target_names();
 // The id of a registry label, 0 when unknown.
 int registry_id(std::string_view label);
 
-// A -f argument: a registry label, "#N" for a raw id, or "auto".
+// Labels that users and detectors print but the registry does not know.
+// Some only approximate the charset they name: `note` says how.
+struct own_label {
+  const char* label;
+  int id;
+  const char* note;  // null when the charset is read as it is
+  bool drops_mark;   // a leading byte-order mark is part of the label's text
+};
+
+// A -f argument: a registry label, one of zelconv's own, "#N" for a raw id,
+// or "auto".
 struct source {
   enum class kind { label, raw_id, sniffed } how = kind::label;
   int id = 0;
+  const own_label* own = nullptr;  // when the label is zelconv's own
 };
 enum class source_error { none, unknown_label, bad_number, no_decoder };
 source_error parse_source(std::string_view arg, source& out);
 
-// For "auto": the id the start of a text shows, and how many bytes of it are
-// a UTF-8 byte-order mark to skip. A UTF-16 mark is left to id 9, which reads
-// it; without a mark the text is taken as UTF-8.
-int sniff_charset(const std::uint8_t* p, std::size_t n, std::size_t& skip);
+// For "auto": the id the start of a text shows. A UTF-8 byte-order mark
+// chooses UTF-8 (to be dropped, see source_mark); a UTF-16 mark is left to
+// id 9, which reads it; without a mark the text is taken as UTF-8.
+int sniff_charset(const std::uint8_t* p, std::size_t n);
 
-// Prints every registry label, grouped by id with the charset's name.
+// The bytes a leading U+FEFF takes in text of the id, empty when the id
+// cannot write it or (UTF-16 with a mark) its decoder reads the mark itself.
+std::string_view source_mark(int id);
+
+// Prints every registry label, grouped by id with the charset's name, then
+// zelconv's own labels.
 void print_labels(std::FILE* to);
 
 }  // namespace zelconv

@@ -20,18 +20,46 @@ constexpr const char* footer =
     "Charsets:\n"
     "  The source charset is any label that 'zelconv --list' shows (one\n"
     "  ending in * there also stands for every label that begins with it),\n"
-    "  #N for the charset id N (EUC-TW, id 18, has no label), or auto, which\n"
-    "  reads a UTF-8 or UTF-16 byte-order mark and takes UTF-8 text without\n"
-    "  one. Labels are matched without regard to case and to '-' versus '_'.\n"
-    "  iconv's //TRANSLIT and //IGNORE after the target are accepted and\n"
-    "  ignored: characters that GBK or GB18030 cannot hold become a space.\n"
+    "  #N for the charset id N, or auto, which reads a UTF-8 or UTF-16\n"
+    "  byte-order mark and takes UTF-8 text without one. Labels are matched\n"
+    "  without regard to case and to '-' versus '_'. iconv's //TRANSLIT and\n"
+    "  //IGNORE after the target are accepted and ignored: characters that GBK\n"
+    "  or GB18030 cannot hold become a space.\n"
+    "\n"
+    "  Beside the library's labels zelconv takes a few that tools commonly\n"
+    "  print: UTF8, SJIS, CP949, UHC and EUC-TW name charsets it reads as they\n"
+    "  are; UTF-8-SIG is UTF-8 whose leading byte-order mark is dropped. CP932\n"
+    "  and WINDOWS-31J are only approximated: they are read as Shift_JIS, so\n"
+    "  their NEC and IBM rows (lead bytes 0x87, 0xED, 0xEE, 0xFA..0xFC) and\n"
+    "  user-defined codes (0xF0..0xF9) give U+FFFD, and seven symbols (0x815F\n"
+    "  and others) come out as Shift_JIS has them. CP950 is read as Big5 in\n"
+    "  the same way: code page 950's additions (0xF9D6..0xF9FE, the euro at\n"
+    "  0xA3E1 and a few symbols) give U+FFFD. 'zelconv --list' shows these\n"
+    "  labels after the library's.\n"
+    "\n"
+    "Byte-order marks:\n"
+    "  A leading U+FEFF would become a space in GBK output and a four-byte\n"
+    "  code no reader expects in GB18030 output, so it is dropped there unless\n"
+    "  --keep-bom is given. UTF-8-SIG and auto drop a UTF-8 mark whatever the\n"
+    "  target. --add-bom starts UTF-8 or UCS-2LE output with a mark, just one\n"
+    "  when the input has its own. Offsets in warnings still count from the\n"
+    "  input's first byte.\n"
     "\n"
     "Large inputs:\n"
-    "  Input is read in blocks and converted piece by piece, cut only where\n"
-    "  the result is the same as converting it whole, so memory use follows\n"
-    "  the block size. ISO-2022 text keeps its state to the end and is\n"
-    "  converted whole, as is text with no safe place to cut; one call takes\n"
-    "  at most 512 MiB of it (GB18030 output) to 1 GiB (GBK or UCS-2LE).\n"
+    "  Input is read in blocks and converted as it comes: what a block leaves\n"
+    "  open (a sequence cut short, ISO-2022 designations and shifts, the byte\n"
+    "  order a mark chose, an unfinished reference) carries over to the next,\n"
+    "  so every charset converts exactly as one whole call would, in memory\n"
+    "  that follows the block size and not the input's size.\n"
+    "\n"
+    "Output files:\n"
+    "  Both -o and --in-place write a temporary file next to the file and\n"
+    "  rename it over the file at the end. A symbolic link is written through:\n"
+    "  the file it points to is replaced and the link stays. A replaced file\n"
+    "  keeps its permissions, and its owner and group where zelconv may set\n"
+    "  them (as root). A run ended by SIGINT, SIGTERM, SIGHUP or SIGXFSZ\n"
+    "  removes its temporary file. --in-place converts each file once, however\n"
+    "  often it is named.\n"
     "\n"
     "Losses:\n"
     "  After each input that did not convert faithfully, one line on standard\n"
@@ -50,8 +78,7 @@ constexpr const char* footer =
     "\n"
     "Exit status:\n"
     "  0 on success, losses included unless --strict is given. 1 when an\n"
-    "  input cannot be read or converted (too large for one call, output\n"
-    "  past the longest string a call returns, or with --strict any loss) or\n"
+    "  input cannot be read or converted (with --strict: it lost anything) or\n"
     "  the output cannot be written; the other files are still processed,\n"
     "  but -o then writes nothing and --in-place leaves each such file as it\n"
     "  was. 2 for a usage error.\n"
@@ -61,6 +88,8 @@ constexpr const char* footer =
     "      GBK (or GB 2312, GB18030) text to UTF-8.\n"
     "  zelconv -f shift_jis -t utf-8 --in-place *.txt\n"
     "      Shift_JIS files to UTF-8, each file replaced.\n"
+    "  zelconv -f utf-8-sig -t gbk -o legacy.txt notes.txt\n"
+    "      UTF-8 with or without a byte-order mark to GBK.\n"
     "  zelconv --big5-to-gbk -o simplified.txt traditional.txt\n"
     "      Big5 to GBK, traditional characters to simplified.\n"
     "  zelconv -f utf-8 -E page.html\n"
@@ -121,13 +150,17 @@ int parse_options(int argc, char** argv, options& o) {
                                "Transcode GBK to Big5, simplified characters to\ntraditional ones");
   to_gbk->excludes(to_big5);
   auto* out = app.add_option("-o,--output", o.output,
-                             "Write to FILE, through a temporary file renamed\nat the end: a "
-                             "failed run leaves no half file")
+                             "Write to FILE ('-': standard output), through a\ntemporary file "
+                             "renamed at the end: a failed\nrun leaves no half file")
                   ->option_text("FILE");
   auto* in_place =
       app.add_flag("--in-place", o.in_place,
                    "Replace each FILE with its conversion, likewise\nthrough a temporary file");
   in_place->excludes(out);
+  auto* keep_bom = app.add_flag("--keep-bom", o.keep_bom,
+                                "Keep a leading byte-order mark in GBK and GB18030\noutput");
+  app.add_flag("--add-bom", o.add_bom, "Start UTF-8 or UCS-2LE output with a byte-order\nmark")
+      ->excludes(keep_bom);
   app.add_flag("-c", o.omit_invalid, "Accepted for iconv's sake; nothing is omitted");
   app.add_flag("-s,--silent", o.silent, "Print no warnings, losses included");
   app.add_flag("--strict", o.strict,
@@ -139,10 +172,11 @@ int parse_options(int argc, char** argv, options& o) {
       ->option_text("LABEL")
       ->excludes(list);
   app.add_option("--block-size", o.block_size,
-                 "Read in blocks of BYTES (default 1M; k and M\nsuffixes count 1024)")
+                 "Read in blocks of at most BYTES (default 1M, at\nmost 64M; k and M "
+                 "suffixes count 1024)")
       ->option_text("BYTES")
       ->transform(CLI::AsSizeValue(false))
-      ->check(CLI::Range(std::size_t{1}, std::size_t{1} << 30));
+      ->check(CLI::Range(std::size_t{1}, largest_block_size));
   app.add_option("FILE", o.files, "Input files; '-' is standard input")->option_text("...");
 
   try {
@@ -153,6 +187,11 @@ int parse_options(int argc, char** argv, options& o) {
       return 0;
     }
     std::fprintf(stderr, "zelconv: %s (see 'zelconv --help')\n", e.what());
+    return 2;
+  }
+  // An empty name would otherwise mean standard output.
+  if (out->count() > 0 && o.output.empty()) {
+    std::fputs("zelconv: -o needs a file name ('-' for standard output)\n", stderr);
     return 2;
   }
   return -1;

@@ -8,9 +8,13 @@
 namespace zelconv {
 
 inline constexpr std::size_t default_block_size = std::size_t{1} << 20;
+// A feed's output is at most four times its input and must stay far below
+// the longest string one call returns (2 GiB); more than this buys no speed.
+inline constexpr std::size_t largest_block_size = std::size_t{64} << 20;
 
 struct options {
-  std::string from, to, output, resolve;
+  std::string from, to, resolve;
+  std::string output = "-";
   std::vector<std::string> files;
   bool list = false;
   bool entities = false;
@@ -19,6 +23,8 @@ struct options {
   bool silent = false;        // no warnings
   bool strict = false;        // any loss fails the input
   bool verbose = false;       // name each input as it is converted
+  bool keep_bom = false;      // a leading U+FEFF stays in GBK and GB18030 output
+  bool add_bom = false;       // UTF-8 and UCS-2LE output starts with one
   bool big5_to_gbk = false;
   bool gbk_to_big5 = false;
   std::size_t block_size = default_block_size;

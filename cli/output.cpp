@@ -1,14 +1,13 @@
 #include "cli/output.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/types.h>
-
 #include <cerrno>
+#include <csignal>
+#include <cstring>
+
+#include "cli/native.h"
 
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
-#include <io.h>
 #include <windows.h>
 #else
 #include <unistd.h>
@@ -17,61 +16,107 @@
 namespace zelconv {
 namespace {
 
-#ifdef _WIN32
-using file_stat = struct _stat64;
-int stat_path(const char* path, file_stat* st) { return _stat64(path, st); }
-int stat_file(std::FILE* f, file_stat* st) { return _fstat64(_fileno(f), st); }
-bool is_regular(const file_stat& st) { return (st.st_mode & _S_IFMT) == _S_IFREG; }
+#ifndef _WIN32
+// The temporary file being written, for a signal that ends the run: the
+// handler may only make async-signal-safe calls, so the name waits in a
+// fixed buffer. Signals are blocked while it changes.
+char pending_temp[4096];
+volatile std::sig_atomic_t have_pending_temp = 0;
+
+constexpr int ending_signals[] = {SIGINT, SIGTERM, SIGHUP, SIGXFSZ};
+
+extern "C" void remove_temp_and_end(int sig) {
+  if (have_pending_temp) unlink(pending_temp);
+  // SA_RESETHAND restored the default action: the signal, blocked while
+  // this runs, ends the process as it would have without us.
+  raise(sig);
+}
+
+// Once, before the first temporary: a signal that was ignored when zelconv
+// started (nohup, or a test that wants the write error) stays ignored.
+void install_handlers() {
+  static bool installed = false;
+  if (installed) return;
+  installed = true;
+  for (int sig : ending_signals) {
+    struct sigaction old;
+    if (sigaction(sig, nullptr, &old) != 0 || old.sa_handler == SIG_IGN) continue;
+    struct sigaction now;
+    std::memset(&now, 0, sizeof now);
+    now.sa_handler = remove_temp_and_end;
+    sigemptyset(&now.sa_mask);
+    now.sa_flags = SA_RESETHAND;
+    sigaction(sig, &now, nullptr);
+  }
+}
+
+// Blocks the ending signals for its lifetime.
+class signals_held {
+ public:
+  signals_held() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int sig : ending_signals) sigaddset(&set, sig);
+    sigprocmask(SIG_BLOCK, &set, &old_);
+  }
+  ~signals_held() { sigprocmask(SIG_SETMASK, &old_, nullptr); }
+  signals_held(const signals_held&) = delete;
+  signals_held& operator=(const signals_held&) = delete;
+
+ private:
+  sigset_t old_;
+};
+
+void set_pending(const std::string& name) {
+  // A name too long for the buffer is not removed by a signal; it is by
+  // everything else.
+  if (name.size() >= sizeof pending_temp) return;
+  std::memcpy(pending_temp, name.c_str(), name.size() + 1);
+  have_pending_temp = 1;
+}
+void clear_pending() { have_pending_temp = 0; }
 #else
-using file_stat = struct stat;
-int stat_path(const char* path, file_stat* st) { return ::stat(path, st); }
-int stat_file(std::FILE* f, file_stat* st) { return ::fstat(fileno(f), st); }
-bool is_regular(const file_stat& st) { return S_ISREG(st.st_mode); }
+// Windows ends a process on Ctrl+C without a signal a handler can rely on.
+void install_handlers() {}
+struct signals_held {
+  signals_held() {}
+};
+void set_pending(const std::string&) {}
+void clear_pending() {}
 #endif
 
 // A new file next to `path`, made exclusively so that no other file is
 // clobbered; null with errno set when none can be made.
 std::FILE* create_temporary(const std::string& path, std::string& name) {
+  install_handlers();
+#ifdef _WIN32
+  const unsigned long pid = GetCurrentProcessId();
+#else
+  const long pid = static_cast<long>(getpid());
+#endif
   for (int attempt = 0; attempt < 100; ++attempt) {
-#ifdef _WIN32
-    name =
-        path + ".zelconv-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(attempt);
-    const int fd =
-        _open(name.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-#else
-    name = path + ".zelconv-" + std::to_string(getpid()) + "-" + std::to_string(attempt);
-    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-#endif
-    if (fd >= 0) {
-#ifdef _WIN32
-      std::FILE* f = _fdopen(fd, "wb");
-#else
-      std::FILE* f = fdopen(fd, "wb");
-#endif
-      if (f) return f;
-      const int saved = errno;
-#ifdef _WIN32
-      _close(fd);
-#else
-      close(fd);
-#endif
-      std::remove(name.c_str());
-      errno = saved;
-      return nullptr;
+    name = path + ".zelconv-" + std::to_string(pid) + "-" + std::to_string(attempt);
+    signals_held held;
+    if (std::FILE* f = create_new_file(name)) {
+      set_pending(name);
+      return f;
     }
     if (errno != EEXIST) return nullptr;
   }
   return nullptr;
 }
 
-// Replaces `to` with `from`. rename() on Windows refuses an existing target.
-bool replace_file(const char* from, const char* to) {
+// The replaced file's owner, group and permissions, on the temporary that
+// replaces it. Only root may give a file away; others keep what they may.
+bool keep_attributes(std::FILE* f, const file_stat& st) {
 #ifdef _WIN32
-  if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-  errno = EACCES;
-  return false;
+  (void)f;
+  (void)st;
+  return true;
 #else
-  return std::rename(from, to) == 0;
+  // Owner first: changing it clears the set-user-ID and set-group-ID bits.
+  if (fchown(fileno(f), st.st_uid, st.st_gid) != 0 && errno != EPERM) return false;
+  return fchmod(fileno(f), st.st_mode & 07777) == 0;
 #endif
 }
 
@@ -86,23 +131,25 @@ bool output::open(const std::string& path) {
     return true;
   }
   file_stat st;
-  const bool exists = stat_path(path.c_str(), &st) == 0;
-  if (exists && !is_regular(st)) {
+  if (stat_path(path, st) && !is_regular(st)) {
     // A device or a pipe is written as it is: renaming over it would
     // replace it with a regular file.
-    file_ = std::fopen(path.c_str(), "wb");
+    file_ = open_file(path, "wb");
     if (!file_) error_ = errno;
     return file_ != nullptr;
   }
-  file_ = create_temporary(path, temp_);
-  if (!file_) {
+  // The temporary goes next to the file a link points to, so that the
+  // rename replaces that file and leaves the link.
+  target_ = follow_links(path);
+  const bool exists = stat_path(target_, st);
+  file_ = create_temporary(target_, temp_);
+  if (file_ && exists && !keep_attributes(file_, st)) {
     error_ = errno;
+    abandon();
     return false;
   }
-#ifndef _WIN32
-  if (exists) fchmod(fileno(file_), st.st_mode & 07777);
-#endif
-  return true;
+  if (!file_) error_ = errno;
+  return file_ != nullptr;
 }
 
 bool output::write(const std::uint8_t* data, std::size_t n) {
@@ -129,11 +176,13 @@ bool output::commit() {
   }
   file_ = nullptr;
   if (!temp_.empty()) {
-    if (ok && !replace_file(temp_.c_str(), path_.c_str())) {
+    signals_held held;
+    if (ok && !replace_file(temp_, target_)) {
       saved = errno;
       ok = false;
     }
-    if (!ok) std::remove(temp_.c_str());
+    if (!ok) remove_file(temp_);
+    clear_pending();
     temp_.clear();
   }
   error_ = saved;
@@ -145,7 +194,11 @@ void output::abandon() {
   if (file_ && file_ != stdout) std::fclose(file_);
   if (file_ == stdout) std::fflush(stdout);
   file_ = nullptr;
-  if (!temp_.empty()) std::remove(temp_.c_str());
+  if (!temp_.empty()) {
+    signals_held held;
+    remove_file(temp_);
+    clear_pending();
+  }
   temp_.clear();
 }
 
@@ -157,13 +210,13 @@ input::~input() {
 
 bool input::open(const std::string& path) {
   path_ = path;
-  file_ = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
+  file_ = path == "-" ? stdin : open_file(path, "rb");
   if (!file_) {
     error_ = errno;
     return false;
   }
   file_stat st;
-  if (stat_file(file_, &st) == 0 && is_regular(st)) size_ = static_cast<std::uint64_t>(st.st_size);
+  if (stat_file(file_, st) && is_regular(st)) size_ = static_cast<std::uint64_t>(st.st_size);
   return true;
 }
 

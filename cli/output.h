@@ -1,6 +1,7 @@
 // Where converted text goes: standard output, a device or pipe written as it
 // is, or a regular file written through a temporary next to it and renamed
-// over it at the end, so that a failed run never leaves half a file.
+// over it at the end, so that a failed run never leaves half a file. A run
+// ended by a signal removes the temporary too.
 #pragma once
 
 #include <cstddef>
@@ -17,8 +18,10 @@ class output {
   output& operator=(const output&) = delete;
   ~output();
 
-  // Opens `path` ("-" or empty: standard output). A file that exists keeps
-  // its permissions when replaced. False with errno set when it cannot.
+  // Opens `path` ("-": standard output). A symbolic link is written
+  // through. A file that exists keeps its permissions when replaced, and its
+  // owner and group where the system lets us set them. False with errno set
+  // when it cannot.
   bool open(const std::string& path);
   bool write(const std::uint8_t* data, std::size_t n);
   // Flushes and, for a temporary, renames it over the target. False with
@@ -29,14 +32,15 @@ class output {
 
   // How messages name it: "standard output" or the path in quotes.
   std::string describe() const;
-  bool is_stdout() const { return path_.empty() || path_ == "-"; }
+  bool is_stdout() const { return path_ == "-"; }
   // The errno of the last failure.
   int error() const { return error_; }
 
  private:
   std::FILE* file_ = nullptr;
   std::string path_;
-  std::string temp_;  // empty when writing straight to the target
+  std::string target_;  // the file replaced: path_ past its symbolic links
+  std::string temp_;    // empty when writing straight to the target
   bool failed_ = false;
   int error_ = 0;
 };

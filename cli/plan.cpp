@@ -1,7 +1,8 @@
 #include "cli/plan.h"
 
-#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <new>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -45,12 +46,6 @@ bool strip_suffixes(std::string& to, bool silent) {
   return true;
 }
 
-// References: utf8_writer and gbk_writer never write more than the three
-// bytes of the shortest reference, gb18030_writer four.
-step references_step(const target& t) {
-  return rewrite_step(t.decode_references, std::max<std::size_t>(t.reference_bytes, 3), 3);
-}
-
 int source_usage(source_error e, const std::string& from, const source& s) {
   switch (e) {
     case source_error::unknown_label:
@@ -66,21 +61,26 @@ int source_usage(source_error e, const std::string& from, const source& s) {
   return 0;
 }
 
+// --add-bom needs a target that has a mark to write.
+int mark_usage(const options& o, plan& p, const target& written) {
+  if (!o.add_bom) return 0;
+  if (!written.mark)
+    return usage(std::string("--add-bom writes a mark in UTF-8 or UCS-2LE output, not in ") +
+                 written.name);
+  p.mark = written.mark;
+  p.drop_mark = true;  // the output starts with just one
+  return 0;
+}
+
 }  // namespace
 
 int make_plan(const options& o, plan& p) {
   if (o.big5_to_gbk || o.gbk_to_big5) {
     if (!o.from.empty() || !o.to.empty() || o.entities)
       return usage("--big5-to-gbk and --gbk-to-big5 take no -f, -t or -E");
-    if (o.big5_to_gbk) {
-      p.rewrite = rewrite_step(zel_code_big5_gbk_report, 1, 1);
-      p.rewrite_rule = big5_to_gbk_rule();
-      p.writes = "GBK";
-    } else {
-      p.rewrite = rewrite_step(zel_code_gbk_big5_report, 1, 1);
-      p.rewrite_rule = gbk_to_big5_rule();
-      p.writes = "Big5";
-    }
+    p.rewrite = o.big5_to_gbk ? ZEL_STREAM_BIG5_TO_GBK : ZEL_STREAM_GBK_TO_BIG5;
+    p.writes = o.big5_to_gbk ? "GBK" : "Big5";
+    if (o.add_bom) return usage(std::string("--add-bom writes no mark in ") + p.writes + " output");
     return 0;
   }
   if (o.from.empty() || (o.to.empty() && !o.entities))
@@ -88,12 +88,13 @@ int make_plan(const options& o, plan& p) {
   if (o.to.empty()) {
     // References alone, in the encoding -f names.
     const target* t = find_target(o.from);
-    if (!t || !t->decode_references)
+    if (!t || !t->references)
       return usage("-E alone decodes UTF-8, GBK or GB18030 text, not '" + o.from + "'");
-    p.rewrite = references_step(*t);
-    p.rewrite_rule = reference_rule();
+    p.rewrite = t->references;
+    p.text_id = t->id;
     p.writes = t->name;
-    return 0;
+    p.drop_mark = t->drops_mark && !o.keep_bom;
+    return mark_usage(o, p, *t);
   }
   if (int status = source_usage(parse_source(o.from, p.from), o.from, p.from)) return status;
   std::string to = o.to;
@@ -101,56 +102,110 @@ int make_plan(const options& o, plan& p) {
   p.to = find_target(to);
   if (!p.to) return usage("unsupported target charset '" + o.to + "' (" + target_names() + ")");
   p.writes = p.to->name;
+  p.text_id = p.from.id;
+  // UTF-8-SIG and "auto" name text whose mark is no character of it.
+  p.drop_mark = (p.to->drops_mark && !o.keep_bom) || p.from.how == source::kind::sniffed ||
+                (p.from.own && p.from.own->drops_mark);
   if (o.entities) {
-    if (!p.to->decode_references)
+    if (!p.to->references)
       return usage(std::string("-E cannot decode references in ") + p.to->name + " text");
-    p.rewrite = references_step(*p.to);
-    p.rewrite_rule = reference_rule();
+    p.rewrite = p.to->references;
   }
-  return 0;
+  return mark_usage(o, p, *p.to);
 }
 
-pipeline::pipeline(const plan& p, int id, std::size_t block, chunked_stage::emit_fn emit,
-                   std::int64_t skipped) {
-  if (p.rewrite) rewrite_.emplace(*p.rewrite, p.rewrite_rule, block, std::move(emit));
-  if (!p.to) return;
-  chunked_stage::emit_fn into_rewrite;
-  if (rewrite_) {
-    into_rewrite = [this](const std::uint8_t* data, std::size_t n) {
-      rewrite_status_ = rewrite_->push(data, n);
-      return rewrite_status_ == piece_status::ok;
-    };
+std::size_t mark_to_drop(const plan& p, int id, const std::uint8_t* data, std::size_t n) {
+  if (!p.drop_mark) return 0;
+  const std::string_view mark = source_mark(id);
+  if (mark.empty() || n < mark.size() || std::memcmp(data, mark.data(), mark.size()) != 0) return 0;
+  return mark.size();
+}
+
+namespace {
+
+zel_stream* open_stream(int kind, int id) {
+  zel_stream* s = zel_stream_open(kind | ZEL_STREAM_REPORT, id, nullptr);
+  if (!s) throw std::bad_alloc();
+  return s;
+}
+
+std::int32_t length(const zel_string& s) { return s.length > 0 ? s.length : 0; }
+
+}  // namespace
+
+pipeline::pipeline(const plan& p, int id, std::int64_t skipped, emit_fn emit)
+    : skipped_(skipped), emit_(std::move(emit)) {
+  zel_string_init(&converted_);
+  zel_string_init(&out_);
+  if (p.to) convert_ = open_stream(p.to->stream, id);
+  try {
+    if (p.rewrite) rewrite_ = open_stream(p.rewrite, 0);
+  } catch (...) {
+    zel_stream_free(convert_);
+    throw;
+  }
+}
+
+pipeline::~pipeline() {
+  zel_stream_free(convert_);
+  zel_stream_free(rewrite_);
+  zel_string_free(&converted_);
+  zel_string_free(&out_);
+}
+
+feed_status pipeline::feed(const std::uint8_t* data, std::size_t n, bool last) {
+  // Blocks are far below 2 GiB (largest_block_size), and so is what the
+  // conversion makes of one.
+  const auto* bytes = reinterpret_cast<const char*>(data);
+  const auto size = static_cast<std::int32_t>(n);
+  int result = ZEL_RESULT_OK;
+  if (convert_ && rewrite_) {
+    result = zel_stream_feed(convert_, bytes, size, last, &converted_);
+    if (result == ZEL_RESULT_OK)
+      result = zel_stream_feed(rewrite_, converted_.data, length(converted_), last, &out_);
+    zel_string_set_length(&converted_, 0);
   } else {
-    into_rewrite = std::move(emit);
+    result = zel_stream_feed(convert_ ? convert_ : rewrite_, bytes, size, last, &out_);
   }
-  convert_.emplace(conversion_step(p.to->convert, id, p.to->unit_bytes), charset_rule(id), block,
-                   std::move(into_rewrite), skipped);
-}
-
-piece_status pipeline::push(const std::uint8_t* data, std::size_t n) {
-  if (!convert_) return rewrite_->push(data, n);
-  const piece_status s = convert_->push(data, n);
-  return s == piece_status::write_failed && rewrite_ ? rewrite_status_ : s;
-}
-
-piece_status pipeline::finish() {
-  if (convert_) {
-    const piece_status s = convert_->finish();
-    if (s != piece_status::ok)
-      return s == piece_status::write_failed && rewrite_ ? rewrite_status_ : s;
-  }
-  return rewrite_ ? rewrite_->finish() : piece_status::ok;
+  // Each feed's output is written and cleared, so the string never nears its
+  // limit; should it, the text is not written cut.
+  if (result != ZEL_RESULT_OK) return feed_status::output_full;
+  const bool written = emit_(reinterpret_cast<const std::uint8_t*>(out_.data),
+                             static_cast<std::size_t>(length(out_)));
+  zel_string_set_length(&out_, 0);
+  return written ? feed_status::ok : feed_status::write_failed;
 }
 
 input_losses pipeline::losses() const {
   input_losses l;
-  if (convert_) l.report = convert_->report();
+  if (convert_) {
+    zel_stream_report(convert_, &l.report);
+    if (l.report.first_offset >= 0) l.report.first_offset += skipped_;
+    if (l.report.truncated_at >= 0) l.report.truncated_at += skipped_;
+  }
   if (!rewrite_) return l;
-  const bool had_first = l.report.first_offset >= 0;
-  const bool had_truncation = l.report.truncated != 0;
-  add_report(l.report, rewrite_->report(), 0);
-  l.first_in_converted = convert_ && !had_first && l.report.first_offset >= 0;
-  l.truncated_in_converted = convert_ && !had_truncation && l.report.truncated;
+  zel_report more;
+  zel_stream_report(rewrite_, &more);
+  if (!convert_) {
+    l.report = more;
+    l.report.first_offset = more.first_offset >= 0 ? more.first_offset + skipped_ : -1;
+    l.report.truncated_at = more.truncated_at >= 0 ? more.truncated_at + skipped_ : -1;
+    return l;
+  }
+  l.report.passed += more.passed;
+  l.report.dropped += more.dropped;
+  l.report.replaced += more.replaced;
+  l.report.unmappable += more.unmappable;
+  l.report.malformed += more.malformed;
+  if (l.report.first_offset < 0 && more.first_offset >= 0) {
+    l.report.first_offset = more.first_offset;
+    l.first_in_converted = true;
+  }
+  if (!l.report.truncated && more.truncated) {
+    l.report.truncated = 1;
+    l.report.truncated_at = more.truncated_at;
+    l.truncated_in_converted = true;
+  }
   return l;
 }
 

@@ -1,12 +1,12 @@
 // zelconv: convert text between charsets with the zel_code library, in the
 // manner of iconv(1). Options are in options.cpp, what each input goes
-// through in plan.cpp, and how a stream is cut into pieces that convert as
-// the whole would in chunking.cpp.
+// through in plan.cpp, and where output goes in output.cpp.
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +18,7 @@
 
 #include "cli/charsets.h"
 #include "cli/losses.h"
+#include "cli/native.h"
 #include "cli/options.h"
 #include "cli/output.h"
 #include "cli/plan.h"
@@ -29,7 +30,7 @@ namespace {
 constexpr int exit_failure = 1;
 constexpr int exit_usage = 2;
 
-enum class outcome { ok, unreadable, too_large, truncated, lossy, unwritable };
+enum class outcome { ok, unreadable, truncated, lossy, unwritable };
 
 int resolve(const std::string& label) {
   source s;
@@ -39,7 +40,11 @@ int resolve(const std::string& label) {
     std::fprintf(stderr, "zelconv: unknown charset '%s' (see 'zelconv --list')\n", label.c_str());
     return exit_usage;
   }
-  std::printf("%d %s\n", s.id, charset_name(s.id));
+  if (!s.own)
+    std::printf("%d %s\n", s.id, charset_name(s.id));
+  else
+    std::printf("%d %s (zelconv's own label%s%s)\n", s.id, charset_name(s.id),
+                s.own->note ? ", " : "", s.own->note ? s.own->note : "");
   return 0;
 }
 
@@ -58,6 +63,16 @@ outcome check_losses(const input& in, const plan& p, const options& o, const inp
   return outcome::ok;
 }
 
+// The first read's size: what the input needs, up to a block, and at least
+// the longest byte-order mark. Reads that fill it double it up to a block.
+std::size_t first_read(std::size_t block, std::uint64_t known_size) {
+  constexpr std::size_t longest_mark = 4;
+  constexpr std::size_t unknown_start = std::size_t{64} << 10;
+  // One byte past a known size sees the end in the first read.
+  const std::uint64_t want = known_size ? known_size + 1 : unknown_start;
+  return std::max(longest_mark, static_cast<std::size_t>(std::min<std::uint64_t>(want, block)));
+}
+
 // Converts one input into `out`. Messages about the input are printed here;
 // a failed write is left to the caller, which knows what it writes to.
 outcome convert_file(const std::string& path, const plan& p, const options& o, output& out) {
@@ -68,56 +83,41 @@ outcome convert_file(const std::string& path, const plan& p, const options& o, o
     return outcome::unreadable;
   }
   if (o.verbose) std::fprintf(stderr, "zelconv: converting %s\n", in.describe().c_str());
-  const std::size_t block = o.block_size;
   // A bar between lines of converted text on the same terminal would garble
   // both.
   const bool show = stderr_is_terminal() && !(out.is_stdout() && stdout_is_terminal());
   progress bar(show, path == "-" ? "standard input" : path, in.size());
-  // At least the longest byte-order mark is read first, for "auto".
-  std::vector<std::uint8_t> buffer(std::max<std::size_t>(block, 4));
+  std::vector<std::uint8_t> buffer(first_read(o.block_size, in.size()));
+  const std::size_t largest = std::max(buffer.size(), o.block_size);
   std::optional<pipeline> stages;
-  piece_status status = piece_status::ok;
-  bool at_end = false;
-  while (!at_end && status == piece_status::ok) {
+  feed_status status = feed_status::ok;
+  for (bool at_end = false; !at_end && status == feed_status::ok;) {
     std::size_t got = in.read(buffer.data(), buffer.size());
-    at_end = got < buffer.size();
-    bar.advance(got);
-    const std::uint8_t* start = buffer.data();
-    if (!stages) {
-      int id = p.from.id;
-      std::size_t skip = 0;
-      if (p.to && p.from.how == source::kind::sniffed) {
-        id = sniff_charset(start, got, skip);
-        start += skip;
-        got -= skip;
-      }
-      stages.emplace(
-          p, id, block,
-          [&out](const std::uint8_t* data, std::size_t n) { return out.write(data, n); },
-          static_cast<std::int64_t>(skip));
-    }
-    if (got > 0) status = stages->push(start, got);
-  }
-  if (status == piece_status::ok) {
     if (in.failed()) {
       bar.done();
       std::fprintf(stderr, "zelconv: cannot read %s: %s\n", in.describe().c_str(),
                    std::strerror(in.error()));
       return outcome::unreadable;
     }
-    status = stages->finish();
+    at_end = got < buffer.size();
+    bar.advance(got);
+    const std::uint8_t* start = buffer.data();
+    if (!stages) {
+      const int id = p.from.how == source::kind::sniffed ? sniff_charset(start, got) : p.text_id;
+      const std::size_t skip = mark_to_drop(p, id, start, got);
+      start += skip;
+      got -= skip;
+      stages.emplace(
+          p, id, static_cast<std::int64_t>(skip),
+          [&out](const std::uint8_t* data, std::size_t n) { return out.write(data, n); });
+    }
+    status = stages->feed(start, got, at_end);
+    if (!at_end && buffer.size() < largest) buffer.resize(std::min(largest, 2 * buffer.size()));
   }
   bar.done();
-  if (status == piece_status::write_failed) return outcome::unwritable;
-  if (status == piece_status::too_large) {
-    std::fprintf(stderr,
-                 "zelconv: cannot convert %s: it has no point where it can be cut into "
-                 "pieces and is too large for one call\n",
-                 in.describe().c_str());
-    return outcome::too_large;
-  }
+  if (status == feed_status::write_failed) return outcome::unwritable;
   const input_losses losses = stages->losses();
-  if (status == piece_status::truncated) {
+  if (status == feed_status::output_full) {
     std::fprintf(stderr,
                  "zelconv: cannot convert %s: its output from %s on passes the longest "
                  "string one call returns (2,147,483,646 bytes)\n",
@@ -132,13 +132,35 @@ void report_unwritable(const output& out) {
                std::strerror(out.error()));
 }
 
+// --add-bom: each output starts with the target's mark.
+bool start_output(output& out, const plan& p) {
+  return !p.mark || out.write(reinterpret_cast<const std::uint8_t*>(p.mark), std::strlen(p.mark));
+}
+
+// The files named, each file once: a second name for one file (the same
+// path again, or a link to it) would convert its conversion.
+std::vector<std::string> distinct_files(const std::vector<std::string>& files) {
+  std::vector<std::string> out;
+  std::vector<file_id> seen;
+  for (const std::string& path : files) {
+    file_id id;
+    if (identify(path, id)) {
+      if (std::find(seen.begin(), seen.end(), id) != seen.end()) continue;
+      seen.push_back(id);
+    }
+    out.push_back(path);
+  }
+  return out;
+}
+
 // Each file is replaced by its own conversion; a failure leaves it as it was.
 int convert_in_place(const options& o, const plan& p) {
   int status = 0;
-  for (const std::string& path : o.files) {
+  for (const std::string& path : distinct_files(o.files)) {
     output out;
-    if (!out.open(path)) {
+    if (!out.open(path) || !start_output(out, p)) {
       report_unwritable(out);
+      out.abandon();
       status = exit_failure;
       continue;
     }
@@ -159,8 +181,9 @@ int convert_in_place(const options& o, const plan& p) {
 // file converted.
 int convert_files(const options& o, const plan& p) {
   output out;
-  if (!out.open(o.output)) {
+  if (!out.open(o.output) || !start_output(out, p)) {
     report_unwritable(out);
+    out.abandon();
     return exit_failure;
   }
   std::vector<std::string> files = o.files;
@@ -213,15 +236,37 @@ int run(const options& o) {
 }  // namespace
 }  // namespace zelconv
 
-int main(int argc, char** argv) {
+namespace {
+
+int run_command_line(int argc, char** argv) {
+  zelconv::options o;
+  const int parsed = zelconv::parse_options(argc, argv, o);
+  if (parsed >= 0) return parsed;
+  try {
+    return zelconv::run(o);
+  } catch (const std::bad_alloc&) {
+    std::fputs("zelconv: out of memory\n", stderr);
+    return 1;
+  }
+}
+
+}  // namespace
+
 #ifdef _WIN32
+// The wide-character entry point: the narrow one would get the arguments in
+// the ANSI code page, which cannot spell most file names. They go on as
+// UTF-8, which the file calls turn back into wide names.
+int wmain(int argc, wchar_t** wargv) {
   // Text is bytes here: in text mode Windows would write LF as CR LF and
   // end input at the first 0x1A byte.
   _setmode(_fileno(stdin), _O_BINARY);
   _setmode(_fileno(stdout), _O_BINARY);
-#endif
-  zelconv::options o;
-  const int parsed = zelconv::parse_options(argc, argv, o);
-  if (parsed >= 0) return parsed;
-  return zelconv::run(o);
+  std::vector<std::string> args = zelconv::utf8_arguments(argc, wargv);
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  return run_command_line(argc, argv.data());
 }
+#else
+int main(int argc, char** argv) { return run_command_line(argc, argv); }
+#endif

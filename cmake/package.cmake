@@ -23,7 +23,7 @@ install(TARGETS zel_code zel_code_static EXPORT zel_codeTargets
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
-install(FILES include/zel_code.h include/zel_std.h include/zel_export.h
+install(FILES include/zel_code.h include/zel_code.hpp include/zel_std.h include/zel_export.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 
 set(zel_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/zel_code)
