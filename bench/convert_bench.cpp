@@ -23,11 +23,11 @@
 #include <unicode/ucnv.h>
 #include <unicode/ustring.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -163,12 +163,24 @@ Runner zel_runner(const Cell& c, bool counted) {
 Runner zel_stream_runner(const Cell& c) {
   int kind = 0;
   switch (c.target) {
-    case Target::ucs2: kind = ZEL_STREAM_TO_UCS2; break;
-    case Target::utf8: kind = ZEL_STREAM_TO_UTF8; break;
-    case Target::gbk: kind = ZEL_STREAM_TO_GBK; break;
-    case Target::gb18030: kind = ZEL_STREAM_TO_GB18030; break;
-    case Target::big5_gbk: kind = ZEL_STREAM_BIG5_TO_GBK; break;
-    case Target::references: kind = ZEL_STREAM_REFERENCES_UTF8; break;
+    case Target::ucs2:
+      kind = ZEL_STREAM_TO_UCS2;
+      break;
+    case Target::utf8:
+      kind = ZEL_STREAM_TO_UTF8;
+      break;
+    case Target::gbk:
+      kind = ZEL_STREAM_TO_GBK;
+      break;
+    case Target::gb18030:
+      kind = ZEL_STREAM_TO_GB18030;
+      break;
+    case Target::big5_gbk:
+      kind = ZEL_STREAM_BIG5_TO_GBK;
+      break;
+    case Target::references:
+      kind = ZEL_STREAM_REFERENCES_UTF8;
+      break;
   }
   return [c, kind](const std::string& in) {
     constexpr std::size_t piece = 64 << 10;

@@ -65,10 +65,14 @@ void register_all() {
     convert_fn convert;
     rewrite_fn rewrite;
   } const exports[] = {
-      {"unicode", zel_code_unicode, nullptr},       {"utf8", zel_code_utf8, nullptr},
-      {"gbk", zel_code_gbk, nullptr},               {"gb18030", zel_code_gb18030, nullptr},
-      {"decode_utf8", nullptr, zel_decode_utf8},    {"decode_gbk", nullptr, zel_decode_gbk},
-      {"decode_gb18030", nullptr, zel_decode_gb18030}, {"big5_gbk", nullptr, zel_code_big5_gbk},
+      {"unicode", zel_code_unicode, nullptr},
+      {"utf8", zel_code_utf8, nullptr},
+      {"gbk", zel_code_gbk, nullptr},
+      {"gb18030", zel_code_gb18030, nullptr},
+      {"decode_utf8", nullptr, zel_decode_utf8},
+      {"decode_gbk", nullptr, zel_decode_gbk},
+      {"decode_gb18030", nullptr, zel_decode_gb18030},
+      {"big5_gbk", nullptr, zel_code_big5_gbk},
       {"gbk_big5", nullptr, zel_code_gbk_big5},
   };
   const int ids[] = {ZEL_CHARSET_ISO_2022_JP, ZEL_CHARSET_ISO_2022_CN, ZEL_CHARSET_EUC_TW,
@@ -79,8 +83,9 @@ void register_all() {
       for (const Export& e : exports) {
         for (int id : ids) {
           if (!e.convert && id != ids[0]) continue;  // the rewrites take no id
-          std::string name = std::string(e.name) + "/" + (e.convert ? std::to_string(id) + "/" : "") +
-                             input.name + "/" + std::to_string(size >> 10) + "KiB";
+          std::string name = std::string(e.name) + "/" +
+                             (e.convert ? std::to_string(id) + "/" : "") + input.name + "/" +
+                             std::to_string(size >> 10) + "KiB";
           benchmark::RegisterBenchmark(name.c_str(), [text, e, id](benchmark::State& st) {
             measure(st, text, e.convert, id, e.rewrite);
           });

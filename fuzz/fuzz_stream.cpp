@@ -16,15 +16,24 @@ namespace {
 zel_fuzz::outcome one_call(int kind, int id, const std::string& in) {
   using namespace zel_fuzz;
   switch (kind) {
-    case ZEL_STREAM_TO_UCS2: return run(zel_code_unicode, zel_code_unicode_report, id, in);
-    case ZEL_STREAM_TO_UTF8: return run(zel_code_utf8, zel_code_utf8_report, id, in);
-    case ZEL_STREAM_TO_GBK: return run(zel_code_gbk, zel_code_gbk_report, id, in);
-    case ZEL_STREAM_TO_GB18030: return run(zel_code_gb18030, zel_code_gb18030_report, id, in);
-    case ZEL_STREAM_BIG5_TO_GBK: return run(zel_code_big5_gbk, zel_code_big5_gbk_report, in);
-    case ZEL_STREAM_GBK_TO_BIG5: return run(zel_code_gbk_big5, zel_code_gbk_big5_report, in);
-    case ZEL_STREAM_REFERENCES_UTF8: return run(zel_decode_utf8, zel_decode_utf8_report, in);
-    case ZEL_STREAM_REFERENCES_GBK: return run(zel_decode_gbk, zel_decode_gbk_report, in);
-    default: return run(zel_decode_gb18030, zel_decode_gb18030_report, in);
+    case ZEL_STREAM_TO_UCS2:
+      return run(zel_code_unicode, zel_code_unicode_report, id, in);
+    case ZEL_STREAM_TO_UTF8:
+      return run(zel_code_utf8, zel_code_utf8_report, id, in);
+    case ZEL_STREAM_TO_GBK:
+      return run(zel_code_gbk, zel_code_gbk_report, id, in);
+    case ZEL_STREAM_TO_GB18030:
+      return run(zel_code_gb18030, zel_code_gb18030_report, id, in);
+    case ZEL_STREAM_BIG5_TO_GBK:
+      return run(zel_code_big5_gbk, zel_code_big5_gbk_report, in);
+    case ZEL_STREAM_GBK_TO_BIG5:
+      return run(zel_code_gbk_big5, zel_code_gbk_big5_report, in);
+    case ZEL_STREAM_REFERENCES_UTF8:
+      return run(zel_decode_utf8, zel_decode_utf8_report, in);
+    case ZEL_STREAM_REFERENCES_GBK:
+      return run(zel_decode_gbk, zel_decode_gbk_report, in);
+    default:
+      return run(zel_decode_gb18030, zel_decode_gb18030_report, in);
   }
 }
 

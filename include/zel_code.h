@@ -12,76 +12,84 @@
 
 #include "zel_std.h"
 
+/* The version of the library this header belongs to. The major version is
+ * the shared library's SONAME version and changes only when a change breaks
+ * callers; a new export raises the minor version. */
+#define ZEL_CODE_VERSION_MAJOR 0
+#define ZEL_CODE_VERSION_MINOR 2
+#define ZEL_CODE_VERSION_PATCH 0
+#define ZEL_CODE_VERSION "0.2.0"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
 
 /* Charset ids. Callers store these numbers: they never change. */
 enum zel_charset_id {
-    ZEL_CHARSET_UNKNOWN = 0, /* refused: ZEL_RESULT_UNKNOWN_CHARSET */
-    ZEL_CHARSET_UCS2LE = 1,
-    ZEL_CHARSET_GB18030 = 2, /* also GBK, GB 2312, CP936 */
-    ZEL_CHARSET_BIG5 = 3,
-    ZEL_CHARSET_JIS_X0201 = 4, /* no decoder: bytes are read as pivot text */
-    ZEL_CHARSET_JIS_X0208 = 5,
-    ZEL_CHARSET_JIS_X0212 = 6,
-    ZEL_CHARSET_SHIFT_JIS = 7,
-    ZEL_CHARSET_UTF8 = 8,
-    ZEL_CHARSET_UTF16 = 9, /* optional byte-order mark, big-endian without */
-    ZEL_CHARSET_UTF16BE = 10,
-    ZEL_CHARSET_UTF16LE = 11,
-    ZEL_CHARSET_KS_C_5601 = 12,
-    ZEL_CHARSET_KS_X_1001 = 13,
-    ZEL_CHARSET_ISO_2022_CN = 14,
-    ZEL_CHARSET_ISO_2022_JP = 15,
-    ZEL_CHARSET_ISO_2022_KR = 16,
-    ZEL_CHARSET_EUC_CN = 17,
-    ZEL_CHARSET_EUC_TW = 18, /* no label maps here */
-    ZEL_CHARSET_EUC_JP = 19,
-    ZEL_CHARSET_EUC_KR = 20,
-    ZEL_CHARSET_KOI8_R = 21,
-    ZEL_CHARSET_KOI8_U = 22,
-    ZEL_CHARSET_KOI8_RU = 23,
-    ZEL_CHARSET_ISO_8859_1 = 24, /* also US-ASCII */
-    ZEL_CHARSET_ISO_8859_2 = 25,
-    ZEL_CHARSET_ISO_8859_3 = 26,
-    ZEL_CHARSET_ISO_8859_4 = 27,
-    ZEL_CHARSET_ISO_8859_5 = 28,
-    ZEL_CHARSET_ISO_8859_6 = 29,
-    ZEL_CHARSET_ISO_8859_7 = 30,
-    ZEL_CHARSET_ISO_8859_8 = 31,
-    ZEL_CHARSET_ISO_8859_9 = 32,
-    ZEL_CHARSET_ISO_8859_10 = 33,
-    ZEL_CHARSET_ISO_8859_11 = 34, /* TIS-620 */
-    ZEL_CHARSET_ISO_8859_13 = 35,
-    ZEL_CHARSET_ISO_8859_14 = 36,
-    ZEL_CHARSET_ISO_8859_15 = 37,
-    ZEL_CHARSET_ISO_8859_16 = 38,
-    ZEL_CHARSET_CP874 = 39,
-    ZEL_CHARSET_CP1250 = 40,
-    ZEL_CHARSET_CP1251 = 41,
-    ZEL_CHARSET_CP1252 = 42,
-    ZEL_CHARSET_CP1253 = 43,
-    ZEL_CHARSET_CP1254 = 44,
-    ZEL_CHARSET_CP1255 = 45,
-    ZEL_CHARSET_CP1256 = 46,
-    ZEL_CHARSET_CP1257 = 47,
-    ZEL_CHARSET_CP1258 = 48,
-    ZEL_CHARSET_CP850 = 49,
-    ZEL_CHARSET_CP866 = 50,
-    ZEL_CHARSET_CP1133 = 51,
-    ZEL_CHARSET_TCVN = 52,
-    ZEL_CHARSET_ARMSCII_8 = 53,
-    ZEL_CHARSET_MACTHAI = 54,
-    ZEL_CHARSET_MULELAO_1 = 55,
-    ZEL_CHARSET_RESERVED = 56 /* refused: ZEL_RESULT_RESERVED_CHARSET */
+  ZEL_CHARSET_UNKNOWN = 0, /* refused: ZEL_RESULT_UNKNOWN_CHARSET */
+  ZEL_CHARSET_UCS2LE = 1,
+  ZEL_CHARSET_GB18030 = 2, /* also GBK, GB 2312, CP936 */
+  ZEL_CHARSET_BIG5 = 3,
+  ZEL_CHARSET_JIS_X0201 = 4, /* no decoder: bytes are read as pivot text */
+  ZEL_CHARSET_JIS_X0208 = 5,
+  ZEL_CHARSET_JIS_X0212 = 6,
+  ZEL_CHARSET_SHIFT_JIS = 7,
+  ZEL_CHARSET_UTF8 = 8,
+  ZEL_CHARSET_UTF16 = 9, /* optional byte-order mark, big-endian without */
+  ZEL_CHARSET_UTF16BE = 10,
+  ZEL_CHARSET_UTF16LE = 11,
+  ZEL_CHARSET_KS_C_5601 = 12,
+  ZEL_CHARSET_KS_X_1001 = 13,
+  ZEL_CHARSET_ISO_2022_CN = 14,
+  ZEL_CHARSET_ISO_2022_JP = 15,
+  ZEL_CHARSET_ISO_2022_KR = 16,
+  ZEL_CHARSET_EUC_CN = 17,
+  ZEL_CHARSET_EUC_TW = 18, /* no label maps here */
+  ZEL_CHARSET_EUC_JP = 19,
+  ZEL_CHARSET_EUC_KR = 20,
+  ZEL_CHARSET_KOI8_R = 21,
+  ZEL_CHARSET_KOI8_U = 22,
+  ZEL_CHARSET_KOI8_RU = 23,
+  ZEL_CHARSET_ISO_8859_1 = 24, /* also US-ASCII */
+  ZEL_CHARSET_ISO_8859_2 = 25,
+  ZEL_CHARSET_ISO_8859_3 = 26,
+  ZEL_CHARSET_ISO_8859_4 = 27,
+  ZEL_CHARSET_ISO_8859_5 = 28,
+  ZEL_CHARSET_ISO_8859_6 = 29,
+  ZEL_CHARSET_ISO_8859_7 = 30,
+  ZEL_CHARSET_ISO_8859_8 = 31,
+  ZEL_CHARSET_ISO_8859_9 = 32,
+  ZEL_CHARSET_ISO_8859_10 = 33,
+  ZEL_CHARSET_ISO_8859_11 = 34, /* TIS-620 */
+  ZEL_CHARSET_ISO_8859_13 = 35,
+  ZEL_CHARSET_ISO_8859_14 = 36,
+  ZEL_CHARSET_ISO_8859_15 = 37,
+  ZEL_CHARSET_ISO_8859_16 = 38,
+  ZEL_CHARSET_CP874 = 39,
+  ZEL_CHARSET_CP1250 = 40,
+  ZEL_CHARSET_CP1251 = 41,
+  ZEL_CHARSET_CP1252 = 42,
+  ZEL_CHARSET_CP1253 = 43,
+  ZEL_CHARSET_CP1254 = 44,
+  ZEL_CHARSET_CP1255 = 45,
+  ZEL_CHARSET_CP1256 = 46,
+  ZEL_CHARSET_CP1257 = 47,
+  ZEL_CHARSET_CP1258 = 48,
+  ZEL_CHARSET_CP850 = 49,
+  ZEL_CHARSET_CP866 = 50,
+  ZEL_CHARSET_CP1133 = 51,
+  ZEL_CHARSET_TCVN = 52,
+  ZEL_CHARSET_ARMSCII_8 = 53,
+  ZEL_CHARSET_MACTHAI = 54,
+  ZEL_CHARSET_MULELAO_1 = 55,
+  ZEL_CHARSET_RESERVED = 56 /* refused: ZEL_RESULT_RESERVED_CHARSET */
 };
 
 /* Result codes of the conversion calls. */
 enum zel_result {
-    ZEL_RESULT_OK = 0,
-    ZEL_RESULT_UNKNOWN_CHARSET = 1001,
-    ZEL_RESULT_RESERVED_CHARSET = 1002
+  ZEL_RESULT_OK = 0,
+  ZEL_RESULT_UNKNOWN_CHARSET = 1001,
+  ZEL_RESULT_RESERVED_CHARSET = 1002
 };
 
 /* Convert the string, holding text of charset `id`, in place. Each returns
@@ -92,14 +100,14 @@ enum zel_result {
  * Output longer than a zel_string holds (2,147,483,646 bytes) is cut after
  * the last whole character that fits, and the result is still
  * ZEL_RESULT_OK: the *_report calls flag it. */
-ZEL_API int ZEL_CALL zel_code_unicode(int id, zel_string *s) ZEL_NOEXCEPT;
-ZEL_API int ZEL_CALL zel_code_utf8(int id, zel_string *s) ZEL_NOEXCEPT;
-ZEL_API int ZEL_CALL zel_code_gbk(int id, zel_string *s) ZEL_NOEXCEPT;
-ZEL_API int ZEL_CALL zel_code_gb18030(int id, zel_string *s) ZEL_NOEXCEPT;
+ZEL_API int ZEL_CALL zel_code_unicode(int id, zel_string* s) ZEL_NOEXCEPT;
+ZEL_API int ZEL_CALL zel_code_utf8(int id, zel_string* s) ZEL_NOEXCEPT;
+ZEL_API int ZEL_CALL zel_code_gbk(int id, zel_string* s) ZEL_NOEXCEPT;
+ZEL_API int ZEL_CALL zel_code_gb18030(int id, zel_string* s) ZEL_NOEXCEPT;
 
 /* Map a charset label to its id (0 when unknown). The label is left
  * upper-cased with '-' replaced by '_'. */
-ZEL_API int ZEL_CALL zel_code_charset(zel_string *s) ZEL_NOEXCEPT;
+ZEL_API int ZEL_CALL zel_code_charset(zel_string* s) ZEL_NOEXCEPT;
 
 /* Transcode Big5 text into GBK, or GBK text into Big5, in place. Traditional
  * characters come out in their simplified GB 2312 form and simplified ones in
@@ -107,8 +115,8 @@ ZEL_API int ZEL_CALL zel_code_charset(zel_string *s) ZEL_NOEXCEPT;
  * byte 0x81..0xA0 together with the trail after it, as GBK's extension codes
  * are pairs); a lead byte at the very end is dropped; an empty string is left
  * alone. */
-ZEL_API void ZEL_CALL zel_code_big5_gbk(zel_string *s) ZEL_NOEXCEPT;
-ZEL_API void ZEL_CALL zel_code_gbk_big5(zel_string *s) ZEL_NOEXCEPT;
+ZEL_API void ZEL_CALL zel_code_big5_gbk(zel_string* s) ZEL_NOEXCEPT;
+ZEL_API void ZEL_CALL zel_code_gbk_big5(zel_string* s) ZEL_NOEXCEPT;
 
 /* Replace the HTML character references in UTF-8, GBK or GB18030 text, in
  * place: numeric (&#20013; &#x4E2D;) and named (&amp; and the other HTML 4.01
@@ -117,9 +125,9 @@ ZEL_API void ZEL_CALL zel_code_gbk_big5(zel_string *s) ZEL_NOEXCEPT;
  * bytes in UTF-8 and GB18030; one GBK or GB18030 cannot hold becomes a space,
  * and in UTF-8 a value beyond U+10FFFF is dropped. A reference that names
  * nothing stays as written; all other bytes are copied unchecked. */
-ZEL_API void ZEL_CALL zel_decode_utf8(zel_string *s) ZEL_NOEXCEPT;
-ZEL_API void ZEL_CALL zel_decode_gbk(zel_string *s) ZEL_NOEXCEPT;
-ZEL_API void ZEL_CALL zel_decode_gb18030(zel_string *s) ZEL_NOEXCEPT;
+ZEL_API void ZEL_CALL zel_decode_utf8(zel_string* s) ZEL_NOEXCEPT;
+ZEL_API void ZEL_CALL zel_decode_gbk(zel_string* s) ZEL_NOEXCEPT;
+ZEL_API void ZEL_CALL zel_decode_gb18030(zel_string* s) ZEL_NOEXCEPT;
 
 /* What a conversion could not carry over faithfully. The *_report calls
  * below do exactly what the call of the same name without the suffix does,
@@ -155,26 +163,26 @@ ZEL_API void ZEL_CALL zel_decode_gb18030(zel_string *s) ZEL_NOEXCEPT;
  * zel_code_gb18030_report as id 2, and the pivot given to
  * zel_code_unicode_report as id 1 or an id without a decoder. */
 typedef struct zel_report {
-    int64_t passed;
-    int64_t dropped;
-    int64_t replaced;
-    int64_t unmappable;
-    int64_t malformed;
-    int64_t first_offset;
-    int64_t truncated_at;
-    int32_t truncated;
-    int32_t unused; /* always 0; keeps the record's size the same everywhere */
+  int64_t passed;
+  int64_t dropped;
+  int64_t replaced;
+  int64_t unmappable;
+  int64_t malformed;
+  int64_t first_offset;
+  int64_t truncated_at;
+  int32_t truncated;
+  int32_t unused; /* always 0; keeps the record's size the same everywhere */
 } zel_report;
 
-ZEL_API int ZEL_CALL zel_code_unicode_report(int id, zel_string *s, zel_report *r) ZEL_NOEXCEPT;
-ZEL_API int ZEL_CALL zel_code_utf8_report(int id, zel_string *s, zel_report *r) ZEL_NOEXCEPT;
-ZEL_API int ZEL_CALL zel_code_gbk_report(int id, zel_string *s, zel_report *r) ZEL_NOEXCEPT;
-ZEL_API int ZEL_CALL zel_code_gb18030_report(int id, zel_string *s, zel_report *r) ZEL_NOEXCEPT;
-ZEL_API void ZEL_CALL zel_code_big5_gbk_report(zel_string *s, zel_report *r) ZEL_NOEXCEPT;
-ZEL_API void ZEL_CALL zel_code_gbk_big5_report(zel_string *s, zel_report *r) ZEL_NOEXCEPT;
-ZEL_API void ZEL_CALL zel_decode_utf8_report(zel_string *s, zel_report *r) ZEL_NOEXCEPT;
-ZEL_API void ZEL_CALL zel_decode_gbk_report(zel_string *s, zel_report *r) ZEL_NOEXCEPT;
-ZEL_API void ZEL_CALL zel_decode_gb18030_report(zel_string *s, zel_report *r) ZEL_NOEXCEPT;
+ZEL_API int ZEL_CALL zel_code_unicode_report(int id, zel_string* s, zel_report* r) ZEL_NOEXCEPT;
+ZEL_API int ZEL_CALL zel_code_utf8_report(int id, zel_string* s, zel_report* r) ZEL_NOEXCEPT;
+ZEL_API int ZEL_CALL zel_code_gbk_report(int id, zel_string* s, zel_report* r) ZEL_NOEXCEPT;
+ZEL_API int ZEL_CALL zel_code_gb18030_report(int id, zel_string* s, zel_report* r) ZEL_NOEXCEPT;
+ZEL_API void ZEL_CALL zel_code_big5_gbk_report(zel_string* s, zel_report* r) ZEL_NOEXCEPT;
+ZEL_API void ZEL_CALL zel_code_gbk_big5_report(zel_string* s, zel_report* r) ZEL_NOEXCEPT;
+ZEL_API void ZEL_CALL zel_decode_utf8_report(zel_string* s, zel_report* r) ZEL_NOEXCEPT;
+ZEL_API void ZEL_CALL zel_decode_gbk_report(zel_string* s, zel_report* r) ZEL_NOEXCEPT;
+ZEL_API void ZEL_CALL zel_decode_gb18030_report(zel_string* s, zel_report* r) ZEL_NOEXCEPT;
 
 /* Streams: a conversion fed in pieces. A text cut anywhere, down to single
  * bytes, and fed piece by piece gives exactly the bytes (and, when counted,
@@ -206,31 +214,28 @@ ZEL_API void ZEL_CALL zel_decode_gb18030_report(zel_string *s, zel_report *r) ZE
  * zel_stream_reset starts a new text; zel_stream_free releases the stream.
  * A stream is one caller's: streams may run concurrently, one stream not. */
 enum zel_stream_kind {
-    ZEL_STREAM_TO_UCS2 = 1, /* like zel_code_unicode */
-    ZEL_STREAM_TO_UTF8 = 2,
-    ZEL_STREAM_TO_GBK = 3,
-    ZEL_STREAM_TO_GB18030 = 4,
-    ZEL_STREAM_BIG5_TO_GBK = 5, /* like zel_code_big5_gbk */
-    ZEL_STREAM_GBK_TO_BIG5 = 6,
-    ZEL_STREAM_REFERENCES_UTF8 = 7, /* like zel_decode_utf8 */
-    ZEL_STREAM_REFERENCES_GBK = 8,
-    ZEL_STREAM_REFERENCES_GB18030 = 9,
-    ZEL_STREAM_REPORT = 0x100 /* added to a kind: keep a degradation report */
+  ZEL_STREAM_TO_UCS2 = 1, /* like zel_code_unicode */
+  ZEL_STREAM_TO_UTF8 = 2,
+  ZEL_STREAM_TO_GBK = 3,
+  ZEL_STREAM_TO_GB18030 = 4,
+  ZEL_STREAM_BIG5_TO_GBK = 5, /* like zel_code_big5_gbk */
+  ZEL_STREAM_GBK_TO_BIG5 = 6,
+  ZEL_STREAM_REFERENCES_UTF8 = 7, /* like zel_decode_utf8 */
+  ZEL_STREAM_REFERENCES_GBK = 8,
+  ZEL_STREAM_REFERENCES_GB18030 = 9,
+  ZEL_STREAM_REPORT = 0x100 /* added to a kind: keep a degradation report */
 };
 
-enum zel_stream_result {
-    ZEL_RESULT_BAD_ARGUMENT = 1003,
-    ZEL_RESULT_OUTPUT_FULL = 1004
-};
+enum zel_stream_result { ZEL_RESULT_BAD_ARGUMENT = 1003, ZEL_RESULT_OUTPUT_FULL = 1004 };
 
 typedef struct zel_stream zel_stream;
 
-ZEL_API zel_stream *ZEL_CALL zel_stream_open(int kind, int id, int *result) ZEL_NOEXCEPT;
-ZEL_API int ZEL_CALL zel_stream_feed(zel_stream *st, const char *data, int32_t n, int last,
-                                     zel_string *out) ZEL_NOEXCEPT;
-ZEL_API void ZEL_CALL zel_stream_report(const zel_stream *st, zel_report *r) ZEL_NOEXCEPT;
-ZEL_API void ZEL_CALL zel_stream_reset(zel_stream *st) ZEL_NOEXCEPT;
-ZEL_API void ZEL_CALL zel_stream_free(zel_stream *st) ZEL_NOEXCEPT;
+ZEL_API zel_stream* ZEL_CALL zel_stream_open(int kind, int id, int* result) ZEL_NOEXCEPT;
+ZEL_API int ZEL_CALL zel_stream_feed(zel_stream* st, const char* data, int32_t n, int last,
+                                     zel_string* out) ZEL_NOEXCEPT;
+ZEL_API void ZEL_CALL zel_stream_report(const zel_stream* st, zel_report* r) ZEL_NOEXCEPT;
+ZEL_API void ZEL_CALL zel_stream_reset(zel_stream* st) ZEL_NOEXCEPT;
+ZEL_API void ZEL_CALL zel_stream_free(zel_stream* st) ZEL_NOEXCEPT;
 
 #ifdef __cplusplus
 }

@@ -60,9 +60,9 @@ struct reporting_output : Base {
   reporting_output(byte_sink& sink, report_tally& t, const std::uint8_t* in) noexcept
       : Base(sink), tally(t), origin(in), here(in) {}
 
-  void mark(const std::uint8_t* at) noexcept { here = at; }
-  void note(degradation kind, const std::uint8_t* at, std::size_t n) noexcept {
-    tally.add(kind, static_cast<std::size_t>(at - origin), n);
+  void mark(const std::uint8_t* pos) noexcept { here = pos; }
+  void note(degradation kind, const std::uint8_t* pos, std::size_t n) noexcept {
+    tally.add(kind, static_cast<std::size_t>(pos - origin), n);
   }
   bool full() const noexcept { return this->at.sink.full; }
 

@@ -23,8 +23,8 @@
 
 #include "src/decode/japanese.h"
 #include "src/decode/two_byte.h"
-#include "src/tables/korean.h"
 #include "src/tables/gbk_gb18030.h"
+#include "src/tables/korean.h"
 
 namespace zel {
 

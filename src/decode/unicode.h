@@ -90,7 +90,8 @@ std::size_t utf16_fixed_decoder(const std::uint8_t* in, std::size_t n, int littl
   const int hi = little_endian ? 1 : 0;
   const int lo = 1 - hi;
   auto unit_at = [&](std::size_t p) {
-    return static_cast<std::uint16_t>(in[p + hi] << 8 | in[p + lo]);
+    return static_cast<std::uint16_t>(in[p + static_cast<std::size_t>(hi)] << 8 |
+                                      in[p + static_cast<std::size_t>(lo)]);
   };
   auto low_surrogate = [](std::uint16_t v) { return v >= 0xDC00 && v <= 0xDFFF; };
   std::size_t p = 0;

@@ -159,7 +159,7 @@ inline std::size_t narrow_pivot_blocks(sink_cursor& at, const std::uint8_t* p, s
       continue;
     }
     at.pos += k;
-    return done + 2 * k;
+    return done + static_cast<std::size_t>(2 * k);  // k < 8: no overflow
   }
   return done;
 }
@@ -176,7 +176,7 @@ inline std::size_t widen_ascii_blocks(sink_cursor& at, const std::uint8_t* p, st
       done += ascii_block_bytes;
       continue;
     }
-    at.pos += 2 * k;
+    at.pos += static_cast<std::size_t>(2 * k);  // k < 16: no overflow
     return done + k;
   }
   return done;

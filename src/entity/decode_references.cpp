@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "src/encode/gbk.h"
 #include "src/encode/gb18030.h"
+#include "src/encode/gbk.h"
 #include "src/encode/utf8.h"
 #include "src/string/byte_sink.h"
 #include "src/string/string_ops.h"
