@@ -6,70 +6,11 @@
 #include <vector>
 
 #include "src/core/charset_registry.h"
+#include "src/core/charsets.h"
 #include "zel_code.h"
 
 namespace zelconv {
 namespace {
-
-constexpr const char* names[] = {
-    nullptr,  // 0: refused
-    "UCS-2LE (the pivot)",
-    "GB18030, GBK, GB 2312",
-    "Big5",
-    "JIS X 0201 (no decoder)",
-    "JIS X 0208",
-    "JIS X 0212",
-    "Shift_JIS",
-    "UTF-8",
-    "UTF-16 (mark, else BE)",
-    "UTF-16BE",
-    "UTF-16LE",
-    "KS C 5601 (CP949)",
-    "KS X 1001 (7-bit)",
-    "ISO-2022-CN",
-    "ISO-2022-JP",
-    "ISO-2022-KR",
-    "EUC-CN",
-    "EUC-TW",
-    "EUC-JP",
-    "EUC-KR",
-    "KOI8-R",
-    "KOI8-U",
-    "KOI8-RU",
-    "ISO-8859-1, US-ASCII",
-    "ISO-8859-2",
-    "ISO-8859-3",
-    "ISO-8859-4",
-    "ISO-8859-5",
-    "ISO-8859-6",
-    "ISO-8859-7",
-    "ISO-8859-8",
-    "ISO-8859-9",
-    "ISO-8859-10",
-    "ISO-8859-11 (TIS-620)",
-    "ISO-8859-13",
-    "ISO-8859-14",
-    "ISO-8859-15",
-    "ISO-8859-16",
-    "CP874",
-    "CP1250",
-    "CP1251",
-    "CP1252",
-    "CP1253",
-    "CP1254",
-    "CP1255",
-    "CP1256",
-    "CP1257",
-    "CP1258",
-    "CP850",
-    "CP866",
-    "CP1133",
-    "TCVN",
-    "ARMSCII-8",
-    "MacThai",
-    "MULELAO-1",
-};
-static_assert(std::size(names) == ZEL_CHARSET_RESERVED);
 
 constexpr const char* utf8_mark = "\xEF\xBB\xBF";
 
@@ -125,7 +66,7 @@ void print_group(std::FILE* to, int id, const std::vector<std::string>& words) {
   constexpr std::size_t line_width = 100;
   constexpr std::size_t words_column = 4 + 2 + name_width + 2;
   char head[words_column + 1];
-  std::snprintf(head, sizeof head, "%4d  %-*s  ", id, name_width, names[id]);
+  std::snprintf(head, sizeof head, "%4d  %-*s  ", id, name_width, charset_name(id));
   std::string line = head;
   std::size_t on_line = 0;
   for (const std::string& word : words) {
@@ -143,11 +84,12 @@ void print_group(std::FILE* to, int id, const std::vector<std::string>& words) {
 
 }  // namespace
 
-const char* charset_name(int id) {
-  return id > 0 && id < ZEL_CHARSET_RESERVED ? names[id] : nullptr;
-}
+const char* charset_name(int id) { return zel::charset_of(id).name; }
 
-bool readable_charset(int id) { return charset_name(id) && id != ZEL_CHARSET_JIS_X0201; }
+bool readable_charset(int id) {
+  const zel::charset_description& c = zel::charset_of(id);
+  return c.decoder != zel::decoder_kind::none || c.family == zel::charset_family::pivot;
+}
 
 const target* find_target(std::string_view name) {
   for (const target& t : targets)
@@ -219,14 +161,15 @@ std::string_view source_mark(int id) {
 }
 
 void print_labels(std::FILE* to) {
-  for (int id = 1; id < ZEL_CHARSET_RESERVED; ++id) {
+  for (const zel::charset_description& c : zel::charsets) {
+    if (c.family == zel::charset_family::none) continue;
     std::vector<std::string> labels;
     for (const zel::charset_alias& a : zel::charset_aliases())
-      if (a.id == id) labels.push_back(std::string(a.name) + (a.prefix ? "*" : ""));
+      if (a.id == c.id) labels.push_back(std::string(a.name) + (a.prefix ? "*" : ""));
     std::sort(labels.begin(), labels.end());
     if (labels.empty())
-      labels.push_back("(no label in the library: -f '#" + std::to_string(id) + "')");
-    print_group(to, id, labels);
+      labels.push_back("(no label in the library: -f '#" + std::to_string(c.id) + "')");
+    print_group(to, c.id, labels);
   }
   std::fprintf(to, "\nzelconv's own labels, on top of the library's:\n");
   // Labels that mean the same share a line.

@@ -1,6 +1,6 @@
-// What zelconv knows beside the library's registry: a name for each charset
-// id, the four targets it writes, labels of its own, and how a -f argument
-// becomes an id.
+// What zelconv knows beside the library's registry and charset descriptions
+// (src/core/charsets.h): the four targets it writes, labels of its own, and
+// how a -f argument becomes an id.
 #pragma once
 
 #include <cstddef>
@@ -11,7 +11,8 @@
 
 namespace zelconv {
 
-// The charset's name, or null for ids the library does not know.
+// The charset's name from its description, or null for ids the library
+// refuses or does not know.
 const char* charset_name(int id);
 // Whether text of the id can be converted: it has a decoder, or it is the
 // pivot itself.
@@ -60,7 +61,7 @@ source_error parse_source(std::string_view arg, source& out);
 
 // For "auto": the id the start of a text shows. A UTF-8 byte-order mark
 // chooses UTF-8 (to be dropped, see source_mark); a UTF-16 mark is left to
-// id 9, which reads it; without a mark the text is taken as UTF-8.
+// UTF-16, which reads it; without a mark the text is taken as UTF-8.
 int sniff_charset(const std::uint8_t* p, std::size_t n);
 
 // The bytes a leading U+FEFF takes in text of the id, empty when the id

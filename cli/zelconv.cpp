@@ -35,8 +35,9 @@ enum class outcome { ok, unreadable, truncated, lossy, unwritable };
 int resolve(const std::string& label) {
   source s;
   const source_error e = parse_source(label, s);
+  // An id the library has no charset for (#0, #56, #99) names nothing either.
   if (e == source_error::unknown_label || e == source_error::bad_number ||
-      s.how == source::kind::sniffed) {
+      s.how == source::kind::sniffed || !charset_name(s.id)) {
     std::fprintf(stderr, "zelconv: unknown charset '%s' (see 'zelconv --list')\n", label.c_str());
     return exit_usage;
   }

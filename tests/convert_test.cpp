@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <initializer_list>
 #include <string>
 
 #include "src/string/byte_sink.h"
@@ -24,7 +25,8 @@ const Export exports[] = {{"zel_code_unicode", zel_code_unicode}, {"zel_code_utf
 TEST(ConversionExports, RefusedIdsLeaveTheStringAlone) {
   const std::string in = from_hex("FF 00 E4 B8 AD 41");
   for (const Export& e : exports) {
-    for (auto [id, expected] : {std::pair{0, 1001}, std::pair{56, 1002}}) {
+    for (auto [id, expected] :
+         {std::pair{ZEL_CHARSET_UNKNOWN, 1001}, std::pair{ZEL_CHARSET_RESERVED, 1002}}) {
       int result = -1;
       EXPECT_EQ(convert(e.fn, id, in, &result), in) << e.name << " id " << id;
       EXPECT_EQ(result, expected) << e.name << " id " << id;
@@ -34,7 +36,10 @@ TEST(ConversionExports, RefusedIdsLeaveTheStringAlone) {
 
 TEST(ConversionExports, EmptyTextStaysEmptyForEveryAcceptedId) {
   for (const Export& e : exports) {
-    for (int id : {-5, 1, 2, 4, 8, 9, 10, 11, 24, 55, 57, INT_MAX, INT_MIN}) {
+    for (int id : std::initializer_list<int>{
+             -5, ZEL_CHARSET_UCS2LE, ZEL_CHARSET_GB18030, ZEL_CHARSET_JIS_X0201, ZEL_CHARSET_UTF8,
+             ZEL_CHARSET_UTF16, ZEL_CHARSET_UTF16BE, ZEL_CHARSET_UTF16LE, ZEL_CHARSET_ISO_8859_1,
+             ZEL_CHARSET_MULELAO_1, ZEL_CHARSET_RESERVED + 1, INT_MAX, INT_MIN}) {
       int result = -1;
       EXPECT_EQ(convert(e.fn, id, "", &result), "") << e.name << " id " << id;
       EXPECT_EQ(result, 0) << e.name << " id " << id;
@@ -44,10 +49,13 @@ TEST(ConversionExports, EmptyTextStaysEmptyForEveryAcceptedId) {
 
 TEST(ConversionExports, PassThroughIdsCopyBytesUnvalidated) {
   const std::string odd = from_hex("FF C3 00 41 F0");
-  EXPECT_EQ(convert(zel_code_utf8, 8, odd), odd) << "UTF-8 to UTF-8 is not validated";
-  EXPECT_EQ(convert(zel_code_unicode, 1, odd), odd) << "the pivot keeps even an odd byte";
-  EXPECT_EQ(convert(zel_code_unicode, 57, odd), odd) << "no decoder: untouched";
-  EXPECT_EQ(to_hex(convert(zel_code_utf8, 57, from_hex("41 42"))), "E4 89 81")
+  EXPECT_EQ(convert(zel_code_utf8, ZEL_CHARSET_UTF8, odd), odd)
+      << "UTF-8 to UTF-8 is not validated";
+  EXPECT_EQ(convert(zel_code_unicode, ZEL_CHARSET_UCS2LE, odd), odd)
+      << "the pivot keeps even an odd byte";
+  EXPECT_EQ(convert(zel_code_unicode, ZEL_CHARSET_RESERVED + 1, odd), odd)
+      << "no decoder: untouched";
+  EXPECT_EQ(to_hex(convert(zel_code_utf8, ZEL_CHARSET_RESERVED + 1, from_hex("41 42"))), "E4 89 81")
       << "no decoder: read as pivot U+4241";
 }
 
@@ -57,27 +65,27 @@ TEST(ConversionExports, NegativeLengthIsEmpty) {
     zel_string_init(&s);
     zel_string_assign(&s, "AB", 2);
     s.length = -7;
-    EXPECT_EQ(e.fn(9, &s), 0) << e.name;
+    EXPECT_EQ(e.fn(ZEL_CHARSET_UTF16, &s), 0) << e.name;
     EXPECT_LE(s.length, 0) << e.name;
-    EXPECT_EQ(e.fn(0, &s), 1001) << e.name;
+    EXPECT_EQ(e.fn(ZEL_CHARSET_UNKNOWN, &s), 1001) << e.name;
     zel_string_free(&s);
   }
 }
 
 TEST(ConversionExports, NullStringKeepsResultCodes) {
   for (const Export& e : exports) {
-    EXPECT_EQ(e.fn(8, nullptr), 0) << e.name;
-    EXPECT_EQ(e.fn(0, nullptr), 1001) << e.name;
-    EXPECT_EQ(e.fn(56, nullptr), 1002) << e.name;
+    EXPECT_EQ(e.fn(ZEL_CHARSET_UTF8, nullptr), 0) << e.name;
+    EXPECT_EQ(e.fn(ZEL_CHARSET_UNKNOWN, nullptr), 1001) << e.name;
+    EXPECT_EQ(e.fn(ZEL_CHARSET_RESERVED, nullptr), 1002) << e.name;
   }
-  EXPECT_EQ(zel_code_charset(nullptr), 0);
+  EXPECT_EQ(zel_code_charset(nullptr), ZEL_CHARSET_UNKNOWN);
 }
 
 TEST(ConversionExports, CallsDoNotDependOnEarlierCalls) {
   const std::string in = from_hex("E4 B8 AD C3");  // ends cut off
-  const std::string first = convert(zel_code_unicode, 8, in);
-  convert(zel_code_unicode, 9, from_hex("D8 00"));
-  EXPECT_EQ(convert(zel_code_unicode, 8, in), first);
+  const std::string first = convert(zel_code_unicode, ZEL_CHARSET_UTF8, in);
+  convert(zel_code_unicode, ZEL_CHARSET_UTF16, from_hex("D8 00"));
+  EXPECT_EQ(convert(zel_code_unicode, ZEL_CHARSET_UTF8, in), first);
 }
 
 // Output that reaches the longest content a string can hold keeps whole

@@ -33,9 +33,9 @@ using zel_test::unit_bytes;
 
 namespace {
 
-constexpr int euc_cn = 17;
-constexpr int euc_tw = 18;
-constexpr int iso2022cn = 14;
+constexpr int euc_cn = ZEL_CHARSET_EUC_CN;
+constexpr int euc_tw = ZEL_CHARSET_EUC_TW;
+constexpr int iso2022cn = ZEL_CHARSET_ISO_2022_CN;
 
 // --- decoding rules, through the exports --------------------------------------
 
@@ -84,7 +84,7 @@ const Case euc_tw_cases[] = {
     {euc_tw, "C1 FE", "FD FF", "plane 1 row 0x41 is empty"},
     {euc_tw, "C3 A1", "FD FF", "plane 1 row 0x43 is empty"},
     {euc_tw, "F6 C1", "5E 5F", "plane 1 7641, where Big5 C255 has U+5F5D"},
-    {3, "C2 55", "5D 5F", "Big5's reading of the same ideograph"},
+    {ZEL_CHARSET_BIG5, "C2 55", "5D 5F", "Big5's reading of the same ideograph"},
     {euc_tw, "8E A1 A1 A1", "00 30", "plane 1 in four bytes"},
     {euc_tw, "8E A1 C4 A1", "00 4E", "plane 1 in four bytes"},
     {euc_tw, "8E A2 A1 A1", "42 4E", "plane 2 2121"},

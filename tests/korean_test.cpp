@@ -32,58 +32,62 @@ using zel_test::to_hex;
 
 namespace {
 
-constexpr int ksc5601_id = 12, ksx1001_id = 13, iso2022kr_id = 16, euc_kr_id = 20;
+constexpr int ksc5601_id = ZEL_CHARSET_KS_C_5601, ksx1001_id = ZEL_CHARSET_KS_X_1001,
+              iso2022kr_id = ZEL_CHARSET_ISO_2022_KR, euc_kr_id = ZEL_CHARSET_EUC_KR;
 
 // --- code page 949 (id 12) --------------------------------------------------
 
 const Case ksc5601_characters[] = {
-    {12, "41 0A", "41 00 0A 00", "ASCII"},
-    {12, "B0 A1", "00 AC", "first KS X 1001 syllable"},
-    {12, "81 41", "02 AC", "first additional syllable"},
-    {12, "B0 8F", "E6 CE", "additional syllable inside a KS X 1001 lead's row"},
-    {12, "C6 52", "A3 D7", "last additional syllable"},
-    {12, "A0 A1", "29 C8", "additional syllable with a high trail"},
-    {12, "81 C0", "B4 AC", "additional syllable, trail 0xC0"},
-    {12, "A1 A1", "00 30", "ideographic space"},
-    {12, "A4 D4", "64 31", "Hangul filler"},
-    {12, "FD FE", "70 8A", "last cell of the table"},
-    {12, "C8 FE", "9D D7", "last KS X 1001 syllable"},
+    {ZEL_CHARSET_KS_C_5601, "41 0A", "41 00 0A 00", "ASCII"},
+    {ZEL_CHARSET_KS_C_5601, "B0 A1", "00 AC", "first KS X 1001 syllable"},
+    {ZEL_CHARSET_KS_C_5601, "81 41", "02 AC", "first additional syllable"},
+    {ZEL_CHARSET_KS_C_5601, "B0 8F", "E6 CE", "additional syllable inside a KS X 1001 lead's row"},
+    {ZEL_CHARSET_KS_C_5601, "C6 52", "A3 D7", "last additional syllable"},
+    {ZEL_CHARSET_KS_C_5601, "A0 A1", "29 C8", "additional syllable with a high trail"},
+    {ZEL_CHARSET_KS_C_5601, "81 C0", "B4 AC", "additional syllable, trail 0xC0"},
+    {ZEL_CHARSET_KS_C_5601, "A1 A1", "00 30", "ideographic space"},
+    {ZEL_CHARSET_KS_C_5601, "A4 D4", "64 31", "Hangul filler"},
+    {ZEL_CHARSET_KS_C_5601, "FD FE", "70 8A", "last cell of the table"},
+    {ZEL_CHARSET_KS_C_5601, "C8 FE", "9D D7", "last KS X 1001 syllable"},
 };
 
 const Case ksc5601_empty_cells[] = {
-    {12, "A2 E6", "FD FF", "code page 949's euro is left out"},
-    {12, "A2 E7", "FD FF", "code page 949's registered sign is left out"},
-    {12, "81 40", "FD FF", "trail 0x40 is read but unused: both bytes go"},
-    {12, "81 5B", "FD FF", "trail 0x5B is unused"},
-    {12, "A1 60", "FD FF", "trail 0x60 is unused"},
-    {12, "C6 7B", "FD FF", "trail 0x7B is unused"},
-    {12, "B0 80", "FD FF", "trail 0x80 is unused"},
-    {12, "C6 53", "FD FF", "past the last additional syllable"},
-    {12, "C9 A1", "FD FF", "user-defined row C9"},
-    {12, "FE A1", "FD FF", "lead 0xFE is past the table"},
-    {12, "FE 40", "FD FF", "lead 0xFE, first trail"},
-    {12, "FF FE", "FD FF", "lead 0xFF reads past the table"},
+    {ZEL_CHARSET_KS_C_5601, "A2 E6", "FD FF", "code page 949's euro is left out"},
+    {ZEL_CHARSET_KS_C_5601, "A2 E7", "FD FF", "code page 949's registered sign is left out"},
+    {ZEL_CHARSET_KS_C_5601, "81 40", "FD FF", "trail 0x40 is read but unused: both bytes go"},
+    {ZEL_CHARSET_KS_C_5601, "81 5B", "FD FF", "trail 0x5B is unused"},
+    {ZEL_CHARSET_KS_C_5601, "A1 60", "FD FF", "trail 0x60 is unused"},
+    {ZEL_CHARSET_KS_C_5601, "C6 7B", "FD FF", "trail 0x7B is unused"},
+    {ZEL_CHARSET_KS_C_5601, "B0 80", "FD FF", "trail 0x80 is unused"},
+    {ZEL_CHARSET_KS_C_5601, "C6 53", "FD FF", "past the last additional syllable"},
+    {ZEL_CHARSET_KS_C_5601, "C9 A1", "FD FF", "user-defined row C9"},
+    {ZEL_CHARSET_KS_C_5601, "FE A1", "FD FF", "lead 0xFE is past the table"},
+    {ZEL_CHARSET_KS_C_5601, "FE 40", "FD FF", "lead 0xFE, first trail"},
+    {ZEL_CHARSET_KS_C_5601, "FF FE", "FD FF", "lead 0xFF reads past the table"},
 };
 
 const Case ksc5601_pass_through[] = {
-    {12, "81 39", "81 00 39 00", "0x39 is no trail byte"},
-    {12, "81 FF 41", "81 00 FD FF", "0xFF is no trail byte, but a lead reading past the table"},
-    {12, "B0 0A", "B0 00 0A 00", "a line end after a lead stays visible"},
-    {12, "A1 20 A1 A1", "A1 00 20 00 00 30", "the failed trail is read afresh"},
+    {ZEL_CHARSET_KS_C_5601, "81 39", "81 00 39 00", "0x39 is no trail byte"},
+    {ZEL_CHARSET_KS_C_5601, "81 FF 41", "81 00 FD FF",
+     "0xFF is no trail byte, but a lead reading past the table"},
+    {ZEL_CHARSET_KS_C_5601, "B0 0A", "B0 00 0A 00", "a line end after a lead stays visible"},
+    {ZEL_CHARSET_KS_C_5601, "A1 20 A1 A1", "A1 00 20 00 00 30", "the failed trail is read afresh"},
 };
 
 // Code page 949 has no lead 0x80; the table starts at 0x81.
 const Case ksc5601_lead_80[] = {
-    {12, "80 41", "80 00 41 00", "0x80 passes alone, its trail is read afresh"},
-    {12, "80 B0 A1", "80 00 00 AC", "the byte after 0x80 leads a pair of its own"},
-    {12, "80 80 41", "80 00 80 00 41 00", "two 0x80 in a row"},
-    {12, "80 FE", "80 00 FE 00", "0x80 then a lead cut off", true},
+    {ZEL_CHARSET_KS_C_5601, "80 41", "80 00 41 00", "0x80 passes alone, its trail is read afresh"},
+    {ZEL_CHARSET_KS_C_5601, "80 B0 A1", "80 00 00 AC",
+     "the byte after 0x80 leads a pair of its own"},
+    {ZEL_CHARSET_KS_C_5601, "80 80 41", "80 00 80 00 41 00", "two 0x80 in a row"},
+    {ZEL_CHARSET_KS_C_5601, "80 FE", "80 00 FE 00", "0x80 then a lead cut off", true},
 };
 
 const Case ksc5601_cut_tails[] = {
-    {12, "B0", "B0 00", "a final lead passes through", true},
-    {12, "81 FF", "81 00 FF 00", "0xFF is no trail, and last it leads nothing", true},
-    {12, "41 B0 A1 B0", "41 00 00 AC B0 00", "a final lead after a pair", true},
+    {ZEL_CHARSET_KS_C_5601, "B0", "B0 00", "a final lead passes through", true},
+    {ZEL_CHARSET_KS_C_5601, "81 FF", "81 00 FF 00", "0xFF is no trail, and last it leads nothing",
+     true},
+    {ZEL_CHARSET_KS_C_5601, "41 B0 A1 B0", "41 00 00 AC B0 00", "a final lead after a pair", true},
 };
 
 TEST(Ksc5601Input, DecodesAndDegrades) {
@@ -97,34 +101,34 @@ TEST(Ksc5601Input, DecodesAndDegrades) {
 // --- KS X 1001, 7-bit (id 13) -----------------------------------------------
 
 const Case ksx1001_characters[] = {
-    {13, "30 21", "00 AC", "row 0x30 column 0x21 is B0A1"},
-    {13, "21 21", "00 30", "ideographic space"},
-    {13, "41 42", "8C C8", "the letters AB are one character"},
-    {13, "24 54", "64 31", "Hangul filler"},
-    {13, "7D 7E", "70 8A", "last stored cell"},
-    {13, "21 7E", "E2 FF", "last column"},
+    {ZEL_CHARSET_KS_X_1001, "30 21", "00 AC", "row 0x30 column 0x21 is B0A1"},
+    {ZEL_CHARSET_KS_X_1001, "21 21", "00 30", "ideographic space"},
+    {ZEL_CHARSET_KS_X_1001, "41 42", "8C C8", "the letters AB are one character"},
+    {ZEL_CHARSET_KS_X_1001, "24 54", "64 31", "Hangul filler"},
+    {ZEL_CHARSET_KS_X_1001, "7D 7E", "70 8A", "last stored cell"},
+    {ZEL_CHARSET_KS_X_1001, "21 7E", "E2 FF", "last column"},
 };
 
 const Case ksx1001_empty_cells[] = {
-    {13, "22 66", "FD FF", "the euro is left out"},
-    {13, "22 67", "FD FF", "the registered sign is left out"},
-    {13, "49 21", "FD FF", "user-defined row 0x49"},
-    {13, "7E 21", "FD FF", "row 0x7E is past the table"},
-    {13, "7E 7E", "FD FF", "last cell of row 0x7E"},
+    {ZEL_CHARSET_KS_X_1001, "22 66", "FD FF", "the euro is left out"},
+    {ZEL_CHARSET_KS_X_1001, "22 67", "FD FF", "the registered sign is left out"},
+    {ZEL_CHARSET_KS_X_1001, "49 21", "FD FF", "user-defined row 0x49"},
+    {ZEL_CHARSET_KS_X_1001, "7E 21", "FD FF", "row 0x7E is past the table"},
+    {ZEL_CHARSET_KS_X_1001, "7E 7E", "FD FF", "last cell of row 0x7E"},
 };
 
 const Case ksx1001_pass_through[] = {
-    {13, "30 20", "30 00 20 00", "space completes no pair"},
-    {13, "20 30 21", "20 00 00 AC", "space starts no pair"},
-    {13, "30 7F", "30 00 7F 00", "0x7F completes no pair"},
-    {13, "0D 0A", "0D 00 0A 00", "line ends pass through"},
-    {13, "B0 A1", "B0 00 A1 00", "8-bit bytes pass through"},
-    {13, "1B 28 42", "1B 00 71 32", "an escape's ESC passes, the rest pairs up"},
+    {ZEL_CHARSET_KS_X_1001, "30 20", "30 00 20 00", "space completes no pair"},
+    {ZEL_CHARSET_KS_X_1001, "20 30 21", "20 00 00 AC", "space starts no pair"},
+    {ZEL_CHARSET_KS_X_1001, "30 7F", "30 00 7F 00", "0x7F completes no pair"},
+    {ZEL_CHARSET_KS_X_1001, "0D 0A", "0D 00 0A 00", "line ends pass through"},
+    {ZEL_CHARSET_KS_X_1001, "B0 A1", "B0 00 A1 00", "8-bit bytes pass through"},
+    {ZEL_CHARSET_KS_X_1001, "1B 28 42", "1B 00 71 32", "an escape's ESC passes, the rest pairs up"},
 };
 
 const Case ksx1001_cut_tails[] = {
-    {13, "41", "41 00", "a lone final letter passes through", true},
-    {13, "30 21 41", "00 AC 41 00", "odd letter out at the end", true},
+    {ZEL_CHARSET_KS_X_1001, "41", "41 00", "a lone final letter passes through", true},
+    {ZEL_CHARSET_KS_X_1001, "30 21 41", "00 AC 41 00", "odd letter out at the end", true},
 };
 
 TEST(Ksx1001Input, DecodesAndDegrades) {
@@ -137,29 +141,29 @@ TEST(Ksx1001Input, DecodesAndDegrades) {
 // --- EUC-KR (id 20) ---------------------------------------------------------
 
 const Case euc_kr_characters[] = {
-    {20, "B0 A1", "00 AC", "first syllable"},
-    {20, "A4 D4", "64 31", "Hangul filler, alone"},
-    {20, "A1 A1 41", "00 30 41 00", "ideographic space, then ASCII"},
-    {20, "FD FE", "70 8A", "last stored cell"},
+    {ZEL_CHARSET_EUC_KR, "B0 A1", "00 AC", "first syllable"},
+    {ZEL_CHARSET_EUC_KR, "A4 D4", "64 31", "Hangul filler, alone"},
+    {ZEL_CHARSET_EUC_KR, "A1 A1 41", "00 30 41 00", "ideographic space, then ASCII"},
+    {ZEL_CHARSET_EUC_KR, "FD FE", "70 8A", "last stored cell"},
 };
 
 const Case euc_kr_empty_cells[] = {
-    {20, "A2 E6", "FD FF", "the euro is left out"},
-    {20, "C9 A1", "FD FF", "user-defined row C9"},
-    {20, "FE A1", "FD FF", "row 0xFE is past the table"},
-    {20, "FE FE", "FD FF", "last cell of row 0xFE"},
+    {ZEL_CHARSET_EUC_KR, "A2 E6", "FD FF", "the euro is left out"},
+    {ZEL_CHARSET_EUC_KR, "C9 A1", "FD FF", "user-defined row C9"},
+    {ZEL_CHARSET_EUC_KR, "FE A1", "FD FF", "row 0xFE is past the table"},
+    {ZEL_CHARSET_EUC_KR, "FE FE", "FD FF", "last cell of row 0xFE"},
 };
 
 const Case euc_kr_pass_through[] = {
-    {20, "B0 FF", "B0 00 FF 00", "0xFF completes no pair"},
-    {20, "81 41", "81 00 41 00", "the additional syllables are not read here"},
-    {20, "A0 A1 A1", "A0 00 00 30", "0xA0 starts no pair"},
-    {20, "B0 A0", "B0 00 A0 00", "0xA0 completes no pair"},
-    {20, "FF A1 A1", "FF 00 00 30", "0xFF starts no pair"},
+    {ZEL_CHARSET_EUC_KR, "B0 FF", "B0 00 FF 00", "0xFF completes no pair"},
+    {ZEL_CHARSET_EUC_KR, "81 41", "81 00 41 00", "the additional syllables are not read here"},
+    {ZEL_CHARSET_EUC_KR, "A0 A1 A1", "A0 00 00 30", "0xA0 starts no pair"},
+    {ZEL_CHARSET_EUC_KR, "B0 A0", "B0 00 A0 00", "0xA0 completes no pair"},
+    {ZEL_CHARSET_EUC_KR, "FF A1 A1", "FF 00 00 30", "0xFF starts no pair"},
 };
 
 const Case euc_kr_cut_tails[] = {
-    {20, "B0", "B0 00", "a final lead passes through", true},
+    {ZEL_CHARSET_EUC_KR, "B0", "B0 00", "a final lead passes through", true},
 };
 
 TEST(EucKrInput, DecodesAndDegrades) {
@@ -173,61 +177,79 @@ TEST(EucKrInput, DecodesAndDegrades) {
 // ESC $ ) C is 1B 24 29 43; SO 0E, SI 0F.
 
 const Case iso2022kr_shifts[] = {
-    {16, "1B 24 29 43 0E 30 21 0F 41", "00 AC 41 00", "designate, shift, character, shift back"},
-    {16, "0E 30 21 0F 41", "30 00 21 00 41 00", "SO before any designation is dropped"},
+    {ZEL_CHARSET_ISO_2022_KR, "1B 24 29 43 0E 30 21 0F 41", "00 AC 41 00",
+     "designate, shift, character, shift back"},
+    {ZEL_CHARSET_ISO_2022_KR, "0E 30 21 0F 41", "30 00 21 00 41 00",
+     "SO before any designation is dropped"},
     // Not repeated: a second copy would find the first one's designation.
-    {16, "0E 41 1B 24 29 43 0E 30 21 0F", "41 00 00 AC", "SO counts once a designation came", true},
-    {16, "1B 24 29 43 41 0E 30 21 0F 42", "41 00 00 AC 42 00", "ASCII before and after a run"},
-    {16, "41 0F 42", "41 00 42 00", "SI while not shifted is dropped"},
-    {16, "1B 24 29 43 0E 0E 30 21 0F 0F", "00 AC", "repeated shifts change nothing"},
-    {16, "1B 24 29 43 0E 30 21 1B 24 29 43 30 21 0F", "00 AC 00 AC",
+    {ZEL_CHARSET_ISO_2022_KR, "0E 41 1B 24 29 43 0E 30 21 0F", "41 00 00 AC",
+     "SO counts once a designation came", true},
+    {ZEL_CHARSET_ISO_2022_KR, "1B 24 29 43 41 0E 30 21 0F 42", "41 00 00 AC 42 00",
+     "ASCII before and after a run"},
+    {ZEL_CHARSET_ISO_2022_KR, "41 0F 42", "41 00 42 00", "SI while not shifted is dropped"},
+    {ZEL_CHARSET_ISO_2022_KR, "1B 24 29 43 0E 0E 30 21 0F 0F", "00 AC",
+     "repeated shifts change nothing"},
+    {ZEL_CHARSET_ISO_2022_KR, "1B 24 29 43 0E 30 21 1B 24 29 43 30 21 0F", "00 AC 00 AC",
      "a designation inside a run keeps the shift"},
-    {16, "1B 24 29 43 0E 30 21 0F 0E 22 66 0F", "00 AC FD FF", "the euro is left out"},
-    {16, "1B 24 29 43 0E 7D 7E 0F", "70 8A", "last stored cell"},
-    {16, "1B 24 29 43 0E 7E 21 0F", "FD FF", "row 0x7E is past the characters"},
-    {16, "1B 24 29 43 0E 80 A1 0F", "FD FF", "8-bit bytes read cells past the table"},
+    {ZEL_CHARSET_ISO_2022_KR, "1B 24 29 43 0E 30 21 0F 0E 22 66 0F", "00 AC FD FF",
+     "the euro is left out"},
+    {ZEL_CHARSET_ISO_2022_KR, "1B 24 29 43 0E 7D 7E 0F", "70 8A", "last stored cell"},
+    {ZEL_CHARSET_ISO_2022_KR, "1B 24 29 43 0E 7E 21 0F", "FD FF",
+     "row 0x7E is past the characters"},
+    {ZEL_CHARSET_ISO_2022_KR, "1B 24 29 43 0E 80 A1 0F", "FD FF",
+     "8-bit bytes read cells past the table"},
 };
 
 const Case iso2022kr_escapes[] = {
-    {16, "1B 24 29 43", "", "a designation alone gives nothing"},
-    {16, "1B 28 42", "28 00 42 00", "an unknown escape loses only its ESC"},
-    {16, "1B 1B 24 29 43 0E 30 21 0F", "00 AC", "ESC before a designation is dropped"},
-    {16, "1B 24 29 44 0E 30 21", "24 00 29 00 44 00 30 00 21 00", "a near miss designates nothing"},
-    {16, "1B 24 28 43 41", "24 00 28 00 43 00 41 00", "ESC $ ( C is not ours"},
-    {16, "41 1B", "41 00", "ESC at the very end is dropped"},
+    {ZEL_CHARSET_ISO_2022_KR, "1B 24 29 43", "", "a designation alone gives nothing"},
+    {ZEL_CHARSET_ISO_2022_KR, "1B 28 42", "28 00 42 00", "an unknown escape loses only its ESC"},
+    {ZEL_CHARSET_ISO_2022_KR, "1B 1B 24 29 43 0E 30 21 0F", "00 AC",
+     "ESC before a designation is dropped"},
+    {ZEL_CHARSET_ISO_2022_KR, "1B 24 29 44 0E 30 21", "24 00 29 00 44 00 30 00 21 00",
+     "a near miss designates nothing"},
+    {ZEL_CHARSET_ISO_2022_KR, "1B 24 28 43 41", "24 00 28 00 43 00 41 00", "ESC $ ( C is not ours"},
+    {ZEL_CHARSET_ISO_2022_KR, "41 1B", "41 00", "ESC at the very end is dropped"},
 };
 
 // Shifted, a byte takes the next one whatever it is: the pair reads the
 // cell of the code (b + 0x80, c + 0x80).
 const Case iso2022kr_second_bytes[] = {
-    {16, "1B 24 29 43 0E 30 0F", "E6 CE", "SI as the second byte: B08F, and the shift stays"},
-    {16, "1B 24 29 43 0E 30 0F 30 21 0F", "E6 CE 00 AC", "still shifted after that pair"},
-    {16, "1B 24 29 43 0E 30 1B 0F", "FA CE", "ESC as the second byte: B09B"},
-    {16, "1B 24 29 43 0E 30 0E 0F", "E3 CE", "SO as the second byte: B08E"},
-    {16, "1B 24 29 43 0E 0A 0A 0F", "8D B4", "line ends do not shift out: LF LF is 8A8A"},
-    {16, "1B 24 29 43 0E 0D 0A 30 21 0F", "07 B7 00 AC", "CR LF is 8D8A"},
-    {16, "1B 24 29 43 0E 20 21 0F", "29 C8", "space pairs too: A0A1"},
-    {16, "1B 24 29 43 0E 41 42 0F", "8C C8", "C1C2"},
-    {16, "1B 24 29 43 0E 1B 28 42 0F", "71 32", "unknown escape while shifted: 28 42 pairs"},
+    {ZEL_CHARSET_ISO_2022_KR, "1B 24 29 43 0E 30 0F", "E6 CE",
+     "SI as the second byte: B08F, and the shift stays"},
+    {ZEL_CHARSET_ISO_2022_KR, "1B 24 29 43 0E 30 0F 30 21 0F", "E6 CE 00 AC",
+     "still shifted after that pair"},
+    {ZEL_CHARSET_ISO_2022_KR, "1B 24 29 43 0E 30 1B 0F", "FA CE", "ESC as the second byte: B09B"},
+    {ZEL_CHARSET_ISO_2022_KR, "1B 24 29 43 0E 30 0E 0F", "E3 CE", "SO as the second byte: B08E"},
+    {ZEL_CHARSET_ISO_2022_KR, "1B 24 29 43 0E 0A 0A 0F", "8D B4",
+     "line ends do not shift out: LF LF is 8A8A"},
+    {ZEL_CHARSET_ISO_2022_KR, "1B 24 29 43 0E 0D 0A 30 21 0F", "07 B7 00 AC", "CR LF is 8D8A"},
+    {ZEL_CHARSET_ISO_2022_KR, "1B 24 29 43 0E 20 21 0F", "29 C8", "space pairs too: A0A1"},
+    {ZEL_CHARSET_ISO_2022_KR, "1B 24 29 43 0E 41 42 0F", "8C C8", "C1C2"},
+    {ZEL_CHARSET_ISO_2022_KR, "1B 24 29 43 0E 1B 28 42 0F", "71 32",
+     "unknown escape while shifted: 28 42 pairs"},
 };
 
 // Row 0x00 lies before the table; only a second byte from 0x7F reaches a
 // cell, running on into lead 0x81. Before it, both bytes pass through.
 const Case iso2022kr_row_00[] = {
-    {16, "1B 24 29 43 0E 00 0A 0F", "00 00 0A 00", "NUL LF passes both, the LF stays visible"},
-    {16, "1B 24 29 43 0E 00 1B 24 29 43 0F", "00 00 1B 00 39 31 95 D6",
+    {ZEL_CHARSET_ISO_2022_KR, "1B 24 29 43 0E 00 0A 0F", "00 00 0A 00",
+     "NUL LF passes both, the LF stays visible"},
+    {ZEL_CHARSET_ISO_2022_KR, "1B 24 29 43 0E 00 1B 24 29 43 0F", "00 00 1B 00 39 31 95 D6",
      "an ESC taken as a second byte passes through; what follows pairs up: A4A9, C38F"},
-    {16, "1B 24 29 43 0E 00 7E 0F", "00 00 7E 00", "last second byte before the table"},
-    {16, "1B 24 29 43 0E 00 7F 0F", "FD FF", "cell 0, 8140"},
-    {16, "1B 24 29 43 0E 00 80 0F", "02 AC", "cell 1, 8141"},
-    {16, "1B 24 29 43 0E 00 FF 0F", "B4 AC", "cell 128, 81C0"},
+    {ZEL_CHARSET_ISO_2022_KR, "1B 24 29 43 0E 00 7E 0F", "00 00 7E 00",
+     "last second byte before the table"},
+    {ZEL_CHARSET_ISO_2022_KR, "1B 24 29 43 0E 00 7F 0F", "FD FF", "cell 0, 8140"},
+    {ZEL_CHARSET_ISO_2022_KR, "1B 24 29 43 0E 00 80 0F", "02 AC", "cell 1, 8141"},
+    {ZEL_CHARSET_ISO_2022_KR, "1B 24 29 43 0E 00 FF 0F", "B4 AC", "cell 128, 81C0"},
 };
 
 const Case iso2022kr_cut_tails[] = {
-    {16, "1B 24 29 43 0E 41", "41 00", "shifted, a lone last byte passes through", true},
-    {16, "1B 24 29", "24 00 29 00", "a designation cut short loses its ESC only", true},
-    {16, "1B 24", "24 00", "ESC $ at the end", true},
-    {16, "1B 24 29 43 0E 30 21 1B", "00 AC", "ESC at the end of a run", true},
+    {ZEL_CHARSET_ISO_2022_KR, "1B 24 29 43 0E 41", "41 00",
+     "shifted, a lone last byte passes through", true},
+    {ZEL_CHARSET_ISO_2022_KR, "1B 24 29", "24 00 29 00",
+     "a designation cut short loses its ESC only", true},
+    {ZEL_CHARSET_ISO_2022_KR, "1B 24", "24 00", "ESC $ at the end", true},
+    {ZEL_CHARSET_ISO_2022_KR, "1B 24 29 43 0E 30 21 1B", "00 AC", "ESC at the end of a run", true},
 };
 
 TEST(Iso2022KrInput, DecodesAndDegrades) {

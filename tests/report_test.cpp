@@ -27,13 +27,13 @@ struct Counts {
 std::string describe(const zel_report& r) {
   return "passed " + std::to_string(r.passed) + ", dropped " + std::to_string(r.dropped) +
          ", replaced " + std::to_string(r.replaced) + ", unmappable " +
-         std::to_string(r.unmappable) + ", malformed " + std::to_string(r.malformed) +
-         ", first " + std::to_string(r.first_offset);
+         std::to_string(r.unmappable) + ", malformed " + std::to_string(r.malformed) + ", first " +
+         std::to_string(r.first_offset);
 }
 
 std::string describe(const Counts& c) {
-  return describe(zel_report{c.passed, c.dropped, c.replaced, c.unmappable, c.malformed, c.first,
-                             -1, 0, 0});
+  return describe(
+      zel_report{c.passed, c.dropped, c.replaced, c.unmappable, c.malformed, c.first, -1, 0, 0});
 }
 
 // Runs a report export on a copy of `in`; the report is filled with junk
@@ -63,6 +63,7 @@ constexpr convert_report_fn to_utf8 = zel_code_utf8_report;
 constexpr convert_report_fn to_gbk = zel_code_gbk_report;
 constexpr convert_report_fn to_gb18030 = zel_code_gb18030_report;
 
+// clang-format off
 const ConvertCase convert_cases[] = {
     {ZEL_CHARSET_GB18030, to_ucs2, "41 D6 D0 0A", {0, 0, 0, 0, 0, -1}, "clean text"},
     {ZEL_CHARSET_GB18030, to_ucs2, "41 42 81", {1, 0, 0, 0, 0, 2}, "a lead cut off by the end"},
@@ -99,10 +100,12 @@ const ConvertCase convert_cases[] = {
     {ZEL_CHARSET_CP1252, to_ucs2, "41 81 8D", {0, 0, 2, 0, 0, 1}, "bytes without a character"},
     {ZEL_CHARSET_CP1250, to_gbk, "81 E9", {0, 0, 1, 0, 0, 0}, "CP1250 0x81"},
     {ZEL_CHARSET_UCS2LE, to_utf8, "41 00 42", {0, 1, 0, 0, 0, 2}, "odd byte of pivot text"},
-    {57, to_gb18030, "00 D8 41", {0, 1, 0, 1, 0, 0}, "no decoder: a surrogate unit"},
+    {ZEL_CHARSET_RESERVED + 1, to_gb18030, "00 D8 41", {0, 1, 0, 1, 0, 0},
+     "no decoder: a surrogate unit"},
     {ZEL_CHARSET_UTF8, to_utf8, "80 FF", {0, 0, 0, 0, 0, -1}, "copied unchecked"},
     {ZEL_CHARSET_UCS2LE, to_ucs2, "41", {0, 0, 0, 0, 0, -1}, "left untouched"},
 };
+// clang-format on
 
 TEST(Report, CountsEachFamilysDegradations) {
   for (const ConvertCase& c : convert_cases) {
@@ -124,6 +127,7 @@ struct RewriteCase {
   const char* why;
 };
 
+// clang-format off
 const RewriteCase rewrite_cases[] = {
     {zel_decode_utf8_report, "a&amp;&#x1F600;&bogus;", {0, 0, 0, 0, 0, -1}, "all kept"},
     {zel_decode_utf8_report, "ab&#x110000;", {0, 10, 0, 0, 0, 2}, "beyond U+10FFFF"},
@@ -136,6 +140,7 @@ const RewriteCase rewrite_cases[] = {
     {zel_code_gbk_big5_report, "\xAA\xA1\xB0\x41\x81\x40\xB0\x0A", {7, 0, 0, 0, 0, 0},
      "a row GB 2312 lacks, two extension pairs, a lead without a trail"},
 };
+// clang-format on
 
 TEST(Report, CountsReferencesAndTranscoding) {
   for (const RewriteCase& c : rewrite_cases) {
@@ -176,13 +181,15 @@ TEST(Report, SameBytesAsThePlainExportsOnRandomInput) {
   };
   std::mt19937 rng(15);
   for (int round = 0; round < 40; ++round) {
-    const std::string in = zel_test::random_bytes(rng, rng() % 300, round % 2 ? "&#x;1F6aA\x80\xA4\xD8" : "");
+    const std::string in =
+        zel_test::random_bytes(rng, rng() % 300, round % 2 ? "&#x;1F6aA\x80\xA4\xD8" : "");
     SCOPED_TRACE(to_hex(in));
-    for (int id = -1; id <= 57; ++id) {
+    for (int id = -1; id <= ZEL_CHARSET_RESERVED + 1; ++id) {
       for (const Pair& p : conversions) {
         zel_report r;
         int counted_result = -1;
-        const std::string counted = run(in, r, [&](zel_string* s) { counted_result = p.counted(id, s, &r); });
+        const std::string counted =
+            run(in, r, [&](zel_string* s) { counted_result = p.counted(id, s, &r); });
         int plain_result = -1;
         ASSERT_EQ(to_hex(counted), to_hex(zel_test::convert(p.plain, id, in, &plain_result)))
             << "id " << id;

@@ -32,8 +32,8 @@ using zel_test::from_hex;
 using zel_test::to_hex;
 using zel_test::utf8_of_pivot;
 
-constexpr int first_id = 21;
-constexpr int last_id = 55;
+constexpr int first_id = ZEL_CHARSET_KOI8_R;
+constexpr int last_id = ZEL_CHARSET_MULELAO_1;
 
 std::string pivot_of(const std::vector<unsigned>& units) {
   std::string out;
@@ -85,39 +85,44 @@ constexpr const char* thai_variant =
     "the mark and a hint (U+F873..U+F875)";
 
 const SourceDeviation source_deviations[] = {
-    {23, {"AE", "5E 04", "KOI8-RU's Belarusian short u, where KOI8-U draws boxes"}},
-    {23, {"BE", "0E 04", "KOI8-RU's capital short u, where KOI8-U draws boxes"}},
-    {51, {"A0", "A0 00", "the no-break space, which glibc leaves out"}},
-    {51, {"DF", "AD 20", "the kip sign, where glibc reads a Latin letter"}},
-    {51, {"FF", "FD FF", "empty, where glibc reads a no-break space"}},
-    {53, {"A1", "41 27", "the older punctuation: the eternity sign, which glibc leaves out"}},
-    {53, {"A2", "A7 00", "the older punctuation: the section sign"}},
-    {53, {"AD", "5F 05", "the older punctuation: the Armenian abbreviation mark"}},
-    {53, {"FE", "19 20", "the older punctuation: the right single quotation mark"}},
-    {53, {"FF", "27 00", "the older punctuation: the apostrophe, which glibc leaves out"}},
-    {54, {"7F", "7F 00", "ASCII's DEL, which Perl's MacThai leaves out"}},
-    {54, {"83", "8C F8", thai_variant}},
-    {54, {"84", "8F F8", thai_variant}},
-    {54, {"85", "92 F8", thai_variant}},
-    {54, {"86", "95 F8", thai_variant}},
-    {54, {"87", "98 F8", thai_variant}},
-    {54, {"88", "8B F8", thai_variant}},
-    {54, {"89", "8E F8", thai_variant}},
-    {54, {"8A", "91 F8", thai_variant}},
-    {54, {"8B", "94 F8", thai_variant}},
-    {54, {"8C", "97 F8", thai_variant}},
-    {54, {"8F", "99 F8", thai_variant}},
-    {54, {"92", "84 F8", thai_variant}},
-    {54, {"93", "89 F8", thai_variant}},
-    {54, {"94", "85 F8", thai_variant}},
-    {54, {"95", "86 F8", thai_variant}},
-    {54, {"96", "87 F8", thai_variant}},
-    {54, {"97", "88 F8", thai_variant}},
-    {54, {"98", "8A F8", thai_variant}},
-    {54, {"99", "8D F8", thai_variant}},
-    {54, {"9A", "90 F8", thai_variant}},
-    {54, {"9B", "93 F8", thai_variant}},
-    {54, {"9C", "96 F8", thai_variant}},
+    {ZEL_CHARSET_KOI8_RU,
+     {"AE", "5E 04", "KOI8-RU's Belarusian short u, where KOI8-U draws boxes"}},
+    {ZEL_CHARSET_KOI8_RU, {"BE", "0E 04", "KOI8-RU's capital short u, where KOI8-U draws boxes"}},
+    {ZEL_CHARSET_CP1133, {"A0", "A0 00", "the no-break space, which glibc leaves out"}},
+    {ZEL_CHARSET_CP1133, {"DF", "AD 20", "the kip sign, where glibc reads a Latin letter"}},
+    {ZEL_CHARSET_CP1133, {"FF", "FD FF", "empty, where glibc reads a no-break space"}},
+    {ZEL_CHARSET_ARMSCII_8,
+     {"A1", "41 27", "the older punctuation: the eternity sign, which glibc leaves out"}},
+    {ZEL_CHARSET_ARMSCII_8, {"A2", "A7 00", "the older punctuation: the section sign"}},
+    {ZEL_CHARSET_ARMSCII_8,
+     {"AD", "5F 05", "the older punctuation: the Armenian abbreviation mark"}},
+    {ZEL_CHARSET_ARMSCII_8,
+     {"FE", "19 20", "the older punctuation: the right single quotation mark"}},
+    {ZEL_CHARSET_ARMSCII_8,
+     {"FF", "27 00", "the older punctuation: the apostrophe, which glibc leaves out"}},
+    {ZEL_CHARSET_MACTHAI, {"7F", "7F 00", "ASCII's DEL, which Perl's MacThai leaves out"}},
+    {ZEL_CHARSET_MACTHAI, {"83", "8C F8", thai_variant}},
+    {ZEL_CHARSET_MACTHAI, {"84", "8F F8", thai_variant}},
+    {ZEL_CHARSET_MACTHAI, {"85", "92 F8", thai_variant}},
+    {ZEL_CHARSET_MACTHAI, {"86", "95 F8", thai_variant}},
+    {ZEL_CHARSET_MACTHAI, {"87", "98 F8", thai_variant}},
+    {ZEL_CHARSET_MACTHAI, {"88", "8B F8", thai_variant}},
+    {ZEL_CHARSET_MACTHAI, {"89", "8E F8", thai_variant}},
+    {ZEL_CHARSET_MACTHAI, {"8A", "91 F8", thai_variant}},
+    {ZEL_CHARSET_MACTHAI, {"8B", "94 F8", thai_variant}},
+    {ZEL_CHARSET_MACTHAI, {"8C", "97 F8", thai_variant}},
+    {ZEL_CHARSET_MACTHAI, {"8F", "99 F8", thai_variant}},
+    {ZEL_CHARSET_MACTHAI, {"92", "84 F8", thai_variant}},
+    {ZEL_CHARSET_MACTHAI, {"93", "89 F8", thai_variant}},
+    {ZEL_CHARSET_MACTHAI, {"94", "85 F8", thai_variant}},
+    {ZEL_CHARSET_MACTHAI, {"95", "86 F8", thai_variant}},
+    {ZEL_CHARSET_MACTHAI, {"96", "87 F8", thai_variant}},
+    {ZEL_CHARSET_MACTHAI, {"97", "88 F8", thai_variant}},
+    {ZEL_CHARSET_MACTHAI, {"98", "8A F8", thai_variant}},
+    {ZEL_CHARSET_MACTHAI, {"99", "8D F8", thai_variant}},
+    {ZEL_CHARSET_MACTHAI, {"9A", "90 F8", thai_variant}},
+    {ZEL_CHARSET_MACTHAI, {"9B", "93 F8", thai_variant}},
+    {ZEL_CHARSET_MACTHAI, {"9C", "96 F8", thai_variant}},
     {54,
      {"DB", "FF FE",
       "the older table's zero-width no-break space, where Perl has the word "
@@ -211,37 +216,41 @@ TEST(SingleByteGolden, EveryByteOfEveryIdThroughTheExports) {
 // --- telling cells ------------------------------------------------------------
 
 const Case telling_cells[] = {
-    {24, "41 E9", "41 00 E9 00", "Latin-1: byte b is U+00b"},
-    {24, "80 9F FF", "80 00 9F 00 FF 00", "Latin-1 above 0x7F, also read for US-ASCII names"},
-    {21, "C1", "30 04", "KOI8-R small a"},
-    {21, "E1 FF", "10 04 2A 04", "KOI8-R capital a, capital hard sign"},
-    {50, "80", "10 04", "CP866 capital a"},
-    {49, "80", "C7 00", "CP850 capital c cedilla"},
-    {22, "AE BE", "5D 25 6C 25", "KOI8-U box-drawing pieces"},
-    {23, "AE BE", "5E 04 0E 04", "KOI8-RU short u where KOI8-U draws boxes"},
-    {22, "A4 AD", "54 04 91 04", "KOI8-U Ukrainian ie, ghe with upturn"},
-    {23, "A4 AD", "54 04 91 04", "KOI8-RU keeps KOI8-U's Ukrainian letters"},
-    {40, "81", "FD FF", "CP1250 has no character at 0x81"},
-    {42, "81", "FD FF", "CP1252 leaves 0x81 empty with U+FFFD"},
-    {42, "80", "AC 20", "CP1252 euro"},
-    {47, "C0", "04 01", "CP1257 capital a ogonek"},
-    {48, "D2", "09 03", "CP1258 combining hook above"},
-    {30, "A4 A5 AA", "AC 20 AF 20 7A 03", "ISO-8859-7 2003 edition: euro, drachma, ypogegrammeni"},
-    {31, "DF FD FE", "17 20 0E 20 0F 20", "ISO-8859-8 double low line and directional marks"},
-    {34, "A0 A1", "A0 00 01 0E", "ISO-8859-11 no-break space, then Thai"},
-    {39, "85 A0", "26 20 A0 00", "CP874 ellipsis and no-break space"},
-    {51, "A3", "84 0E", "CP1133 Lao letter"},
-    {51, "DF", "AD 20", "CP1133 kip sign"},
-    {52, "01", "DA 00", "TCVN: a capital letter, not U+0001"},
-    {52, "B0 B1 B2 B3 B4", "00 03 09 03 03 03 01 03 23 03", "TCVN's five tone marks"},
-    {52, "61 B3", "61 00 01 03", "a tone mark after a letter stays its own unit"},
-    {53, "A1 A2 FE FF", "41 27 A7 00 19 20 27 00", "ARMSCII-8 punctuation"},
-    {53, "B2 B3 FC FD", "31 05 61 05 56 05 86 05", "ARMSCII-8 first and last letter pairs"},
-    {54, "DB", "FF FE", "MacThai zero-width no-break space"},
-    {54, "FC", "FD FF", "MacThai has no character at 0xFC"},
-    {54, "83 92", "8C F8 84 F8", "MacThai tone-mark variants in private use"},
-    {55, "A3", "FD FF", "MULELAO-1: no Lao character here"},
-    {55, "A1 FD", "81 0E DD 0E", "MULELAO-1 first and last Lao character"},
+    {ZEL_CHARSET_ISO_8859_1, "41 E9", "41 00 E9 00", "Latin-1: byte b is U+00b"},
+    {ZEL_CHARSET_ISO_8859_1, "80 9F FF", "80 00 9F 00 FF 00",
+     "Latin-1 above 0x7F, also read for US-ASCII names"},
+    {ZEL_CHARSET_KOI8_R, "C1", "30 04", "KOI8-R small a"},
+    {ZEL_CHARSET_KOI8_R, "E1 FF", "10 04 2A 04", "KOI8-R capital a, capital hard sign"},
+    {ZEL_CHARSET_CP866, "80", "10 04", "CP866 capital a"},
+    {ZEL_CHARSET_CP850, "80", "C7 00", "CP850 capital c cedilla"},
+    {ZEL_CHARSET_KOI8_U, "AE BE", "5D 25 6C 25", "KOI8-U box-drawing pieces"},
+    {ZEL_CHARSET_KOI8_RU, "AE BE", "5E 04 0E 04", "KOI8-RU short u where KOI8-U draws boxes"},
+    {ZEL_CHARSET_KOI8_U, "A4 AD", "54 04 91 04", "KOI8-U Ukrainian ie, ghe with upturn"},
+    {ZEL_CHARSET_KOI8_RU, "A4 AD", "54 04 91 04", "KOI8-RU keeps KOI8-U's Ukrainian letters"},
+    {ZEL_CHARSET_CP1250, "81", "FD FF", "CP1250 has no character at 0x81"},
+    {ZEL_CHARSET_CP1252, "81", "FD FF", "CP1252 leaves 0x81 empty with U+FFFD"},
+    {ZEL_CHARSET_CP1252, "80", "AC 20", "CP1252 euro"},
+    {ZEL_CHARSET_CP1257, "C0", "04 01", "CP1257 capital a ogonek"},
+    {ZEL_CHARSET_CP1258, "D2", "09 03", "CP1258 combining hook above"},
+    {ZEL_CHARSET_ISO_8859_7, "A4 A5 AA", "AC 20 AF 20 7A 03",
+     "ISO-8859-7 2003 edition: euro, drachma, ypogegrammeni"},
+    {ZEL_CHARSET_ISO_8859_8, "DF FD FE", "17 20 0E 20 0F 20",
+     "ISO-8859-8 double low line and directional marks"},
+    {ZEL_CHARSET_ISO_8859_11, "A0 A1", "A0 00 01 0E", "ISO-8859-11 no-break space, then Thai"},
+    {ZEL_CHARSET_CP874, "85 A0", "26 20 A0 00", "CP874 ellipsis and no-break space"},
+    {ZEL_CHARSET_CP1133, "A3", "84 0E", "CP1133 Lao letter"},
+    {ZEL_CHARSET_CP1133, "DF", "AD 20", "CP1133 kip sign"},
+    {ZEL_CHARSET_TCVN, "01", "DA 00", "TCVN: a capital letter, not U+0001"},
+    {ZEL_CHARSET_TCVN, "B0 B1 B2 B3 B4", "00 03 09 03 03 03 01 03 23 03", "TCVN's five tone marks"},
+    {ZEL_CHARSET_TCVN, "61 B3", "61 00 01 03", "a tone mark after a letter stays its own unit"},
+    {ZEL_CHARSET_ARMSCII_8, "A1 A2 FE FF", "41 27 A7 00 19 20 27 00", "ARMSCII-8 punctuation"},
+    {ZEL_CHARSET_ARMSCII_8, "B2 B3 FC FD", "31 05 61 05 56 05 86 05",
+     "ARMSCII-8 first and last letter pairs"},
+    {ZEL_CHARSET_MACTHAI, "DB", "FF FE", "MacThai zero-width no-break space"},
+    {ZEL_CHARSET_MACTHAI, "FC", "FD FF", "MacThai has no character at 0xFC"},
+    {ZEL_CHARSET_MACTHAI, "83 92", "8C F8 84 F8", "MacThai tone-mark variants in private use"},
+    {ZEL_CHARSET_MULELAO_1, "A3", "FD FF", "MULELAO-1: no Lao character here"},
+    {ZEL_CHARSET_MULELAO_1, "A1 FD", "81 0E DD 0E", "MULELAO-1 first and last Lao character"},
 };
 
 TEST(SingleByteInput, TellingCells) { zel_test::check_cases(telling_cells); }
@@ -259,11 +268,11 @@ TEST(SingleByteInput, IntoUtf8) {
     const char* why;
   };
   const Utf8Case cases[] = {
-      {47, "C0", "C4 84", "CP1257 capital a ogonek, U+0104"},
-      {48, "D2", "CC 89", "CP1258 combining hook above, U+0309"},
-      {21, "C1 20 41", "D0 B0 20 41", "KOI8-R small a, then ASCII"},
-      {42, "80 81", "E2 82 AC EF BF BD", "CP1252 euro, then its filler U+FFFD"},
-      {40, "81", "EF BF BD", "CP1250 has no character at 0x81: U+FFFD, not a NUL"},
+      {ZEL_CHARSET_CP1257, "C0", "C4 84", "CP1257 capital a ogonek, U+0104"},
+      {ZEL_CHARSET_CP1258, "D2", "CC 89", "CP1258 combining hook above, U+0309"},
+      {ZEL_CHARSET_KOI8_R, "C1 20 41", "D0 B0 20 41", "KOI8-R small a, then ASCII"},
+      {ZEL_CHARSET_CP1252, "80 81", "E2 82 AC EF BF BD", "CP1252 euro, then its filler U+FFFD"},
+      {ZEL_CHARSET_CP1250, "81", "EF BF BD", "CP1250 has no character at 0x81: U+FFFD, not a NUL"},
   };
   for (const Utf8Case& c : cases)
     EXPECT_EQ(to_hex(convert(zel_code_utf8, c.id, from_hex(c.in))), to_hex(from_hex(c.utf8)))
@@ -279,10 +288,10 @@ TEST(SingleByteInput, IntoGbkAndGb18030) {
     const char* why;
   };
   const TargetCase cases[] = {
-      {21, "C1", "A7 D1", "A7 D1", "KOI8-R small a, in GB 2312's Cyrillic row"},
-      {24, "E9", "A8 A6", "A8 A6", "e acute, in GB 2312's pinyin row"},
-      {42, "80", "20", "A2 E3", "the euro: no GBK code, a space"},
-      {40, "81", "A3 4D", "84 31 A4 37", "no character at 0x81: U+FFFD, not a NUL"},
+      {ZEL_CHARSET_KOI8_R, "C1", "A7 D1", "A7 D1", "KOI8-R small a, in GB 2312's Cyrillic row"},
+      {ZEL_CHARSET_ISO_8859_1, "E9", "A8 A6", "A8 A6", "e acute, in GB 2312's pinyin row"},
+      {ZEL_CHARSET_CP1252, "80", "20", "A2 E3", "the euro: no GBK code, a space"},
+      {ZEL_CHARSET_CP1250, "81", "A3 4D", "84 31 A4 37", "no character at 0x81: U+FFFD, not a NUL"},
   };
   for (const TargetCase& c : cases) {
     EXPECT_EQ(to_hex(convert(zel_code_gbk, c.id, from_hex(c.in))), to_hex(from_hex(c.gbk)))
@@ -303,41 +312,42 @@ struct Fillers {
 };
 
 const Fillers fillers[] = {
-    {21, "", ""},
-    {22, "", ""},
-    {23, "", ""},
-    {24, "", ""},
-    {25, "", ""},
-    {26, "A5 AE BE C3 D0 E3 F0", ""},
-    {27, "", ""},
-    {28, "", ""},
-    {29, "A1-A3 A5-AB AE-BA BC-BE C0 DB-DF F3-FF", ""},
-    {30, "AE D2 FF", ""},
-    {31, "A1 BF-DE FB FC FF", ""},
-    {32, "", ""},
-    {33, "", ""},
-    {34, "DB-DE FC-FF", ""},
-    {35, "", ""},
-    {36, "", ""},
-    {37, "", ""},
-    {38, "", ""},
-    {39, "81-84 86-90 98-9F DB-DE FC-FF", ""},
-    {40, "81 83 88 90 98", ""},
-    {41, "98", ""},
-    {42, "81 8D 8F 90 9D", ""},
-    {43, "81 88 8A 8C-90 98 9A 9C-9F AA D2 FF", ""},
-    {44, "81 8D-90 9D 9E", ""},
-    {45, "81 8A 8C-90 9A 9C-9F CA D9-DF FB FC FF", ""},
-    {46, "", ""},
-    {47, "81 83 88 8A 8C 90 98 9A 9C 9F A1 A5", ""},
-    {48, "81 8A 8D-90 9A 9D 9E", ""},
-    {49, "", ""},
-    {50, "", ""},
-    {51, "BC-BE CD-CF DC E0-EF FA FB FF", ""},
-    {52, "", ""},
-    {53, "", ""},
-    {54, "90 9F FC-FF", ""},
-    {55, "A3 A5 A6 A9 AB AC AE AF B0-B3 B8 C0 C4 C6 C8 C9 CC DA DE DF E5 E7 EE EF FA FB FE FF", ""},
+    {ZEL_CHARSET_KOI8_R, "", ""},
+    {ZEL_CHARSET_KOI8_U, "", ""},
+    {ZEL_CHARSET_KOI8_RU, "", ""},
+    {ZEL_CHARSET_ISO_8859_1, "", ""},
+    {ZEL_CHARSET_ISO_8859_2, "", ""},
+    {ZEL_CHARSET_ISO_8859_3, "A5 AE BE C3 D0 E3 F0", ""},
+    {ZEL_CHARSET_ISO_8859_4, "", ""},
+    {ZEL_CHARSET_ISO_8859_5, "", ""},
+    {ZEL_CHARSET_ISO_8859_6, "A1-A3 A5-AB AE-BA BC-BE C0 DB-DF F3-FF", ""},
+    {ZEL_CHARSET_ISO_8859_7, "AE D2 FF", ""},
+    {ZEL_CHARSET_ISO_8859_8, "A1 BF-DE FB FC FF", ""},
+    {ZEL_CHARSET_ISO_8859_9, "", ""},
+    {ZEL_CHARSET_ISO_8859_10, "", ""},
+    {ZEL_CHARSET_ISO_8859_11, "DB-DE FC-FF", ""},
+    {ZEL_CHARSET_ISO_8859_13, "", ""},
+    {ZEL_CHARSET_ISO_8859_14, "", ""},
+    {ZEL_CHARSET_ISO_8859_15, "", ""},
+    {ZEL_CHARSET_ISO_8859_16, "", ""},
+    {ZEL_CHARSET_CP874, "81-84 86-90 98-9F DB-DE FC-FF", ""},
+    {ZEL_CHARSET_CP1250, "81 83 88 90 98", ""},
+    {ZEL_CHARSET_CP1251, "98", ""},
+    {ZEL_CHARSET_CP1252, "81 8D 8F 90 9D", ""},
+    {ZEL_CHARSET_CP1253, "81 88 8A 8C-90 98 9A 9C-9F AA D2 FF", ""},
+    {ZEL_CHARSET_CP1254, "81 8D-90 9D 9E", ""},
+    {ZEL_CHARSET_CP1255, "81 8A 8C-90 9A 9C-9F CA D9-DF FB FC FF", ""},
+    {ZEL_CHARSET_CP1256, "", ""},
+    {ZEL_CHARSET_CP1257, "81 83 88 8A 8C 90 98 9A 9C 9F A1 A5", ""},
+    {ZEL_CHARSET_CP1258, "81 8A 8D-90 9A 9D 9E", ""},
+    {ZEL_CHARSET_CP850, "", ""},
+    {ZEL_CHARSET_CP866, "", ""},
+    {ZEL_CHARSET_CP1133, "BC-BE CD-CF DC E0-EF FA FB FF", ""},
+    {ZEL_CHARSET_TCVN, "", ""},
+    {ZEL_CHARSET_ARMSCII_8, "", ""},
+    {ZEL_CHARSET_MACTHAI, "90 9F FC-FF", ""},
+    {ZEL_CHARSET_MULELAO_1,
+     "A3 A5 A6 A9 AB AC AE AF B0-B3 B8 C0 C4 C6 C8 C9 CC DA DE DF E5 E7 EE EF FA FB FE FF", ""},
 };
 
 TEST(SingleByteFillers, EveryListedByteHoldsItsFiller) {
@@ -387,9 +397,10 @@ TEST(SingleByteRules, BytesThatDecodeToThemselves) {
   std::vector<Identity> ranges;
   for (int id = first_id; id <= last_id; ++id)
     if (id != ZEL_CHARSET_TCVN) ranges.push_back({id, 0x00, 0x7F, "ASCII"});
-  ranges.push_back({24, 0x80, 0xFF, "Latin-1"});
-  for (int id : {51, 53, 55}) ranges.push_back({id, 0x80, 0xA0, "C1 controls, no-break space"});
-  ranges.push_back({54, 0xA0, 0xA0, "no-break space"});
+  ranges.push_back({ZEL_CHARSET_ISO_8859_1, 0x80, 0xFF, "Latin-1"});
+  for (int id : {ZEL_CHARSET_CP1133, ZEL_CHARSET_ARMSCII_8, ZEL_CHARSET_MULELAO_1})
+    ranges.push_back({id, 0x80, 0xA0, "C1 controls, no-break space"});
+  ranges.push_back({ZEL_CHARSET_MACTHAI, 0xA0, 0xA0, "no-break space"});
   for (const Identity& r : ranges) {
     std::vector<unsigned> bytes;
     for (unsigned b = r.first; b <= r.last; ++b) bytes.push_back(b);
@@ -428,10 +439,13 @@ TEST(SingleByteRules, LettersInCodePointOrder) {
     const char* why;
   };
   const Run runs[] = {
-      {53, "B2-FD", 2, 0x0531, false, "ARMSCII-8 capitals from B2, every second byte"},
-      {53, "B3-FD", 2, 0x0561, false, "ARMSCII-8 small letters from B3, every second byte"},
-      {54, "A1-DA DF-ED EF-F9", 1, 0x0D60, true, "MacThai Thai as TIS-620, U+0E01 at A1"},
-      {34, "A1-DA DF-FB", 1, 0x0D60, true, "ISO-8859-11 Thai, U+0E01 at A1"},
+      {ZEL_CHARSET_ARMSCII_8, "B2-FD", 2, 0x0531, false,
+       "ARMSCII-8 capitals from B2, every second byte"},
+      {ZEL_CHARSET_ARMSCII_8, "B3-FD", 2, 0x0561, false,
+       "ARMSCII-8 small letters from B3, every second byte"},
+      {ZEL_CHARSET_MACTHAI, "A1-DA DF-ED EF-F9", 1, 0x0D60, true,
+       "MacThai Thai as TIS-620, U+0E01 at A1"},
+      {ZEL_CHARSET_ISO_8859_11, "A1-DA DF-FB", 1, 0x0D60, true, "ISO-8859-11 Thai, U+0E01 at A1"},
       {55,
        "A1 A2 A4 A7 A8 AA AD B4-B7 B9-BF C1-C3 C5 C7 CA CB CD-D9 DB-DD E0-E4 E6 E8-ED F0-F9 "
        "FC FD",
@@ -450,8 +464,8 @@ TEST(SingleByteRules, LettersInCodePointOrder) {
 }
 
 TEST(SingleByteRules, Koi8RuIsKoi8UWithTwoLetters) {
-  const std::string koi8_u = convert(zel_code_unicode, 22, all_bytes());
-  const std::string koi8_ru = convert(zel_code_unicode, 23, all_bytes());
+  const std::string koi8_u = convert(zel_code_unicode, ZEL_CHARSET_KOI8_U, all_bytes());
+  const std::string koi8_ru = convert(zel_code_unicode, ZEL_CHARSET_KOI8_RU, all_bytes());
   ASSERT_EQ(koi8_u.size(), 512u);
   ASSERT_EQ(koi8_ru.size(), 512u);
   std::vector<unsigned> differ;

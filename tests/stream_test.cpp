@@ -147,8 +147,8 @@ const char* const short_texts[] = {
 };
 
 std::vector<int> conversion_ids() {
-  std::vector<int> ids = {-1, 1, 4, 57};
-  for (int id = 2; id <= 55; ++id) ids.push_back(id);
+  std::vector<int> ids = {-1, ZEL_CHARSET_UCS2LE, ZEL_CHARSET_JIS_X0201, ZEL_CHARSET_RESERVED + 1};
+  for (int id = ZEL_CHARSET_GB18030; id <= ZEL_CHARSET_MULELAO_1; ++id) ids.push_back(id);
   return ids;
 }
 
@@ -218,7 +218,8 @@ TEST(Stream, OpenRefusesWhatTheExportsRefuse) {
 // Output is appended to what the string holds; a reset drops what was held
 // back and the report.
 TEST(Stream, AppendsAndResets) {
-  zel_stream* st = zel_stream_open(ZEL_STREAM_TO_UTF8 | ZEL_STREAM_REPORT, 2, nullptr);
+  zel_stream* st =
+      zel_stream_open(ZEL_STREAM_TO_UTF8 | ZEL_STREAM_REPORT, ZEL_CHARSET_GB18030, nullptr);
   zel_string out;
   zel_string_init(&out);
   zel_string_assign(&out, "> ", 2);

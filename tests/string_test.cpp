@@ -99,9 +99,15 @@ TEST(ByteString, CompareIsExactUnlessLimited) {
     bool equal;
   };
   const Case cases[] = {
-      {"amp", "amp", -1, true},      {"amp", "amp;", -1, false}, {"amps", "amp", -1, false},
-      {"Amp", "amp", -1, false},     {"", "", -1, true},         {"ampx", "ampy", 3, true},
-      {"am", "amp", 2, true},        {"am", "amp", 3, false},    {std::string("a\0", 2), "a", -1, false},
+      {"amp", "amp", -1, true},
+      {"amp", "amp;", -1, false},
+      {"amps", "amp", -1, false},
+      {"Amp", "amp", -1, false},
+      {"", "", -1, true},
+      {"ampx", "ampy", 3, true},
+      {"am", "amp", 2, true},
+      {"am", "amp", 3, false},
+      {std::string("a\0", 2), "a", -1, false},
       {"", "a", 0, true},
   };
   for (const Case& c : cases) {

@@ -6,9 +6,6 @@
 // table generators; the library's departures from them are listed as data.
 // The index arithmetic is written out here again on purpose rather than taken
 // from the header.
-#include "src/tables/big5.h"
-#include "src/tables/gbk_gb18030.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -18,7 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "src/tables/big5.h"
 #include "src/tables/cns_gb2312.h"
+#include "src/tables/gbk_gb18030.h"
 #include "src/tables/japanese.h"
 #include "src/tables/korean.h"
 #include "src/tables/single_byte.h"
@@ -571,8 +570,8 @@ struct Golden {
 std::vector<Golden> read_golden(const GoldenFile& file) {
   std::vector<Golden> lines;
   for (const zel_test::GoldenLine& l : zel_test::library_lines(file).lines)
-    lines.push_back({Bytes(l.given.begin(), l.given.end()),
-                     Bytes(l.expected.begin(), l.expected.end())});
+    lines.push_back(
+        {Bytes(l.given.begin(), l.given.end()), Bytes(l.expected.begin(), l.expected.end())});
   return lines;
 }
 

@@ -739,6 +739,7 @@ class Errors(unittest.TestCase):
             (("-f", "utf-8", "-t", "utf-8", "--add-bom", "--keep-bom"), "excludes"),
             (("--no-such-option",), "--no-such-option"),
             (("--resolve", "NOPE"), "unknown charset 'NOPE'"),
+            (("--resolve", "#56"), "unknown charset '#56'"),
         )
         for args, message in cases:
             with self.subTest(args=args):
@@ -771,6 +772,16 @@ class Information(unittest.TestCase):
                     self.assertEqual(r.returncode, 0, r.stderr)
                     self.assertEqual(int(r.stdout.split()[0]), id)
                     self.assertEqual(r.stdout.decode().strip(), f"{id} {name}")
+
+    def test_readme_charset_table_is_the_list(self):
+        readme = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "README.md")
+        with open(readme, encoding="utf-8") as f:
+            table = f.read().split("\n## Charsets\n", 1)[1].split("\n## ", 1)[0]
+        rows = {}
+        for id, name, cell in re.findall(r"^\| (\d+) \| ([^|]+) \| (.*) \|$", table, re.M):
+            labels = [] if cell.startswith("none") else re.findall(r"`([^`]+)`", cell)
+            rows[int(id)] = (name, labels)
+        self.assertEqual(rows, parse_list(run("-l").stdout))
 
     def test_resolve_matches_labels_as_the_registry_does(self):
         cases = (("utf-8", 8), ("Utf_8", 8), ("gb2312-80", 2), ("BIG5-HKSCS", 3),

@@ -1,7 +1,8 @@
-// decoder_dispatch: sends a charset id to its decoder, which writes code
-// units into any output (pivot text, or a target encoding written as the
-// units arrive). Returns false, having written nothing, for ids without a
-// decoder; their bytes are then read as pivot text by the caller.
+// decoder_dispatch: sends a charset id to the decoder its description
+// (src/core/charsets.h) names, one table read a call. The decoder writes
+// code units into any output (pivot text, or a target encoding written as
+// the units arrive). Returns false, having written nothing, for ids without
+// a decoder; their bytes are then read as pivot text by the caller.
 //
 // decode_piece is the same for one piece of a text: the decoder goes on in
 // the state `st` the pieces before left, and returns how many bytes it took
@@ -12,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "src/core/charsets.h"
 #include "src/decode/decoder_state.h"
 #include "src/decode/euc_cn_tw.h"
 #include "src/decode/gb18030_big5.h"
@@ -29,48 +31,49 @@ inline constexpr std::size_t no_decoder = static_cast<std::size_t>(-1);
 template <class Out>
 std::size_t decode_piece(int id, const std::uint8_t* in, std::size_t n, Out& out, decoder_state& st,
                          bool last) {
-  if (id >= ZEL_CHARSET_KOI8_R && id <= ZEL_CHARSET_MULELAO_1)
-    return single_byte_decoder(id, in, n, out);
-  switch (id) {
-    case ZEL_CHARSET_GB18030:
+  switch (charset_of(id).decoder) {
+    case decoder_kind::gb18030:
       return gb18030_decoder(in, n, out, last);
-    case ZEL_CHARSET_BIG5:
+    case decoder_kind::big5:
       return big5_decoder(in, n, out, last);
-    case ZEL_CHARSET_JIS_X0208:
+    case decoder_kind::jisx0208:
       return jisx0208_decoder(in, n, out, last);
-    case ZEL_CHARSET_JIS_X0212:
+    case decoder_kind::jisx0212:
       return jisx0212_decoder(in, n, out, last);
-    case ZEL_CHARSET_SHIFT_JIS:
+    case decoder_kind::shift_jis:
       return shift_jis_decoder(in, n, out, last);
-    case ZEL_CHARSET_UTF8:
+    case decoder_kind::utf8:
       return utf8_decoder(in, n, out, last);
-    case ZEL_CHARSET_UTF16:
+    case decoder_kind::utf16:
       return utf16_decoder(in, n, out, st, last);
-    case ZEL_CHARSET_UTF16BE:
+    case decoder_kind::utf16be:
       return utf16_fixed_decoder(in, n, 0, out, last);
-    case ZEL_CHARSET_UTF16LE:
+    case decoder_kind::utf16le:
       return utf16_fixed_decoder(in, n, 1, out, last);
-    case ZEL_CHARSET_KS_C_5601:
+    case decoder_kind::ksc5601:
       return ksc5601_decoder(in, n, out, last);
-    case ZEL_CHARSET_KS_X_1001:
+    case decoder_kind::ksx1001:
       return ksx1001_decoder(in, n, out, last);
-    case ZEL_CHARSET_ISO_2022_CN:
+    case decoder_kind::iso2022cn:
       return iso2022cn_decoder(in, n, out, st, last);
-    case ZEL_CHARSET_ISO_2022_JP:
+    case decoder_kind::iso2022jp:
       return iso2022jp_decoder(in, n, out, st, last);
-    case ZEL_CHARSET_ISO_2022_KR:
+    case decoder_kind::iso2022kr:
       return iso2022kr_decoder(in, n, out, st, last);
-    case ZEL_CHARSET_EUC_CN:
+    case decoder_kind::euc_cn:
       return euc_cn_decoder(in, n, out, last);
-    case ZEL_CHARSET_EUC_TW:
+    case decoder_kind::euc_tw:
       return euc_tw_decoder(in, n, out, last);
-    case ZEL_CHARSET_EUC_JP:
+    case decoder_kind::euc_jp:
       return euc_jp_decoder(in, n, out, last);
-    case ZEL_CHARSET_EUC_KR:
+    case decoder_kind::euc_kr:
       return euc_kr_decoder(in, n, out, last);
-    default:
-      return no_decoder;
+    case decoder_kind::single_byte:
+      return single_byte_decoder(id, in, n, out);
+    case decoder_kind::none:
+      break;
   }
+  return no_decoder;
 }
 
 template <class Out>

@@ -24,8 +24,8 @@
 #include "src/core/decoder_dispatch.h"
 #include "src/core/report.h"
 #include "src/decode/pivot.h"
-#include "src/encode/gbk.h"
 #include "src/encode/gb18030.h"
+#include "src/encode/gbk.h"
 #include "src/encode/pivot_output.h"
 #include "src/encode/utf8.h"
 #include "src/entity/decode_references.h"
@@ -245,7 +245,7 @@ ZEL_API zel_stream* ZEL_CALL zel_stream_open(int kind, int id, int* result) noex
       return nullptr;
     }
   } else {
-    id = 0;
+    id = ZEL_CHARSET_UNKNOWN;
   }
   auto* s = new (std::nothrow) zel_stream(kind, id, counted);
   say(s ? int{ZEL_RESULT_OK} : int{ZEL_RESULT_BAD_ARGUMENT});

@@ -48,8 +48,9 @@ extern const std::uint16_t ucs2_to_gb18030[ucs2_to_gb18030_size];
 inline std::uint32_t gb18030_code(std::uint16_t unit) noexcept {
   if (unit < 0x80) return unit;
   std::uint32_t at = cell(ucs2_to_gb18030, unit, std::uint16_t{0xFFFF});
-  if (at < gbk_to_ucs2_size) return (0x81 + at / gbk_columns) << 8 | (0x40 + at % gbk_columns);
-  at -= gbk_to_ucs2_size;
+  if (at < gbk_to_ucs2_size)  // a two-byte code: it fits 16 bits
+    return static_cast<std::uint32_t>((0x81 + at / gbk_columns) << 8 | (0x40 + at % gbk_columns));
+  at -= static_cast<std::uint32_t>(gbk_to_ucs2_size);
   if (at >= gb18030_four_byte_to_ucs2_size) return 0xFFFD;
   return (0x81 + at / 12800) << 24 | (0x30 + at / 1280 % 10) << 16 | (0x80 + at / 10 % 128) << 8 |
          (0x30 + at % 10);

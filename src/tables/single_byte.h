@@ -1,4 +1,4 @@
-// The tables of the single-byte charsets, ids 21 to 55. The arrays are
+// The tables of the single-byte charsets, KOI8-R to MULELAO-1. The arrays are
 // generated (tools/tablegen/gen_single_byte.py, into single_byte.cpp); this
 // header is written by hand. Read every cell through cell() (src/tables/cell.h).
 //
@@ -15,12 +15,14 @@
 #include <cstdint>
 
 #include "src/tables/cell.h"
+#include "zel_code.h"
 
 namespace zel {
 
-inline constexpr int single_byte_first_id = 21;
-inline constexpr int single_byte_last_id = 55;
-inline constexpr std::size_t single_byte_table_count = 35;
+inline constexpr int single_byte_first_id = ZEL_CHARSET_KOI8_R;
+inline constexpr int single_byte_last_id = ZEL_CHARSET_MULELAO_1;
+inline constexpr std::size_t single_byte_table_count =
+    static_cast<std::size_t>(single_byte_last_id - single_byte_first_id + 1);
 inline constexpr std::size_t single_byte_table_size = 256;
 
 using single_byte_table = std::uint16_t[single_byte_table_size];
@@ -28,7 +30,7 @@ using single_byte_table = std::uint16_t[single_byte_table_size];
 extern const single_byte_table* const single_byte_tables[single_byte_table_count];
 extern const bool single_byte_ascii_kept[single_byte_table_count];
 
-// Where an id's entries sit in the two arrays above; an id outside 21..55
+// Where an id's entries sit in the two arrays above; an id outside the range
 // lands past their end (a negative id wraps around to a huge index).
 inline std::size_t single_byte_index(int id) noexcept {
   return static_cast<std::size_t>(id) - static_cast<std::size_t>(single_byte_first_id);

@@ -26,11 +26,16 @@ std::string from_hex(const std::string& hex) {
   int high = -1;
   for (char c : hex) {
     int v;
-    if (c >= '0' && c <= '9') v = c - '0';
-    else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
-    else if (c == ' ') continue;
-    else throw std::invalid_argument("bad hex: " + hex);
+    if (c >= '0' && c <= '9')
+      v = c - '0';
+    else if (c >= 'a' && c <= 'f')
+      v = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F')
+      v = c - 'A' + 10;
+    else if (c == ' ')
+      continue;
+    else
+      throw std::invalid_argument("bad hex: " + hex);
     if (high < 0) {
       high = v;
     } else {
@@ -101,8 +106,9 @@ std::string run_in_place(string_fn fn, const std::string& in) {
 std::string utf8_of_pivot(const std::string& pivot) {
   std::string out;
   for (std::size_t i = 0; i + 1 < pivot.size(); i += 2) {
-    unsigned u = static_cast<unsigned char>(pivot[i]) |
-                 static_cast<unsigned char>(pivot[i + 1]) << 8;
+    unsigned lo = static_cast<unsigned char>(pivot[i]);
+    unsigned hi = static_cast<unsigned char>(pivot[i + 1]);
+    unsigned u = lo | hi << 8;
     if (u < 0x80) {
       out.push_back(static_cast<char>(u));
     } else if (u < 0x800) {
