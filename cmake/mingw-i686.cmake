@@ -1,33 +1,7 @@
 # Cross-compiles for 32-bit Windows with Debian's mingw-w64 (package
-# g++-mingw-w64-i686-posix). The posix-threads compilers are used: the win32
-# variant lacks std::thread and std::mutex, which GoogleTest needs.
+# g++-mingw-w64-i686-posix).
 #
 #   cmake -S . -B build-win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
-#
-# When Wine is installed, ctest runs the Windows executables under it, in a
-# Wine prefix inside the build directory (build/wine). Start a persistent
-# server for it first (WINEPREFIX=build/wine wineserver -p), or every test
-# waits seconds for Wine's own processes to let go of its output;
-# scripts/test-windows does this.
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
 set(ZEL_MINGW_TRIPLE i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${ZEL_MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${ZEL_MINGW_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${ZEL_MINGW_TRIPLE}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${ZEL_MINGW_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-find_program(ZEL_WINE wine)
-if(ZEL_WINE AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
-  # No display and no prompts: WINEDEBUG=-all keeps Wine's own chatter out of
-  # test output, and the overrides skip the Mono and Gecko installers.
-  set(CMAKE_CROSSCOMPILING_EMULATOR
-      env WINEPREFIX=${CMAKE_BINARY_DIR}/wine WINEDEBUG=-all
-      "WINEDLLOVERRIDES=mscoree,mshtml=" ${ZEL_WINE})
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

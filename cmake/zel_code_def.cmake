@@ -3,9 +3,11 @@
 # "name@N" in the objects (N: bytes of arguments); the link's --kill-at then
 # exports it as plain "name", and the import library keeps "name@N" for
 # callers compiled against the header. A cdecl build has plain names only.
+# PREFIX is what the target puts before a C name: "_" on 32-bit x86, nothing
+# on x86_64, whose one convention leaves names undecorated.
 #
 #   cmake -DNM=nm -DOBJECTS=<file listing objects> -DNAMES=<export list>
-#         -DDLL=zel_code.dll -DDEF=<output> -P zel_code_def.cmake
+#         -DPREFIX=_ -DDLL=zel_code.dll -DDEF=<output> -P zel_code_def.cmake
 file(STRINGS "${OBJECTS}" objects)
 execute_process(COMMAND "${NM}" -g --defined-only ${objects}
   OUTPUT_VARIABLE symbols RESULT_VARIABLE failed)
@@ -17,8 +19,8 @@ file(STRINGS "${NAMES}" names REGEX "^[^#]")
 set(def "LIBRARY ${DLL}\nEXPORTS\n")
 foreach(name IN LISTS names)
   string(STRIP "${name}" name)
-  # i386 C symbols carry a leading underscore: " T _name" or " T _name@N".
-  if(symbols MATCHES "[ \t]T _${name}(@[0-9]+)?\n")
+  # " T _name" or " T _name@N" on i386, " T name" on x86_64.
+  if(symbols MATCHES "[ \t]T ${PREFIX}${name}(@[0-9]+)?\n")
     string(APPEND def "  ${name}${CMAKE_MATCH_1}\n")
   else()
     message(FATAL_ERROR "${name} is in ${NAMES} but no library object defines it")

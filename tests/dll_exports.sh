@@ -1,20 +1,29 @@
 #!/bin/sh
-# The Windows DLL is a PE32 image for i386 that exports exactly the listed
-# names, plain (no @N, no C++ mangling), and it and any further PE files
-# given import nothing but Windows' own DLLs.
-#   dll_exports.sh OBJDUMP DLL EXPORT_LIST [PE_FILE...]
+# The Windows DLL is a PE image of the given format (pei-i386: PE32,
+# pei-x86-64: PE32+) that exports exactly the listed names, plain (no @N, no
+# C++ mangling), and it and any further PE files given import nothing but
+# Windows' own DLLs.
+#   dll_exports.sh OBJDUMP FORMAT DLL EXPORT_LIST [PE_FILE...]
 set -eu
-objdump=$1 dll=$2 expected=$3
-shift 3
+objdump=$1 format=$2 dll=$3 expected=$4
+shift 4
 status=0
 fail() {
   echo "FAILED: $*"
   status=1
 }
 
+case $format in
+  pei-i386) magic='010b[[:space:]]+\(PE32\)' ;;
+  pei-x86-64) magic='020b[[:space:]]+\(PE32\+\)' ;;
+  *)
+    echo "unknown format $format"
+    exit 2
+    ;;
+esac
 dump=$("$objdump" -p "$dll")
-printf '%s\n' "$dump" | grep -q 'file format pei-i386$' || fail "$dll is not a pei-i386 image"
-printf '%s\n' "$dump" | grep -Eq '^Magic[[:space:]]+010b[[:space:]]+\(PE32\)$' || fail "$dll is not PE32"
+printf '%s\n' "$dump" | grep -q "file format $format\$" || fail "$dll is not a $format image"
+printf '%s\n' "$dump" | grep -Eq "^Magic[[:space:]]+$magic\$" || fail "$dll has the wrong optional header for $format"
 
 # Names follow the "[Ordinal/Name Pointer] Table" heading, one "[ n] name" a line.
 actual=$(printf '%s\n' "$dump" |

@@ -2,10 +2,10 @@
  * host program would be: no header and no import library. It loads the DLL
  * with LoadLibrary, looks up every export by its plain name, and calls each
  * through its own declarations, in the convention it was built for
- * (__stdcall, or __cdecl with FOREIGN_CDECL).
+ * (__stdcall, or __cdecl with FOREIGN_CDECL; x86_64 has only one).
  *
- * Every call is bracketed by reads of the stack pointer. A caller and a
- * callee that disagree on the convention disagree on who pops the
+ * On 32-bit x86 every call is bracketed by reads of the stack pointer. A
+ * caller and a callee that disagree on the convention disagree on who pops the
  * arguments, so the stack pointer differs after the call by the arguments'
  * size; that is reported, and the stack pointer is put back so that the
  * remaining calls still run. Built with a frame pointer so that locals are
@@ -18,11 +18,14 @@
 #include <string.h>
 #include <windows.h>
 
-#ifndef __i386__
-#error "the stack pointer checks are written for 32-bit x86"
+#if !defined(__i386__) && !defined(__x86_64__)
+#error "written for 32-bit x86 and x86_64"
 #endif
 
-#ifdef FOREIGN_CDECL
+#ifdef __x86_64__
+#define CONV
+#define CONV_NAME "x86_64"
+#elif defined(FOREIGN_CDECL)
 #define CONV __cdecl
 #define CONV_NAME "cdecl"
 #else
@@ -58,7 +61,7 @@ typedef int(CONV* compare_fn)(const zslice*, const char*, int32_t);
 typedef int(CONV* convert_fn)(int, zstring*);
 typedef int(CONV* charset_fn)(zstring*);
 typedef int(CONV* convert_report_fn)(int, zstring*, zreport*);
-typedef void* (CONV* stream_open_fn)(int, int, int*);
+typedef void*(CONV* stream_open_fn)(int, int, int*);
 typedef int(CONV* stream_feed_fn)(void*, const char*, int32_t, int, zstring*);
 typedef void(CONV* stream_report_fn)(const void*, zreport*);
 typedef void(CONV* stream_fn)(void*);
@@ -126,7 +129,7 @@ static const struct {
 };
 #define EXPORT_COUNT (int)(sizeof exports / sizeof exports[0])
 
-static int passed, failed, calls, calls_balanced;
+static int passed, failed;
 
 static void expect(int ok, const char* what) {
   if (ok) {
@@ -137,10 +140,14 @@ static void expect(int ok, const char* what) {
   }
 }
 
+static int result;
+
+#ifdef __i386__
+static int calls, calls_balanced;
+
 /* Globals, addressed absolutely: they stay reachable while the stack
  * pointer is wrong. */
 static uintptr_t esp_before, esp_after;
-static int result;
 
 static void stack_check(const char* call) {
   ++calls;
@@ -166,18 +173,41 @@ static void stack_check(const char* call) {
                          : "memory");                                    \
     stack_check(#call);                                                  \
   } while (0)
+#else
+/* x86_64 Windows has one convention, in which the caller owns the stack:
+ * there is no disagreement to catch. */
+#define CHECKED(call) \
+  do {                \
+    call;             \
+  } while (0)
+#endif
 
 static int same(const zstring* s, const char* bytes, int32_t n) {
   return s->length == n && s->data && memcmp(s->data, bytes, (size_t)n) == 0 && s->data[n] == 0;
 }
+
+/* The headers as this build's Windows lays them out (PE32 or PE32+). */
+#ifdef __x86_64__
+typedef IMAGE_NT_HEADERS64 nt_headers;
+#define MACHINE IMAGE_FILE_MACHINE_AMD64
+#define MACHINE_NAME "x86_64"
+#define OPTIONAL_MAGIC IMAGE_NT_OPTIONAL_HDR64_MAGIC
+#else
+typedef IMAGE_NT_HEADERS32 nt_headers;
+#define MACHINE IMAGE_FILE_MACHINE_I386
+#define MACHINE_NAME "i386"
+#define OPTIONAL_MAGIC IMAGE_NT_OPTIONAL_HDR32_MAGIC
+#endif
 
 /* Every name the DLL exports must be one this program calls, and spelled
  * plain: a decorated "f@8" or a mangled name is reported. */
 static void check_export_table(HMODULE dll) {
   const unsigned char* base = (const unsigned char*)dll;
   const IMAGE_DOS_HEADER* dos = (const IMAGE_DOS_HEADER*)base;
-  const IMAGE_NT_HEADERS32* nt = (const IMAGE_NT_HEADERS32*)(base + dos->e_lfanew);
-  expect(nt->FileHeader.Machine == IMAGE_FILE_MACHINE_I386, "the DLL is for i386");
+  const nt_headers* nt = (const nt_headers*)(base + dos->e_lfanew);
+  expect(nt->FileHeader.Machine == MACHINE, "the DLL is for " MACHINE_NAME);
+  expect(nt->OptionalHeader.Magic == OPTIONAL_MAGIC,
+         "the DLL's headers are laid out for " MACHINE_NAME);
   const IMAGE_DATA_DIRECTORY* dir = &nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
   if (dir->Size == 0) {
     expect(0, "the DLL has an export table");
@@ -411,7 +441,9 @@ int main(int argc, char** argv) {
   check_reports();
   check_stream();
   FreeLibrary(dll);
+#ifdef __i386__
   printf(CONV_NAME " calls with the stack pointer unchanged: %d of %d\n", calls_balanced, calls);
+#endif
   printf("%d passed, %d failed\n", passed, failed);
   return failed != 0;
 }
