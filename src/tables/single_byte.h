@@ -22,7 +22,8 @@ namespace zel {
 inline constexpr int single_byte_first_id = ZEL_CHARSET_KOI8_R;
 inline constexpr int single_byte_last_id = ZEL_CHARSET_MULELAO_1;
 inline constexpr std::size_t single_byte_table_count =
-    static_cast<std::size_t>(single_byte_last_id - single_byte_first_id + 1);
+    static_cast<std::size_t>(single_byte_last_id) - static_cast<std::size_t>(single_byte_first_id) +
+    1;
 inline constexpr std::size_t single_byte_table_size = 256;
 
 using single_byte_table = std::uint16_t[single_byte_table_size];
