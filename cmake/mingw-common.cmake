@@ -29,3 +29,11 @@ if(ZEL_WINE AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
       env WINEPREFIX=${CMAKE_BINARY_DIR}/wine WINEDEBUG=-all
       "WINEDLLOVERRIDES=mscoree,mshtml=" ${ZEL_WINE})
 endif()
+
+# Windows only promises a 4-byte aligned stack to 32-bit code and GCC does
+# not align it for 32-byte vectors either, so a vector spilled with an
+# aligned move could fault: the assembler turns every aligned vector move
+# into an unaligned one (same speed on aligned data).
+set(ZEL_MINGW_VECTOR_FLAGS "-Wa,-muse-unaligned-vector-move")
+set(CMAKE_C_FLAGS_INIT "${CMAKE_C_FLAGS_INIT} ${ZEL_MINGW_VECTOR_FLAGS}")
+set(CMAKE_CXX_FLAGS_INIT "${CMAKE_CXX_FLAGS_INIT} ${ZEL_MINGW_VECTOR_FLAGS}")
