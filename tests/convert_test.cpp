@@ -101,7 +101,7 @@ TEST(ByteSink, StopsAtTheLimitOnAUnitBoundary) {
     sink.put(run, sizeof run);
     zel_string s;
     zel_string_init(&s);
-    sink.store_into(&s);
+    sink.hand_over(&s);
     std::string expected = std::string("aaabbbcccddd").substr(0, limit / 3 * 3);
     EXPECT_EQ(std::string(s.data, static_cast<std::size_t>(s.length)), expected) << limit;
     zel_string_free(&s);
@@ -120,7 +120,7 @@ TEST(ByteSink, GrowsPastAShortEstimate) {
   }
   zel_string s;
   zel_string_init(&s);
-  sink.store_into(&s);
+  sink.hand_over(&s);
   EXPECT_EQ(std::string(s.data, static_cast<std::size_t>(s.length)), expected);
   zel_string_free(&s);
 }

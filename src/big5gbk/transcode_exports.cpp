@@ -23,7 +23,7 @@ void transcode_in_place(zel_string* s,
     const std::size_t n = string_size(s);
     byte_sink sink(n);
     pairs(string_bytes(s), n, sink, transcode_events<with_report>{&tally}, true);
-    sink.store_into(s);
+    sink.hand_over(s);
   }
   if constexpr (with_report) tally.store(r);
 }

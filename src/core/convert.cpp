@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "src/core/decoder_dispatch.h"
+#include "src/core/output_bound.h"
 #include "src/core/report.h"
 #include "src/decode/pivot.h"
 #include "src/encode/gb18030.h"
@@ -27,13 +28,19 @@ int refusal(int id) noexcept {
   return ZEL_RESULT_OK;
 }
 
-// Every decoder emits at most one unit per input byte, so n bytes of input
-// need at most n units' worth of output. Past 256 MiB the estimate starts at
-// the input's size and the sink grows, rather than committing three or four
-// times a huge input up front on a 32-bit address space.
-std::size_t expected_output(std::size_t n, std::size_t max_unit_bytes) noexcept {
-  constexpr std::size_t up_front = std::size_t{256} << 20;
-  return n <= up_front / max_unit_bytes ? n * max_unit_bytes : n;
+// Room for the most the decoder can write into the target, reserved once
+// and never copied. A 32-bit address space cannot spare three or four times
+// a huge input up front: past 256 MiB there the estimate starts at the
+// input's size and the sink grows.
+template <class Output>
+std::size_t expected_output(int id, std::size_t n) noexcept {
+  const std::size_t bound =
+      output_bound(charset_of(id).decoder, Output::max_unit_bytes, Output::ascii_unit_bytes, n);
+  if constexpr (sizeof(void*) < 8) {
+    constexpr std::size_t up_front = std::size_t{256} << 20;
+    if (n > up_front / Output::max_unit_bytes) return n;
+  }
+  return bound;
 }
 
 // Flattened: every decoder and writer is inlined into one function per
@@ -44,11 +51,11 @@ template <class Output>
 [[gnu::flatten]] void convert_in_place(int id, zel_string* s) {
   const std::uint8_t* in = string_bytes(s);
   std::size_t n = string_size(s);
-  byte_sink sink(expected_output(n, Output::max_unit_bytes));
+  byte_sink sink(expected_output<Output>(id, n));
   Output out(sink);
   if (!decoder_dispatch(id, in, n, out)) pivot_reader(in, n, out);
   out.done();
-  sink.store_into(s);
+  sink.hand_over(s);
 }
 
 // The same, counted into `tally`. Written out rather than sharing a body
@@ -58,11 +65,11 @@ template <class Output>
 [[gnu::flatten]] void convert_in_place(int id, zel_string* s, report_tally& tally) {
   const std::uint8_t* in = string_bytes(s);
   std::size_t n = string_size(s);
-  byte_sink sink(expected_output(n, Output::max_unit_bytes));
+  byte_sink sink(expected_output<Output>(id, n));
   reporting_output<Output> out(sink, tally, in);
   if (!decoder_dispatch(id, in, n, out)) pivot_reader(in, n, out);
   out.done();
-  sink.store_into(s);
+  sink.hand_over(s);
 }
 
 // The pivot itself and ids without a decoder are left untouched.
@@ -70,17 +77,17 @@ template <class Output>
 [[gnu::flatten]] void decode_into(int id, zel_string* s, Output& out, byte_sink& sink) {
   if (!decoder_dispatch(id, string_bytes(s), string_size(s), out)) return;
   out.done();
-  sink.store_into(s);
+  sink.hand_over(s);
 }
 
 [[gnu::flatten]] void decode_in_place(int id, zel_string* s) {
-  byte_sink sink(expected_output(string_size(s), pivot_output::max_unit_bytes));
+  byte_sink sink(expected_output<pivot_output>(id, string_size(s)));
   pivot_output out(sink);
   decode_into(id, s, out, sink);
 }
 
 [[gnu::flatten]] void decode_in_place(int id, zel_string* s, report_tally& tally) {
-  byte_sink sink(expected_output(string_size(s), pivot_output::max_unit_bytes));
+  byte_sink sink(expected_output<pivot_output>(id, string_size(s)));
   reporting_output<pivot_output> out(sink, tally, string_bytes(s));
   decode_into(id, s, out, sink);
 }

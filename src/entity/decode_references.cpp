@@ -23,7 +23,7 @@ void decode_in_place(zel_string* s, std::size_t max_bytes, zel_report* r = nullp
     const std::size_t n = string_size(s);
     byte_sink sink(reference_output_bound(n, max_bytes));
     decode_references<write, true, with_report>(string_bytes(s), n, sink, &tally);
-    sink.store_into(s);
+    sink.hand_over(s);
   }
   if constexpr (with_report) tally.store(r);
 }

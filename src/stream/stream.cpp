@@ -22,6 +22,7 @@
 
 #include "src/big5gbk/transcoders.h"
 #include "src/core/decoder_dispatch.h"
+#include "src/core/output_bound.h"
 #include "src/core/report.h"
 #include "src/decode/pivot.h"
 #include "src/encode/gb18030.h"
@@ -141,18 +142,19 @@ std::size_t read(zel_stream& s, const std::uint8_t* in, std::size_t n, bool last
   return took;
 }
 
-// The output bytes one input byte may give at most, so that a feed reserves
-// once (references: four bytes from seven or more, see reference_output_bound).
+// The most output the piece can give, so that a feed reserves once
+// (references: four bytes from seven or more, see reference_output_bound).
 std::size_t output_estimate(const zel_stream& s, std::size_t n) {
+  const decoder_kind decoder = charset_of(s.id).decoder;
   switch (s.kind) {
     case ZEL_STREAM_TO_UCS2:
-      return 2 * n;
+      return output_bound(decoder, 2, 2, n);
     case ZEL_STREAM_TO_UTF8:
-      return 3 * n;
+      return output_bound(decoder, 3, 1, n);
     case ZEL_STREAM_TO_GBK:
-      return 2 * n;
+      return output_bound(decoder, 2, 1, n);
     case ZEL_STREAM_TO_GB18030:
-      return 4 * n;
+      return output_bound(decoder, 4, 1, n);
     case ZEL_STREAM_REFERENCES_GB18030:
       return reference_output_bound(n, 4);
     default:

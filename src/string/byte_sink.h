@@ -2,7 +2,8 @@
 // size once in a temporary zel_string and is then written through a raw
 // pointer; writers ask for room with need() before each code unit, which is
 // a compare on the hot path and an out-of-line grow only when the estimate
-// was short. The result is stored into the caller's string once.
+// was short. The finished buffer becomes the caller's string: the output is
+// never copied.
 #pragma once
 
 #include <cstddef>
@@ -94,9 +95,12 @@ struct byte_sink {
     room_end = end;
   }
 
-  void store_into(zel_string* target) {
-    std::size_t n = size();
-    zel_string_store(target, reinterpret_cast<const char*>(start()), static_cast<std::int32_t>(n));
+  // The output becomes the content of `target`, whose old content (the
+  // input, for the one-call conversions) is freed. Reserved room well
+  // beyond the output is returned to the system first.
+  void hand_over(zel_string* target) {
+    give_back(target);
+    release_spare_room(target);
   }
 
  private:

@@ -28,6 +28,11 @@ inline const std::uint8_t* string_bytes(const zel_string* s) noexcept {
 // operation on the string.
 char* reserve_bytes(zel_string* s, std::size_t n);
 
+// Gives back the room reserved past the content when it is large against
+// the content (a conversion reserved for its worst case); the content stays
+// where it is.
+void release_spare_room(zel_string* s);
+
 // Test builds (ZEL_STRING_TEST_MODE): how many string buffers are allocated
 // and not yet freed, across all strings; -1 in other builds.
 long string_buffers_alive() noexcept;

@@ -3,8 +3,14 @@
 // (reserved == 0) points at a shared empty literal, so that every operation is
 // safe on a fresh or freed string and no allocation happens until bytes
 // arrive.
+#include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 #ifdef ZEL_STRING_TEST_MODE
 #include <atomic>
@@ -53,6 +59,25 @@ void open_buffer(zel_string* s) {
 #endif
 }
 
+// Large buffers ask for transparent huge pages where the system offers them
+// on request: a fresh multi-megabyte result then costs one page fault per
+// 2 MiB written instead of one per 4 KiB. Only the whole huge pages inside
+// the buffer are advised; the allocator keeps its own bookkeeping.
+constexpr std::size_t huge_page = std::size_t{2} << 20;
+
+void advise_huge_pages(char* buf, std::size_t size) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+  if (size < 2 * huge_page) return;
+  const auto first = (reinterpret_cast<std::uintptr_t>(buf) + huge_page - 1) & ~(huge_page - 1);
+  const auto last = (reinterpret_cast<std::uintptr_t>(buf) + size) & ~(huge_page - 1);
+  if (last > first)
+    madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);  // advice only
+#else
+  (void)buf;
+  (void)size;
+#endif
+}
+
 // How ensure_capacity treats the buffer it may replace.
 struct growth {
   // Test mode moves the buffer even when it has room (appends and assigns do,
@@ -83,19 +108,31 @@ bool ensure_capacity(zel_string* s, std::size_t need, const char** source = null
   if (cap > max_string_length) cap = max_string_length;
   if (cap == 0) return true;
   std::size_t keep = keep_content ? string_size(s) : 0;
-  char* buf = static_cast<char*>(std::malloc(cap + 1));
-  if (!buf) std::abort();  // no caller can act on a failed allocation
-  if (keep) std::memcpy(buf, s->data, keep);
-  buf[keep] = 0;
-  if (source && owns_buffer(s) && *source >= s->data && *source <= s->data + keep)
-    *source = buf + (*source - s->data);
-  if (owns_buffer(s)) {
-    std::free(s->data);
+  char* buf = nullptr;
+  if (owns_buffer(s) && !exact && keep >= s->reserved / 2) {
+    // Mostly full (an output growing past its estimate): the allocator may
+    // extend the buffer where it is, or remap its pages, instead of copying.
+    const std::ptrdiff_t offset =
+        source && *source >= s->data && *source <= s->data + keep ? *source - s->data : -1;
+    buf = static_cast<char*>(std::realloc(s->data, cap + 1));
+    if (!buf) std::abort();  // no caller can act on a failed allocation
+    if (offset >= 0) *source = buf + offset;
   } else {
+    buf = static_cast<char*>(std::malloc(cap + 1));
+    if (!buf) std::abort();
+    if (keep) std::memcpy(buf, s->data, keep);
+    if (source && owns_buffer(s) && *source >= s->data && *source <= s->data + keep)
+      *source = buf + (*source - s->data);
+    if (owns_buffer(s)) {
+      std::free(s->data);
+    } else {
 #ifdef ZEL_STRING_TEST_MODE
-    ++live_buffers;
+      ++live_buffers;
 #endif
+    }
   }
+  buf[keep] = 0;
+  advise_huge_pages(buf, cap + 1);
   s->data = buf;
   s->reserved = static_cast<std::uint32_t>(cap);
   return true;
@@ -127,6 +164,21 @@ void set_content(zel_string* s, const char* data, std::int32_t n) {
 char* reserve_bytes(zel_string* s, std::size_t n) {
   if (!ensure_capacity(s, n)) return nullptr;
   return owns_buffer(s) ? s->data : nullptr;
+}
+
+void release_spare_room(zel_string* s) {
+  if (!s || !owns_buffer(s)) return;
+  const std::size_t len = string_size(s);
+  // Small slack is not worth a call.
+  const std::size_t spare = s->reserved - len;
+  if (spare < 4096 || spare < len / 4) return;
+  open_buffer(s);
+  void* buf = std::realloc(s->data, len + 1);
+  if (buf) {
+    s->data = static_cast<char*>(buf);
+    s->reserved = static_cast<std::uint32_t>(len);
+  }
+  guard_tail(s);
 }
 
 long string_buffers_alive() noexcept {
