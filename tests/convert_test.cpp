@@ -88,6 +88,20 @@ TEST(ConversionExports, CallsDoNotDependOnEarlierCalls) {
   EXPECT_EQ(convert(zel_code_unicode, ZEL_CHARSET_UTF8, in), first);
 }
 
+// A result is written into room for the decoder's worst case (three UTF-8
+// bytes a CP1252 byte) and handed to the caller; the caller's string must
+// not keep that room once the result is known.
+TEST(ConversionExports, ResultKeepsNoWorstCaseRoom) {
+  const std::string ascii(1 << 20, 'a');
+  zel_string s;
+  zel_string_init(&s);
+  zel_string_assign(&s, ascii.data(), static_cast<std::int32_t>(ascii.size()));
+  EXPECT_EQ(zel_code_utf8(ZEL_CHARSET_CP1252, &s), 0);
+  EXPECT_EQ(std::string(s.data, static_cast<std::size_t>(s.length)), ascii);
+  EXPECT_LE(s.reserved, ascii.size() + ascii.size() / 4);
+  zel_string_free(&s);
+}
+
 // Output that reaches the longest content a string can hold keeps whole
 // units up to there and drops the rest, whichever path wrote them.
 TEST(ByteSink, StopsAtTheLimitOnAUnitBoundary) {

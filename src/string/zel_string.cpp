@@ -172,6 +172,11 @@ void release_spare_room(zel_string* s) {
   // Small slack is not worth a call.
   const std::size_t spare = s->reserved - len;
   if (spare < 4096 || spare < len / 4) return;
+  if (len == 0) {
+    // An owned buffer has room for content (reserved 0 means none).
+    zel_string_free(s);
+    return;
+  }
   open_buffer(s);
   void* buf = std::realloc(s->data, len + 1);
   if (buf) {
