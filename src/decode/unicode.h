@@ -15,6 +15,7 @@
 // `utf16_fixed_decoder` keeps a leading mark as U+FEFF or U+FFFE.
 #pragma once
 
+#include <concepts>
 #include <cstddef>
 #include <cstdint>
 
@@ -48,9 +49,23 @@ inline bool utf8_malformed(const std::uint8_t* p, std::size_t length) noexcept {
 template <class Out>
 std::size_t utf8_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool last = true) {
   const std::size_t limit = start_limit(n, last, 4);
+  // Outputs with a vector path take the well-formed stretches, whole
+  // sequences before `limit`, in bulk; this loop then reads what stopped it
+  // for a few bytes and hands back.
+  constexpr bool bulk = requires(Out& o, const std::uint8_t* p, std::size_t k) {
+    { o.utf8_blocks(p, k) } -> std::same_as<std::size_t>;
+  };
   std::size_t i = 0;
   while (i < limit) {
+    bool took_bulk = false;
+    if constexpr (bulk) {
+      const std::size_t took = out.utf8_blocks(in + i, limit - i);
+      i += took;
+      if (i >= limit) break;
+      took_bulk = took != 0;
+    }
     if (!copy_ascii_run(in, n, limit, i, out)) break;
+    const std::size_t stretch_end = took_bulk ? i + 16 : limit;
     // Sequences from a lead byte up, until the next ASCII byte; three-byte
     // ones (most of CJK text) are tested first.
     do {
@@ -77,7 +92,7 @@ std::size_t utf8_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool l
           ++i;
         }
       }
-    } while (i < limit && in[i] >= 0x80);
+    } while (i < stretch_end && i < limit && in[i] >= 0x80);
   }
   return i;
 }
@@ -94,10 +109,25 @@ std::size_t utf16_fixed_decoder(const std::uint8_t* in, std::size_t n, int littl
                                       in[p + static_cast<std::size_t>(lo)]);
   };
   auto low_surrogate = [](std::uint16_t v) { return v >= 0xDC00 && v <= 0xDFFF; };
+  // Outputs that take runs of units in bulk (UTF-8) get the run from a
+  // unit up to a surrogate, among the whole units this piece may start
+  // (those before `edge`), while a step of them is left: before bulk_end.
+  const std::size_t edge = limit + 1 < n ? limit + 1 : n;
+  std::size_t bulk_end = 0;
+  if constexpr (requires { out.utf16_units(in, n, false); })
+    if (const std::size_t step = out.utf16_step(); step <= edge / 2) bulk_end = edge - 2 * step + 1;
   std::size_t p = 0;
   while (p < limit && p + 1 < n) {
     std::uint16_t u = unit_at(p);
     if (u < 0xD800 || u > 0xDFFF) {
+      if constexpr (requires { out.utf16_units(in, n, false); }) {
+        if (p < bulk_end) {
+          if (const std::size_t k = out.utf16_units(in + p, (edge - p) / 2, !little_endian)) {
+            p += 2 * k;
+            continue;
+          }
+        }
+      }
       emit(out, u, in + p);
       p += 2;
     } else if (p + 3 < n && low_surrogate(unit_at(p + 2))) {

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "src/encode/ascii_block.h"
+#include "src/simd/utf8_to_ucs2.h"
 #include "src/string/byte_sink.h"
 
 namespace zel {
@@ -15,6 +16,7 @@ struct pivot_output {
   static constexpr std::size_t max_unit_bytes = 2;
   static constexpr std::size_t ascii_unit_bytes = 2;
   sink_cursor at;
+  bool vectored = utf8_to_ucs2_vectored();  // read once a conversion, not once a stretch
 
   static bool holds(std::uint16_t) noexcept { return true; }
   explicit pivot_output(byte_sink& sink) noexcept : at(sink) {}
@@ -39,6 +41,19 @@ struct pivot_output {
   }
   std::size_t ascii_blocks(const std::uint8_t* p, std::size_t avail) {
     return widen_ascii_blocks(at, p, avail);
+  }
+  // The leading well-formed UTF-8 of the `avail` bytes at p, by the vector
+  // kernel: returns how many bytes are now written. It reads only as many
+  // bytes as could fill the room at hand, two bytes a unit, so output that
+  // reaches the longest string still stops on the same whole unit.
+  std::size_t utf8_blocks(const std::uint8_t* p, std::size_t avail) {
+    if (!vectored) return 0;
+    const std::size_t room = static_cast<std::size_t>(at.end - at.pos) / 2;
+    const std::size_t take = avail < room ? avail : room;
+    if (take < utf8_to_ucs2_window) return 0;
+    const utf8_ucs2_step step = utf8_to_ucs2(p, take, at.pos);
+    at.pos += 2 * step.units;
+    return step.read;
   }
   void done() noexcept { at.done(); }
 };

@@ -11,6 +11,7 @@
 
 #include "src/encode/ascii_block.h"
 #include "src/encode/narrow_output.h"
+#include "src/simd/utf16_to_utf8.h"
 #include "src/string/byte_sink.h"
 
 namespace zel {
@@ -51,7 +52,35 @@ inline void utf8_writer(std::uint32_t cp, byte_sink& sink) {
   utf8_put(cp, sink);
 }
 
-// UTF-8 writes U+0000..U+007F as single bytes.
-using utf8_output = narrow_output<3, utf8_put<sink_cursor>, utf8_holds>;
+// UTF-8 writes U+0000..U+007F as single bytes. Runs of UTF-16 units go a
+// vector step at a time through the kernel of the CPU's level, looked up
+// once per conversion.
+struct utf8_output : narrow_output<3, utf8_put<sink_cursor>, utf8_holds> {
+  utf16_to_utf8_fn little;
+  utf16_to_utf8_fn big;
+  std::size_t step_units;
+  std::size_t step_room;
+
+  explicit utf8_output(byte_sink& sink) noexcept : narrow_output(sink) {
+    const utf16_to_utf8_kernel& k = utf16_to_utf8_active();
+    little = k.little;
+    big = k.big;
+    step_units = k.step_units;
+    step_room = k.step_room;
+  }
+  // How many units a call needs to convert any.
+  std::size_t utf16_step() const noexcept { return step_units; }
+  // The leading units of the `units` whole UTF-16 units at p, up to the
+  // first surrogate: returns how many were written, none with less than a
+  // step left or without room for a step's widest output. No unit of such
+  // a run degrades, and nothing is written that would not fit whole.
+  std::size_t utf16_units(const std::uint8_t* p, std::size_t units, bool big_endian) {
+    if (units < step_units || !at.has_room(step_room)) return 0;
+    const utf16_utf8_run run =
+        (big_endian ? big : little)(p, units, at.pos, static_cast<std::size_t>(at.end - at.pos));
+    at.pos += run.bytes;
+    return run.units;
+  }
+};
 
 }  // namespace zel

@@ -43,7 +43,7 @@ simd detect_simd_level() noexcept {
   if (!__get_cpuid_count(7, 0, &a, &b7, &c7, &d7)) return simd::ssse3;
   if (!(b7 & bit_AVX2) || !(b7 & bit_BMI2)) return simd::ssse3;
   const bool avx512 = (b7 & bit_AVX512F) && (b7 & bit_AVX512BW) && (b7 & bit_AVX512VL) &&
-                      (c7 & bit_AVX512VBMI) && (xcr0 & 0xE6) == 0xE6;
+                      (c7 & bit_AVX512VBMI) && (c7 & bit_AVX512VBMI2) && (xcr0 & 0xE6) == 0xE6;
   return avx512 ? simd::avx512 : simd::avx2;
 #else
   return simd::plain;
@@ -54,8 +54,11 @@ simd parse_simd_level(const char* name, simd fallback) noexcept {
   static constexpr struct {
     const char* name;
     simd level;
-  } names[] = {{"plain", simd::plain}, {"sse2", simd::sse2},     {"ssse3", simd::ssse3},
-               {"avx2", simd::avx2},   {"avx512", simd::avx512}};
+  } names[] = {{"plain", simd::plain},
+               {"sse2", simd::sse2},
+               {"ssse3", simd::ssse3},
+               {"avx2", simd::avx2},
+               {"avx512", simd::avx512}};
   for (const auto& entry : names)
     if (std::strcmp(name, entry.name) == 0) return entry.level;
   return fallback;

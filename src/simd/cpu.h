@@ -15,7 +15,7 @@ enum class simd : int {
   sse2 = 1,    // x86-64 baseline; the 32-bit build is compiled with it
   ssse3 = 2,   // byte shuffles (SSSE3 and SSE4.1)
   avx2 = 3,    // 32-byte vectors, with BMI2
-  avx512 = 4,  // AVX-512 F, BW, VL and VBMI
+  avx512 = 4,  // AVX-512 F, BW, VL, VBMI and VBMI2 (byte compress)
 };
 
 // The level chosen at load. Constant afterwards, so reading it from any

@@ -1,0 +1,77 @@
+// The vector kernels against their plain twins on any bytes, at every level
+// this CPU runs. Each kernel family is one check in `checks`, given the
+// fuzzer's bytes; a failed comparison aborts.
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "fuzz/fuzz_common.h"
+#include "src/simd/cpu.h"
+#include "src/simd/utf16_to_utf8.h"
+#include "src/simd/utf8_to_ucs2.h"
+
+namespace {
+
+using zel_fuzz::check;
+
+// UTF-16 to UTF-8: the bytes after the first are units, read in both byte
+// orders; the first byte takes that much room off the worst case. A kernel
+// must write what the plain twin writes for the units it read, and nothing
+// past its room.
+void utf16_to_utf8(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return;
+  const std::size_t units = (size - 1) / 2;
+  const std::size_t short_by = data[0];
+  const std::size_t room = 3 * units > short_by ? 3 * units - short_by : 0;
+  const std::uint8_t* in = data + 1;
+  const zel::utf16_to_utf8_kernel& plain = zel::utf16_to_utf8_kernel_of(zel::simd::plain);
+  std::vector<std::uint8_t> out(room + 128), twin(3 * units + 1);
+  for (int l = 0; l <= static_cast<int>(zel::detect_simd_level()); ++l) {
+    const zel::utf16_to_utf8_kernel& k = zel::utf16_to_utf8_kernel_of(static_cast<zel::simd>(l));
+    for (bool big : {false, true}) {
+      std::memset(out.data(), 0xAA, out.size());
+      const zel::utf16_utf8_run run = (big ? k.big : k.little)(in, units, out.data(), room);
+      for (std::size_t b = room; b < out.size(); ++b) check(out[b] == 0xAA);
+      check(run.units <= units && run.bytes <= room);
+      // The plain twin, with all the room it needs, stops only at a
+      // surrogate: it reads at least as far.
+      const zel::utf16_utf8_run all =
+          (big ? plain.big : plain.little)(in, units, twin.data(), twin.size());
+      check(all.units >= run.units);
+      const zel::utf16_utf8_run same =
+          (big ? plain.big : plain.little)(in, run.units, twin.data(), twin.size());
+      check(same.units == run.units && same.bytes == run.bytes);
+      check(std::memcmp(out.data(), twin.data(), run.bytes) == 0);
+      // A kernel with room for its step stops early only at a surrogate.
+      if (room - run.bytes >= k.step_room && units - run.units >= k.step_units)
+        check(all.units == run.units);
+    }
+  }
+}
+
+// UTF-8 to UCS-2: every level reads and writes exactly what the plain twin
+// does, within its room of two bytes an input byte.
+void utf8_to_ucs2(const std::uint8_t* data, std::size_t size) {
+  const std::vector<std::uint8_t> in(data, data + size);
+  std::vector<std::uint8_t> twin(2 * size + 1), out(2 * size + 64);
+  const zel::utf8_ucs2_step want =
+      zel::utf8_to_ucs2_kernel(zel::simd::plain)(in.data(), size, twin.data());
+  for (int l = 0; l <= static_cast<int>(zel::detect_simd_level()); ++l) {
+    std::memset(out.data(), 0xAA, out.size());
+    const zel::utf8_ucs2_step got =
+        zel::utf8_to_ucs2_kernel(static_cast<zel::simd>(l))(in.data(), size, out.data());
+    for (std::size_t b = 2 * size; b < out.size(); ++b) check(out[b] == 0xAA);
+    check(got.read == want.read && got.units == want.units);
+    check(std::memcmp(out.data(), twin.data(), 2 * got.units) == 0);
+  }
+}
+
+using check_fn = void (*)(const std::uint8_t*, std::size_t);
+constexpr check_fn checks[] = {utf16_to_utf8, utf8_to_ucs2};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  for (check_fn c : checks) c(data, size);
+  return 0;
+}
