@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Turns a benchmark JSON (with repetitions) and the instruction counts of
-bench/count.sh into the Markdown tables of bench/RESULTS.md.
+bench/count.sh into the Markdown tables of bench/RESULTS.md, or the TSV of
+`convert_bench --sweep` into its size table.
 
 Usage: bench/report.py results.json [counts.tsv]
+       bench/report.py --sweep sweep.tsv
 """
 
 import collections
@@ -10,7 +12,7 @@ import csv
 import json
 import sys
 
-PEERS = ("iconv", "icu")
+PEERS = ("iconv", "icu", "encoding_rs")
 
 
 def medians(path):
@@ -32,32 +34,92 @@ def counts(path):
     return out
 
 
-def main():
-    context, rows = medians(sys.argv[1])
-    ir = counts(sys.argv[2]) if len(sys.argv) > 2 else {}
-    print("| cell | ours MB/s | iconv MB/s | ICU MB/s | memcpy MB/s | ours / best peer | ours / memcpy |"
-          " ours instr/B | best peer instr/B | instr ratio |")
-    print("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
+def fmt(v):
+    return "%.0f" % v if v else "-"
+
+
+def fmt_ir(v):
+    return "%.1f" % v if v else "-"
+
+
+def results(argv):
+    context, rows = medians(argv[0])
+    ir = counts(argv[1]) if len(argv) > 1 else {}
+    print("| cell | ours MB/s | iconv MB/s | ICU MB/s | encoding_rs MB/s | memcpy MB/s |"
+          " ours / best peer | ours / memcpy | ours instr/B | iconv instr/B | ICU instr/B |"
+          " encoding_rs instr/B | instr ratio |")
+    print("|---|" + "---:|" * 12)
     for cell, p in rows.items():
         ours = p.get("zel", 0.0)
-        peers = {k: v for k, v in p.items() if k in PEERS}
-        best = max(peers.values()) if peers else 0.0
+        peers = [p[k] for k in PEERS if k in p]
+        best = max(peers) if peers else 0.0
         mem = p.get("memcpy", 0.0)
         c = ir.get(cell, {})
         peer_ir = [c[k] for k in PEERS if k in c]
         best_ir = min(peer_ir) if peer_ir else None
-        fmt = lambda v: "%.0f" % v if v else "-"
-        print("| %s | %s | %s | %s | %s | %s | %s | %s | %s | %s |" % (
-            cell, fmt(ours), fmt(p.get("iconv", 0)), fmt(p.get("icu", 0)), fmt(mem),
+        print("| %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s |" % (
+            cell, fmt(ours), fmt(p.get("iconv", 0)), fmt(p.get("icu", 0)),
+            fmt(p.get("encoding_rs", 0)), fmt(mem),
             "%.2f" % (ours / best) if best else "-",
             "%.3f" % (ours / mem) if mem else "-",
-            "%.1f" % c["zel"] if "zel" in c else "-",
-            "%.1f" % best_ir if best_ir else "-",
+            fmt_ir(c.get("zel")), fmt_ir(c.get("iconv")), fmt_ir(c.get("icu")),
+            fmt_ir(c.get("encoding_rs")),
             "%.2f" % (c["zel"] / best_ir) if best_ir and "zel" in c else "-"))
     print()
-    print("Machine: %s x %s MHz, load average at start %s; %s" % (
+    print("\"ours / best peer\" divides by the fastest of iconv, ICU and encoding_rs;"
+          " \"instr ratio\" is ours over the fewest instructions per byte among them.")
+    print()
+    print("Machine: %s x %s MHz, load average at start %s; %s; encoding_rs %s" % (
         context.get("num_cpus", "?"), context.get("mhz_per_cpu", "?"),
-        context.get("load_avg", "?"), context.get("date", "")))
+        context.get("load_avg", "?"), context.get("date", ""),
+        context.get("encoding_rs", "?")))
+
+
+def size_label(n):
+    for unit, shift in (("GiB", 30), ("MiB", 20), ("KiB", 10)):
+        if n >= 1 << shift and n % (1 << shift) == 0:
+            return "%d %s" % (n >> shift, unit)
+    return str(n)
+
+
+def sweep(path):
+    rows = collections.OrderedDict()
+    peers = []
+    with open(path) as fh:
+        for r in csv.DictReader(fh, delimiter="\t"):
+            rows.setdefault((r["mode"], r["cell"], int(r["size"])), {})[r["peer"]] = r
+            if r["peer"] not in peers:
+                peers.append(r["peer"])
+    names = {"zel": "ours"}
+    head = ["mode", "cell", "size"]
+    for p in peers:
+        head += ["%s ns/B" % names.get(p, p), "%s MB/s" % names.get(p, p),
+                 "%s faults" % names.get(p, p)]
+    head.append("ours / best peer")
+    print("| " + " | ".join(head) + " |")
+    print("|---|---|---:|" + "---:|" * (len(head) - 3))
+    for (mode, cell, size), p in rows.items():
+        line = [mode, cell, size_label(size)]
+        for name in peers:
+            r = p.get(name)
+            line += ([r["ns_per_byte"], r["MB_s"], "%.0f" % float(r["minflt"])] if r
+                     else ["-", "-", "-"])
+        others = [float(r["MB_s"]) for n, r in p.items() if n != "zel"]
+        line.append("%.2f" % (float(p["zel"]["MB_s"]) / max(others))
+                    if others and "zel" in p else "-")
+        print("| " + " | ".join(line) + " |")
+    print()
+    print("CPU time (user and system) per input byte, medians; faults are minor page"
+          " faults per conversion (major faults were %s)." % (
+              "none" if all(float(r["majflt"]) == 0 for p in rows.values() for r in p.values())
+              else "not all zero: see the TSV"))
+
+
+def main():
+    if len(sys.argv) > 2 and sys.argv[1] == "--sweep":
+        sweep(sys.argv[2])
+    else:
+        results(sys.argv[1:])
 
 
 if __name__ == "__main__":
