@@ -109,6 +109,13 @@ ZEL_API int ZEL_CALL zel_code_gb18030(int id, zel_string* s) ZEL_NOEXCEPT;
  * upper-cased with '-' replaced by '_'. */
 ZEL_API int ZEL_CALL zel_code_charset(zel_string* s) ZEL_NOEXCEPT;
 
+/* The registry's labels, one a call: the index-th (from 0) label's charset
+ * id, or 0 past the last (and for a negative index). *label is set to the
+ * label as the registry stores it (upper case, '_' for '-'; constant, never
+ * to be freed) and *prefix to 1 when the label also stands for every label
+ * that begins with it; either pointer may be null. */
+ZEL_API int ZEL_CALL zel_code_label(int index, zel_slice* label, int* prefix) ZEL_NOEXCEPT;
+
 /* Transcode Big5 text into GBK, or GBK text into Big5, in place. Traditional
  * characters come out in their simplified GB 2312 form and simplified ones in
  * their traditional Big5 form. Bytes outside the pair ranges pass through (a

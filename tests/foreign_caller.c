@@ -60,6 +60,7 @@ typedef void(CONV* replace_fn)(zstring*, char, char);
 typedef int(CONV* compare_fn)(const zslice*, const char*, int32_t);
 typedef int(CONV* convert_fn)(int, zstring*);
 typedef int(CONV* charset_fn)(zstring*);
+typedef int(CONV* label_fn)(int, zslice*, int*);
 typedef int(CONV* convert_report_fn)(int, zstring*, zreport*);
 typedef void*(CONV* stream_open_fn)(int, int, int*);
 typedef int(CONV* stream_feed_fn)(void*, const char*, int32_t, int, zstring*);
@@ -77,6 +78,7 @@ static struct {
   compare_fn compare;
   convert_fn unicode, utf8, gbk, gb18030;
   charset_fn charset;
+  label_fn label;
   convert_report_fn unicode_r, utf8_r, gbk_r, gb18030_r;
   string_report_fn big5_gbk_r, gbk_big5_r, decode_utf8_r, decode_gbk_r, decode_gb18030_r;
   stream_open_fn stream_open;
@@ -107,6 +109,7 @@ static const struct {
     {"zel_code_gbk", SLOT(gbk)},
     {"zel_code_gb18030", SLOT(gb18030)},
     {"zel_code_charset", SLOT(charset)},
+    {"zel_code_label", SLOT(label)},
     {"zel_code_big5_gbk", SLOT(big5_gbk)},
     {"zel_code_gbk_big5", SLOT(gbk_big5)},
     {"zel_decode_utf8", SLOT(decode_utf8)},
@@ -286,6 +289,15 @@ static void check_conversions(void) {
   set(&s, "no-such-charset", 15);
   CHECKED(result = zel.charset(&s));
   expect(result == 0, "charset: an unknown label is id 0");
+  {
+    zslice label;
+    int prefix = -1;
+    CHECKED(result = zel.label(0, &label, &prefix));
+    expect(result > 0 && label.length > 0 && (prefix == 0 || prefix == 1),
+           "label: the first label names a charset");
+    CHECKED(result = zel.label(-1, &label, &prefix));
+    expect(result == 0 && label.length == 0, "label: none before the first");
+  }
 
   /* U+4E2D U+0041 as UCS-2 little-endian. */
   set(&s, "\x2D\x4E\x41\x00", 4);

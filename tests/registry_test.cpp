@@ -116,6 +116,19 @@ TEST(CharsetRegistry, EveryAliasGivesItsId) {
   for (const Label& l : every_alias) EXPECT_EQ(lookup(l.label), l.id) << l.label;
 }
 
+// zel_code_label lists the registry: as many labels as above, each one
+// found again by its own name.
+TEST(CharsetRegistry, LabelsListTheRegistry) {
+  zel_slice label;
+  int prefix = 0, count = 0, found = 0;
+  for (int id; (id = zel_code_label(count, &label, &prefix)) != 0; ++count)
+    found += lookup(std::string(label.data, static_cast<std::size_t>(label.length))) == id;
+  EXPECT_EQ(count, 149);
+  EXPECT_EQ(found, count);
+  EXPECT_EQ(zel_code_label(-1, &label, nullptr), 0);
+  EXPECT_EQ(label.length, 0);
+}
+
 // Exact against prefix entries, and the order in which a group is tested.
 const Label matching_rules[] = {
     {"Shift_JIS", ZEL_CHARSET_SHIFT_JIS},

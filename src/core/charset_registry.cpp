@@ -234,6 +234,18 @@ int lookup_charset(const char* label, std::size_t length) noexcept {
 
 }  // namespace zel
 
+extern "C" ZEL_API int ZEL_CALL zel_code_label(int index, zel_slice* label, int* prefix) noexcept {
+  const auto aliases = zel::charset_aliases();
+  const bool inside = index >= 0 && static_cast<std::size_t>(index) < aliases.size();
+  const zel::charset_alias* a = inside ? &aliases[static_cast<std::size_t>(index)] : nullptr;
+  if (label) {
+    label->data = a ? a->name : "";
+    label->length = a ? static_cast<std::int32_t>(std::strlen(a->name)) : 0;
+  }
+  if (prefix) *prefix = a && a->prefix ? 1 : 0;
+  return a ? a->id : ZEL_CHARSET_UNKNOWN;
+}
+
 extern "C" ZEL_API int ZEL_CALL zel_code_charset(zel_string* s) noexcept {
   if (!s) return ZEL_CHARSET_UNKNOWN;
   zel_string_prepare(s);
