@@ -1,0 +1,719 @@
+// zel_code._zel_code: the library's conversions for Python.
+//
+// Each function copies the caller's bytes into a zel_string, runs one C
+// export on it and hands the result back as bytes or str; streams wrap
+// zel_stream. The conversions themselves and every rule of degradation are
+// the library's: this file only picks the export, turns a charset given as a
+// label into its id, and raises where Python expects an exception.
+//
+// Text becomes str through the library too: the pivot's units one code point
+// each for UTF-8 input (zel_code_utf8 returns UTF-8 as it came, unchecked),
+// and the library's UTF-8 for every other id, so that a lone surrogate stays
+// one code point and two never merge into a character the text did not hold.
+//
+// The GIL is released around conversions of inputs from release_threshold
+// bytes up; below that, releasing and taking it back costs more than the
+// conversion.
+#include <pybind11/pybind11.h>
+
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "zel_code.h"
+
+namespace py = pybind11;
+
+namespace {
+
+static_assert(std::endian::native == std::endian::little,
+              "the pivot's UCS-2LE units are read as native 16-bit units");
+
+constexpr std::size_t release_threshold = 2048;
+constexpr std::size_t max_size = 0x7FFFFFFE;
+// A conversion writes at most four bytes per input byte; an input past this
+// may reach the string limit, so it is converted with a report to see a cut.
+constexpr std::size_t safe_size = max_size / 4;
+// Streams take pieces in parts whose size fits the C call's int32 length.
+constexpr std::size_t feed_part = std::size_t{1} << 30;
+
+// Owns a zel_string.
+class owned_string {
+ public:
+  owned_string() noexcept { zel_string_init(&s_); }
+  owned_string(const owned_string&) = delete;
+  owned_string& operator=(const owned_string&) = delete;
+  ~owned_string() { zel_string_free(&s_); }
+  zel_string* get() noexcept { return &s_; }
+  const char* data() const noexcept { return s_.data; }
+  std::size_t size() const noexcept {
+    return s_.length > 0 ? static_cast<std::size_t>(s_.length) : 0;
+  }
+  void clear() noexcept { zel_string_set_length(&s_, 0); }
+
+ private:
+  zel_string s_;
+};
+
+// The bytes of a bytes-like object, held for as long as this lives, so that
+// they stay put while the GIL is released.
+class input_bytes {
+ public:
+  explicit input_bytes(py::handle obj) {
+    if (PyUnicode_Check(obj.ptr())) throw py::type_error("expected a bytes-like object, not str");
+    if (PyObject_GetBuffer(obj.ptr(), &view_, PyBUF_SIMPLE) != 0) throw py::error_already_set();
+  }
+  input_bytes(const input_bytes&) = delete;
+  input_bytes& operator=(const input_bytes&) = delete;
+  ~input_bytes() { PyBuffer_Release(&view_); }
+  const char* data() const noexcept { return static_cast<const char*>(view_.buf); }
+  std::size_t size() const noexcept { return static_cast<std::size_t>(view_.len); }
+
+ private:
+  Py_buffer view_{};
+};
+
+// Released for the lifetime of the guard when the input is large enough.
+class maybe_released {
+ public:
+  explicit maybe_released(std::size_t n) {
+    if (n >= release_threshold) release_.emplace();
+  }
+
+ private:
+  std::optional<py::gil_scoped_release> release_;
+};
+
+enum class target { ucs2, utf8, gbk, gb18030 };
+
+char fold(char c) {
+  if (c >= 'a' && c <= 'z') return static_cast<char>(c - 'a' + 'A');
+  return c == '_' ? '-' : c;
+}
+
+bool same_name(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (fold(a[i]) != fold(b[i])) return false;
+  return true;
+}
+
+// The four outputs, by the names zelconv gives them. The registry cannot
+// tell them apart: it answers one id for GBK, GB 2312 and GB18030.
+target find_target(std::string_view name) {
+  struct named {
+    const char* name;
+    target t;
+  };
+  constexpr named targets[] = {
+      {"UTF-8", target::utf8}, {"UTF8", target::utf8},       {"GBK", target::gbk},
+      {"CP936", target::gbk},  {"GB18030", target::gb18030}, {"UCS-2LE", target::ucs2},
+      {"UCS-2", target::ucs2},
+  };
+  for (const named& n : targets)
+    if (same_name(name, n.name)) return n.t;
+  throw py::value_error("unknown target '" + std::string(name) +
+                        "': one of 'utf-8', 'gbk', 'gb18030', 'ucs-2'");
+}
+
+// The id of a label through the library's registry, 0 when unknown.
+int registry_id(std::string_view label) {
+  if (label.find('\0') != std::string_view::npos || label.size() > max_size) return 0;
+  owned_string s;
+  zel_string_assign(s.get(), label.data(), static_cast<std::int32_t>(label.size()));
+  return zel_code_charset(s.get());
+}
+
+int charset_id(std::string_view label) {
+  const int id = registry_id(label);
+  if (id == ZEL_CHARSET_UNKNOWN)
+    throw py::value_error("unknown charset label '" + std::string(label) + "'");
+  return id;
+}
+
+std::string_view utf8_view(PyObject* text) {
+  Py_ssize_t n = 0;
+  const char* p = PyUnicode_AsUTF8AndSize(text, &n);
+  if (!p) throw py::error_already_set();
+  return {p, static_cast<std::size_t>(n)};
+}
+
+// The registry's answers to the labels asked so far: a call per short
+// string would otherwise spend longer on its label than on its text.
+int cached_label_id(PyObject* label) {
+  static PyObject* cache = PyDict_New();  // kept for the process's life
+  if (!cache) throw py::error_already_set();
+  if (PyObject* hit = PyDict_GetItemWithError(cache, label))
+    return static_cast<int>(PyLong_AsLong(hit));
+  if (PyErr_Occurred()) throw py::error_already_set();
+  const int id = charset_id(utf8_view(label));
+  constexpr Py_ssize_t most = 4096;
+  if (PyUnicode_CheckExact(label) && PyDict_Size(cache) < most) {
+    const py::object value = py::int_(id);
+    if (PyDict_SetItem(cache, label, value.ptr()) != 0) throw py::error_already_set();
+  }
+  return id;
+}
+
+// A charset given as a label or an id. Ids are the library's to judge: it
+// refuses 0 and 56 and reads ids without a decoder as pivot text.
+int resolve(py::handle charset) {
+  if (PyLong_Check(charset.ptr())) {
+    const long id = PyLong_AsLong(charset.ptr());
+    if (id == -1 && PyErr_Occurred()) throw py::error_already_set();
+    if (id < INT32_MIN || id > INT32_MAX) throw py::value_error("charset id out of range");
+    return static_cast<int>(id);
+  }
+  if (PyUnicode_Check(charset.ptr())) return cached_label_id(charset.ptr());
+  throw py::type_error("a charset is a label (str) or an id (int)");
+}
+
+std::string charset_text(py::handle charset) {
+  return PyUnicode_Check(charset.ptr()) ? charset.cast<std::string>()
+                                        : "#" + std::to_string(resolve(charset));
+}
+
+void check_result(int result) {
+  switch (result) {
+    case ZEL_RESULT_OK:
+      return;
+    case ZEL_RESULT_UNKNOWN_CHARSET:
+      throw py::value_error("charset id 0 names no charset");
+    case ZEL_RESULT_RESERVED_CHARSET:
+      throw py::value_error("charset id 56 is reserved");
+    case ZEL_RESULT_OUTPUT_FULL:
+      throw py::value_error("output longer than 2,147,483,646 bytes: convert in pieces (Stream)");
+    default:
+      throw py::value_error("zel_code: bad argument (" + std::to_string(result) + ")");
+  }
+}
+
+void check_length(std::size_t n) {
+  if (n > max_size)
+    throw py::value_error("input longer than 2,147,483,646 bytes: convert in pieces (Stream)");
+}
+
+// errors: "strict" raises at the first degradation, "replace" (the default)
+// keeps what the library writes.
+bool is_strict(std::string_view errors) {
+  if (errors == "strict") return true;
+  if (errors == "replace") return false;
+  throw py::value_error("errors must be 'strict' or 'replace', not '" + std::string(errors) + "'");
+}
+
+std::string plural(std::int64_t n, const char* noun, const char* rest) {
+  return std::to_string(n) + " " + noun + (n == 1 ? "" : "s") + rest;
+}
+
+// What degraded, for the exception's reason.
+std::string describe(const zel_report& r) {
+  std::string s;
+  auto add = [&s](std::int64_t n, const char* noun, const char* rest) {
+    if (n <= 0) return;
+    s += (s.empty() ? "" : ", ") + plural(n, noun, rest);
+  };
+  add(r.passed, "byte", " passed through");
+  add(r.dropped, "byte", " dropped");
+  add(r.malformed, "malformed sequence", "");
+  add(r.replaced, "replacement character", "");
+  add(r.unmappable, "character", " the target cannot hold");
+  return s.empty() ? "cannot convert faithfully" : "cannot convert faithfully: " + s;
+}
+
+// Raises UnicodeDecodeError for the degradation first at `offset` of
+// `object`'s bytes (clamped into them: a stream may report a byte held from
+// an earlier piece).
+[[noreturn]] void raise_decode_error(const std::string& encoding, const char* data, std::size_t n,
+                                     std::int64_t offset, const zel_report& r) {
+  Py_ssize_t at = offset < 0 ? 0 : static_cast<Py_ssize_t>(offset);
+  const auto size = static_cast<Py_ssize_t>(n);
+  if (at >= size) at = size > 0 ? size - 1 : 0;
+  const std::string reason = describe(r);
+  PyObject* e = PyUnicodeDecodeError_Create(encoding.c_str(), data, size, at, size > 0 ? at + 1 : 0,
+                                            reason.c_str());
+  if (e) {
+    PyErr_SetObject(PyExc_UnicodeDecodeError, e);
+    Py_DECREF(e);
+  }
+  throw py::error_already_set();
+}
+
+int run(target t, int id, zel_string* s, zel_report* r) {
+  switch (t) {
+    case target::ucs2:
+      return r ? zel_code_unicode_report(id, s, r) : zel_code_unicode(id, s);
+    case target::utf8:
+      return r ? zel_code_utf8_report(id, s, r) : zel_code_utf8(id, s);
+    case target::gbk:
+      return r ? zel_code_gbk_report(id, s, r) : zel_code_gbk(id, s);
+    case target::gb18030:
+      return r ? zel_code_gb18030_report(id, s, r) : zel_code_gb18030(id, s);
+  }
+  return ZEL_RESULT_BAD_ARGUMENT;
+}
+
+// The string a one-call conversion works in. Short inputs reuse one string
+// per thread, as a C caller converting many short strings reuses its own, so
+// that its buffer is seldom allocated afresh; between calls it holds at most
+// the output of a short input. (Short calls keep the GIL throughout, so no
+// other call on the thread can come between a conversion and its result.)
+class work_string {
+ public:
+  explicit work_string(std::size_t n) : s_(n < release_threshold ? &scratch() : &own_) {}
+  work_string(const work_string&) = delete;
+  work_string& operator=(const work_string&) = delete;
+  zel_string* get() noexcept { return s_->get(); }
+  const char* data() const noexcept { return s_->data(); }
+  std::size_t size() const noexcept { return s_->size(); }
+
+ private:
+  static owned_string& scratch() {
+    thread_local owned_string s;
+    return s;
+  }
+  owned_string own_;
+  owned_string* s_;
+};
+
+// Runs `call(zel_string*, zel_report*)` on a copy of the input; the report
+// is taken when strict, or when the output might reach the string limit.
+template <class Call>
+void in_place(const input_bytes& in, work_string& s, bool strict, zel_report& r, Call call) {
+  check_length(in.size());
+  const bool counted = strict || in.size() > safe_size;
+  int result;
+  {
+    maybe_released unlocked(in.size());
+    zel_string_assign(s.get(), in.data(), static_cast<std::int32_t>(in.size()));
+    result = call(s.get(), counted ? &r : nullptr);
+  }
+  check_result(result);
+  if (counted && r.truncated) check_result(ZEL_RESULT_OUTPUT_FULL);
+}
+
+// A bytes object holding a copy of the output. A large one is copied without
+// the GIL: the new object is not yet visible to any other thread.
+py::bytes to_bytes(const char* data, std::size_t n) {
+  PyObject* o = PyBytes_FromStringAndSize(nullptr, static_cast<Py_ssize_t>(n));
+  if (!o) throw py::error_already_set();
+  {
+    maybe_released unlocked(n);
+    if (n) std::memcpy(PyBytes_AS_STRING(o), data, n);
+  }
+  return py::reinterpret_steal<py::bytes>(o);
+}
+
+template <class Call>
+py::bytes bytes_call(py::handle data, const std::string& encoding, std::string_view errors,
+                     Call call) {
+  const bool strict = is_strict(errors);
+  input_bytes in(data);
+  work_string s(in.size());
+  zel_report r{};
+  in_place(in, s, strict, r, call);
+  if (strict && r.first_offset >= 0)
+    raise_decode_error(encoding, in.data(), in.size(), r.first_offset, r);
+  return to_bytes(s.data(), s.size());
+}
+
+// The target text is read through: see the header comment.
+target text_target(int id) { return id == ZEL_CHARSET_UTF8 ? target::ucs2 : target::utf8; }
+
+py::str to_str(target t, const char* data, std::size_t n) {
+  PyObject* o =
+      t == target::ucs2
+          ? PyUnicode_FromKindAndData(PyUnicode_2BYTE_KIND, data, static_cast<Py_ssize_t>(n / 2))
+          : PyUnicode_DecodeUTF8(data, static_cast<Py_ssize_t>(n), "surrogatepass");
+  if (!o) throw py::error_already_set();
+  return py::reinterpret_steal<py::str>(o);
+}
+
+py::str decode(py::handle data, py::handle charset, std::string_view errors) {
+  const int id = resolve(charset);
+  const bool strict = is_strict(errors);
+  const target t = text_target(id);
+  input_bytes in(data);
+  work_string s(in.size());
+  zel_report r{};
+  in_place(in, s, strict, r,
+           [&](zel_string* str, zel_report* rep) { return run(t, id, str, rep); });
+  if (strict && r.first_offset >= 0)
+    raise_decode_error(charset_text(charset), in.data(), in.size(), r.first_offset, r);
+  return to_str(t, s.data(), s.size());
+}
+
+py::bytes convert(py::handle data, py::handle charset, std::string_view to,
+                  std::string_view errors) {
+  const int id = resolve(charset);
+  const target t = find_target(to);
+  return bytes_call(data, charset_text(charset), errors,
+                    [&](zel_string* s, zel_report* r) { return run(t, id, s, r); });
+}
+
+template <void (*plain)(zel_string*), void (*counted)(zel_string*, zel_report*)>
+int without_id(zel_string* s, zel_report* r) {
+  if (r)
+    counted(s, r);
+  else
+    plain(s);
+  return ZEL_RESULT_OK;
+}
+
+py::bytes decode_references(py::handle data, const std::string& encoding,
+                            const std::string& errors) {
+  switch (find_target(encoding)) {
+    case target::utf8:
+      return bytes_call(data, encoding, errors,
+                        without_id<zel_decode_utf8, zel_decode_utf8_report>);
+    case target::gbk:
+      return bytes_call(data, encoding, errors, without_id<zel_decode_gbk, zel_decode_gbk_report>);
+    case target::gb18030:
+      return bytes_call(data, encoding, errors,
+                        without_id<zel_decode_gb18030, zel_decode_gb18030_report>);
+    case target::ucs2:
+      break;
+  }
+  throw py::value_error("character references are decoded in 'utf-8', 'gbk' or 'gb18030' text");
+}
+
+// Every label of the registry, "*" after one that also stands for every
+// label beginning with it.
+py::dict labels() {
+  py::dict out;
+  zel_slice label;
+  int prefix = 0;
+  for (int i = 0, id; (id = zel_code_label(i, &label, &prefix)) != 0; ++i)
+    out[py::str(std::string(label.data, static_cast<std::size_t>(label.length)) +
+                (prefix ? "*" : ""))] = id;
+  return out;
+}
+
+// One zel_stream and its output buffer. A lock keeps two threads from
+// feeding it at once, as the GIL is released while it converts.
+class stream {
+ public:
+  stream(int kind, int id, bool report) {
+    int result = ZEL_RESULT_OK;
+    st_ = zel_stream_open(kind | (report ? ZEL_STREAM_REPORT : 0), id, &result);
+    if (!st_) check_result(result == ZEL_RESULT_OK ? ZEL_RESULT_BAD_ARGUMENT : result);
+  }
+  stream(const stream&) = delete;
+  stream& operator=(const stream&) = delete;
+  ~stream() { zel_stream_free(st_); }
+
+  // Converts the piece into out_ (emptied first); the caller reads out_
+  // while holding the lock.
+  void feed(const input_bytes& in, bool last) {
+    const char* p = in.data();
+    std::size_t left = in.size();
+    int result = ZEL_RESULT_OK;
+    out_.clear();
+    do {
+      const std::size_t n = left < feed_part ? left : feed_part;
+      result = zel_stream_feed(st_, p, static_cast<std::int32_t>(n), last && n == left, out_.get());
+      p += n;
+      left -= n;
+    } while (left > 0 && result == ZEL_RESULT_OK);
+    check_result(result);
+  }
+
+  zel_report report() const {
+    zel_report r;
+    zel_stream_report(st_, &r);
+    return r;
+  }
+  void reset() { zel_stream_reset(st_); }
+
+  std::mutex lock;
+  owned_string out_;
+
+ private:
+  zel_stream* st_ = nullptr;
+};
+
+int stream_kind(target t) {
+  switch (t) {
+    case target::ucs2:
+      return ZEL_STREAM_TO_UCS2;
+    case target::utf8:
+      return ZEL_STREAM_TO_UTF8;
+    case target::gbk:
+      return ZEL_STREAM_TO_GBK;
+    case target::gb18030:
+      return ZEL_STREAM_TO_GB18030;
+  }
+  return 0;
+}
+
+// Takes the stream's lock. Its holder may be converting without the GIL and
+// need the GIL back to finish, so a thread waits for the lock without it.
+std::unique_lock<std::mutex> lock_stream(stream& st) {
+  std::unique_lock<std::mutex> held(st.lock, std::try_to_lock);
+  if (!held) {
+    py::gil_scoped_release unlocked;
+    held.lock();
+  }
+  return held;
+}
+
+// Feeds under the stream's lock, the GIL released for large pieces, then
+// makes the Python object from the output with the GIL held.
+template <class Make>
+py::object feed_locked(stream& st, py::handle data, bool last, Make make) {
+  input_bytes in(data);
+  const std::unique_lock<std::mutex> held = lock_stream(st);
+  {
+    maybe_released unlocked(in.size());
+    st.feed(in, last);
+  }
+  return make(st.out_.data(), st.out_.size(), in);
+}
+
+// bytes in, bytes of one of the four targets out.
+class byte_stream {
+ public:
+  byte_stream(py::handle charset, const std::string& to, bool report)
+      : st_(stream_kind(find_target(to)), resolve(charset), report) {}
+
+  py::bytes feed(py::handle data, bool last) {
+    return feed_locked(st_, data, last, [](const char* p, std::size_t n, const input_bytes&) {
+      return to_bytes(p, n);
+    });
+  }
+  zel_report report() {
+    const std::unique_lock<std::mutex> held = lock_stream(st_);
+    return st_.report();
+  }
+  void reset() {
+    const std::unique_lock<std::mutex> held = lock_stream(st_);
+    st_.reset();
+  }
+
+ private:
+  stream st_;
+};
+
+// bytes in, str out, as decode() reads them; strict raises at the first
+// degradation, at its place in the piece that revealed it.
+class text_stream {
+ public:
+  text_stream(py::handle charset, const std::string& errors)
+      : strict_(is_strict(errors)),
+        id_(resolve(charset)),
+        encoding_(charset_text(charset)),
+        st_(stream_kind(text_target(id_)), id_, strict_) {}
+
+  py::str decode(py::handle data, bool final) {
+    return feed_locked(
+               st_, data, final,
+               [this, final](const char* p, std::size_t n, const input_bytes& in) -> py::str {
+                 const std::int64_t before = taken_;
+                 taken_ += static_cast<std::int64_t>(in.size());
+                 if (strict_) {
+                   const zel_report r = st_.report();
+                   if (r.first_offset >= 0)
+                     raise_decode_error(encoding_, in.data(), in.size(), r.first_offset - before,
+                                        r);
+                 }
+                 if (final) taken_ = 0;
+                 return to_str(text_target(id_), p, n);
+               })
+        .cast<py::str>();
+  }
+  zel_report report() {
+    const std::unique_lock<std::mutex> held = lock_stream(st_);
+    return st_.report();
+  }
+  void reset() {
+    const std::unique_lock<std::mutex> held = lock_stream(st_);
+    st_.reset();
+    taken_ = 0;
+  }
+  const std::string& encoding() const { return encoding_; }
+
+ private:
+  bool strict_;
+  int id_;
+  std::string encoding_;
+  std::int64_t taken_ = 0;  // input bytes of the text before the current piece
+  stream st_;
+};
+
+// convert() and decode() are called once per short string in data
+// pipelines, where pybind11's argument handling would cost several times the
+// conversion: they take their arguments through CPython's vectorcall
+// convention instead. `names` lists the parameters in order, the first
+// `required` of them without a default; missing ones are left null.
+template <std::size_t count>
+void parse_arguments(const char* function, PyObject* const* args, Py_ssize_t nargs,
+                     PyObject* kwnames, const std::array<const char*, count>& names,
+                     std::size_t required, std::array<PyObject*, count>& out) {
+  if (static_cast<std::size_t>(nargs) > count)
+    throw py::type_error(std::string(function) + "() takes at most " + std::to_string(count) +
+                         " arguments");
+  for (Py_ssize_t i = 0; i < nargs; ++i) out[static_cast<std::size_t>(i)] = args[i];
+  const Py_ssize_t keywords = kwnames ? PyTuple_GET_SIZE(kwnames) : 0;
+  for (Py_ssize_t k = 0; k < keywords; ++k) {
+    PyObject* name = PyTuple_GET_ITEM(kwnames, k);
+    std::size_t i = 0;
+    while (i < count && PyUnicode_CompareWithASCIIString(name, names[i]) != 0) ++i;
+    if (i == count)
+      throw py::type_error(std::string(function) + "() got an unexpected keyword argument '" +
+                           std::string(utf8_view(name)) + "'");
+    if (out[i])
+      throw py::type_error(std::string(function) + "() got multiple values for argument '" +
+                           names[i] + "'");
+    out[i] = args[nargs + k];
+  }
+  for (std::size_t i = 0; i < required; ++i)
+    if (!out[i])
+      throw py::type_error(std::string(function) + "() missing required argument '" + names[i] +
+                           "'");
+}
+
+std::string_view text_argument(PyObject* o, const char* name, std::string_view otherwise) {
+  if (!o) return otherwise;
+  if (!PyUnicode_Check(o)) throw py::type_error(std::string(name) + " must be a str");
+  return utf8_view(o);
+}
+
+// Runs body() as a CPython function: its result, or null with the error set.
+template <class Body>
+PyObject* as_c_function(Body body) noexcept {
+  try {
+    return body().release().ptr();
+  } catch (py::error_already_set& e) {
+    e.restore();
+  } catch (const py::builtin_exception& e) {
+    e.set_error();
+  } catch (const std::bad_alloc&) {
+    PyErr_NoMemory();
+  } catch (const std::exception& e) {
+    PyErr_SetString(PyExc_RuntimeError, e.what());
+  }
+  return nullptr;
+}
+
+PyObject* convert_call(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+  return as_c_function([&] {
+    std::array<PyObject*, 4> a{};
+    parse_arguments("convert", args, nargs, kwnames,
+                    std::array<const char*, 4>{"data", "charset", "to", "errors"}, 2, a);
+    return py::object(convert(a[0], a[1], text_argument(a[2], "to", "utf-8"),
+                              text_argument(a[3], "errors", "replace")));
+  });
+}
+
+PyObject* decode_call(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+  return as_c_function([&] {
+    std::array<PyObject*, 3> a{};
+    parse_arguments("decode", args, nargs, kwnames,
+                    std::array<const char*, 3>{"data", "charset", "errors"}, 2, a);
+    return py::object(decode(a[0], a[1], text_argument(a[2], "errors", "replace")));
+  });
+}
+
+template <PyObject* (*call)(PyObject*, PyObject* const*, Py_ssize_t, PyObject*)>
+PyCFunction as_method() {
+  return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(call));
+}
+
+PyMethodDef vectorcall_functions[] = {
+    {"convert", as_method<convert_call>(), METH_FASTCALL | METH_KEYWORDS,
+     "convert(data, charset, to='utf-8', errors='replace') -> bytes\n\n"
+     "Convert bytes of a charset (label or id) into 'utf-8', 'gbk', 'gb18030' or\n"
+     "'ucs-2' (the pivot, UCS-2LE), as zel_code_utf8() and its siblings do.\n\n"
+     "errors='strict' raises UnicodeDecodeError at the first degradation, at\n"
+     "its offset in data."},
+    {"decode", as_method<decode_call>(), METH_FASTCALL | METH_KEYWORDS,
+     "decode(data, charset, errors='replace') -> str\n\n"
+     "Decode bytes of a charset (label or id) into str.\n\n"
+     "errors='replace' keeps the library's degradation (bytes passed through as\n"
+     "U+0000..U+00FF, U+FFFD for codes without a character); 'strict' raises\n"
+     "UnicodeDecodeError at the first degradation."},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+std::string report_repr(const zel_report& r) {
+  return "Report(passed=" + std::to_string(r.passed) + ", dropped=" + std::to_string(r.dropped) +
+         ", replaced=" + std::to_string(r.replaced) +
+         ", unmappable=" + std::to_string(r.unmappable) +
+         ", malformed=" + std::to_string(r.malformed) +
+         ", first_offset=" + std::to_string(r.first_offset) +
+         ", truncated=" + (r.truncated ? "True" : "False") +
+         ", truncated_at=" + std::to_string(r.truncated_at) + ")";
+}
+
+}  // namespace
+
+PYBIND11_MODULE(_zel_code, m) {
+  m.doc() = "The zel_code library's conversions; see the zel_code package.";
+  m.attr("__version__") = ZEL_CODE_VERSION;
+
+  if (PyModule_AddFunctions(m.ptr(), vectorcall_functions) != 0) throw py::error_already_set();
+  m.def(
+      "big5_to_gbk",
+      [](py::handle data, const std::string& errors) {
+        return bytes_call(data, "big5", errors,
+                          without_id<zel_code_big5_gbk, zel_code_big5_gbk_report>);
+      },
+      py::arg("data"), py::arg("errors") = "replace",
+      "Transcode Big5 into GBK pair by pair, traditional characters to simplified.");
+  m.def(
+      "gbk_to_big5",
+      [](py::handle data, const std::string& errors) {
+        return bytes_call(data, "gbk", errors,
+                          without_id<zel_code_gbk_big5, zel_code_gbk_big5_report>);
+      },
+      py::arg("data"), py::arg("errors") = "replace",
+      "Transcode GBK into Big5 pair by pair, simplified characters to traditional.");
+  m.def("decode_references", &decode_references, py::arg("data"), py::arg("encoding") = "utf-8",
+        py::arg("errors") = "replace",
+        "Replace HTML character references in text of 'utf-8', 'gbk' or 'gb18030'.");
+  m.def("charset_id", &charset_id, py::arg("label"),
+        "The charset id of a label; ValueError when the library knows no such label.");
+  m.def("labels", &labels,
+        "Every label the library knows, mapped to its charset id; a label ending in\n"
+        "'*' also stands for every label that begins with it.");
+
+  py::class_<zel_report>(m, "Report", "What a conversion could not carry over faithfully.")
+      .def_readonly("passed", &zel_report::passed)
+      .def_readonly("dropped", &zel_report::dropped)
+      .def_readonly("replaced", &zel_report::replaced)
+      .def_readonly("unmappable", &zel_report::unmappable)
+      .def_readonly("malformed", &zel_report::malformed)
+      .def_readonly("first_offset", &zel_report::first_offset)
+      .def_property_readonly("truncated", [](const zel_report& r) { return r.truncated != 0; })
+      .def_readonly("truncated_at", &zel_report::truncated_at)
+      .def("__repr__", &report_repr);
+
+  py::class_<byte_stream>(m, "Stream",
+                          "A conversion fed in pieces: the pieces' outputs joined equal one\n"
+                          "convert() of the whole text, wherever it is cut.")
+      .def(py::init<py::handle, const std::string&, bool>(), py::arg("charset"),
+           py::arg("to") = "utf-8", py::arg("report") = false)
+      .def("feed", &byte_stream::feed, py::arg("data"), py::arg("last") = false,
+           "Convert the next piece and return its output; last=True ends the text\n"
+           "(a feed after it starts a new one).")
+      .def("report", &byte_stream::report,
+           "The counts of the text so far (zero unless opened with report=True).")
+      .def("reset", &byte_stream::reset, "Start a new text.");
+
+  py::class_<text_stream>(m, "Decoder",
+                          "decode() fed in pieces: the pieces' str joined equal one decode()\n"
+                          "of the whole text, wherever it is cut.")
+      .def(py::init<py::handle, const std::string&>(), py::arg("charset"),
+           py::arg("errors") = "replace")
+      .def("decode", &text_stream::decode, py::arg("data"), py::arg("final") = false,
+           "Decode the next piece; final=True ends the text.")
+      .def("report", &text_stream::report, "The counts of the text so far (errors='strict').")
+      .def("reset", &text_stream::reset, "Start a new text.")
+      .def_property_readonly("encoding", &text_stream::encoding);
+}

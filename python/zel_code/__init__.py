@@ -1,0 +1,49 @@
+"""zel_code: character-set conversion with the zel_code library.
+
+Text in any of the library's source charsets (named by a label such as
+"gbk" or "Shift_JIS", or by the library's integer charset id) becomes str,
+or bytes of UTF-8, GBK, GB18030 or the library's pivot UCS-2LE::
+
+    >>> import zel_code
+    >>> zel_code.decode(b"\\xd6\\xd0\\xce\\xc4", "gbk")
+    '中文'
+    >>> zel_code.convert("中文".encode("big5"), "big5", to="gb18030")
+    b'\\xd6\\xd0\\xce\\xc4'
+
+Malformed input degrades as the library's rules say (a byte that starts no
+sequence passes through as U+0000..U+00FF, a code without a character
+becomes U+FFFD); errors="strict" raises UnicodeDecodeError at the first
+degradation instead. Calls release the GIL for inputs of 2 KiB and more.
+
+Submodules: zel_code.codecs registers "zel-<label>" codecs for open() and
+io.TextIOWrapper; zel_code.batch converts a tree of files on a Dask cluster;
+zel_code.pandas decodes Series of bytes.
+"""
+
+from ._zel_code import (
+    Decoder,
+    Report,
+    Stream,
+    __version__,
+    big5_to_gbk,
+    charset_id,
+    convert,
+    decode,
+    decode_references,
+    gbk_to_big5,
+    labels,
+)
+
+__all__ = [
+    "Decoder",
+    "Report",
+    "Stream",
+    "__version__",
+    "big5_to_gbk",
+    "charset_id",
+    "convert",
+    "decode",
+    "decode_references",
+    "gbk_to_big5",
+    "labels",
+]

@@ -1,0 +1,476 @@
+"""Convert a tree of files with zel_code on a Dask distributed cluster.
+
+    python3 -m zel_code.batch SRC DST -f LABEL -t TARGET [--scheduler ADDRESS | --workers N]
+
+Every file under the directory SRC (or each one named in --files-from, one
+path relative to SRC a line) is converted from the charset LABEL (a library
+label or "#N" for an id) into TARGET (utf-8, gbk, gb18030 or ucs-2) and
+written to the same relative path under DST, byte for byte what
+`zelconv -f LABEL -t TARGET` writes. One Dask task converts one file,
+reading it in blocks through the library's streams, so a file of any size
+takes memory that follows the block size. Each output is written to a
+temporary file beside it and renamed into place when complete.
+
+The manifest (DST/.zel-manifest.csv unless --manifest says otherwise) gets a
+row as each file finishes: source size, modification time and SHA-256,
+output size, the library's degradation counts, or the error that stopped
+it. A run started again skips every file whose row shows it converted from
+the same source with the same settings and whose output is still there: so
+an interrupted run resumes where it stopped. A file that cannot be read is
+reported and the rest converted; the exit status is then 1.
+
+--scheduler ADDRESS uses a running cluster (its workers must import zel_code
+and see SRC and DST at the same paths); otherwise a local cluster of
+--workers processes is started for the run.
+"""
+
+import argparse
+import csv
+import glob
+import hashlib
+import os
+import sys
+import tempfile
+import time
+
+from . import _zel_code
+
+BLOCK_SIZE = 1 << 20
+MANIFEST_NAME = ".zel-manifest.csv"
+FIELDS = [
+    "path",
+    "status",
+    "from",
+    "to",
+    "source_size",
+    "source_mtime_ns",
+    "source_sha256",
+    "output_size",
+    "passed",
+    "dropped",
+    "replaced",
+    "unmappable",
+    "malformed",
+    "first_offset",
+    "error",
+]
+DONE = ("converted", "unchanged")
+PART_SUFFIX = ".zel-part"
+
+# zelconv drops a leading byte-order mark of the source from GBK and GB18030
+# output, where U+FEFF would become a space or a code no reader expects; these
+# are the marks it recognises. UTF-16 with its mark (no fixed byte order)
+# reads the mark itself.
+_MARKS = {
+    _zel_code.charset_id(label): mark
+    for label, mark in [
+        ("utf-8", b"\xef\xbb\xbf"),
+        ("gb18030", b"\x84\x31\x95\x33"),
+        ("utf-16be", b"\xfe\xff"),
+        ("utf-16le", b"\xff\xfe"),
+        ("unicode", b"\xff\xfe"),
+    ]
+}
+_DROPS_MARK = ("gbk", "cp936", "gb18030")
+
+
+def _read_umask():
+    mask = os.umask(0)
+    os.umask(mask)
+    return mask
+
+
+# New outputs get the mode a newly created file gets (zelconv's too); the
+# umask is read once, as reading it means setting it.
+_NEW_FILE_MODE = 0o666 & ~_read_umask()
+
+
+def source_charset(label):
+    """The charset id of a -f argument: a library label or "#N"."""
+    if label.startswith("#") and label[1:].isdigit():
+        return int(label[1:])
+    return _zel_code.charset_id(label)
+
+
+def drops_mark(target):
+    return target.lower().replace("_", "-") in _DROPS_MARK
+
+
+def _sha256(path, block_size):
+    digest = hashlib.sha256()
+    with open(path, "rb") as f:
+        while piece := f.read(block_size):
+            digest.update(piece)
+    return digest.hexdigest()
+
+
+def _output_intact(dst, previous):
+    try:
+        return os.stat(dst).st_size == int(previous["output_size"])
+    except (OSError, ValueError):
+        return False
+
+
+def _unchanged(previous, st, dst):
+    """Whether the manifest's row says the file was converted from a source
+    of this size and time, into an output still there. The hash settles a
+    changed time."""
+    return (
+        previous is not None
+        and previous["status"] in DONE
+        and previous["source_size"] == str(st.st_size)
+        and _output_intact(dst, previous)
+    )
+
+
+def _remove_stale_parts(dst):
+    """Temporaries a run stopped mid-file left for this output."""
+    folder, name = os.path.split(dst)
+    for stale in glob.glob(
+        os.path.join(glob.escape(folder), "." + glob.escape(name) + ".*" + PART_SUFFIX)
+    ):
+        try:
+            os.unlink(stale)
+        except OSError:
+            pass
+
+
+def _convert(src, dst, charset, target, drop_mark, block_size):
+    stream = _zel_code.Stream(charset, to=target, report=True)
+    digest = hashlib.sha256()
+    folder = os.path.dirname(dst) or "."
+    os.makedirs(folder, exist_ok=True)
+    _remove_stale_parts(dst)
+    source_size = output_size = skipped = 0
+    with open(src, "rb") as f:
+        st = os.fstat(f.fileno())
+        fd, part = tempfile.mkstemp(
+            dir=folder, prefix="." + os.path.basename(dst) + ".", suffix=PART_SUFFIX
+        )
+        try:
+            os.fchmod(fd, _NEW_FILE_MODE)
+            with os.fdopen(fd, "wb") as out:
+                first = True
+                while piece := f.read(block_size):
+                    digest.update(piece)
+                    source_size += len(piece)
+                    if first and drop_mark and piece.startswith(_MARKS.get(charset, b"\0" * 8)):
+                        skipped = len(_MARKS[charset])
+                        piece = piece[skipped:]
+                    first = False
+                    converted = stream.feed(piece)
+                    out.write(converted)
+                    output_size += len(converted)
+                converted = stream.feed(b"", last=True)
+                out.write(converted)
+                output_size += len(converted)
+            os.replace(part, dst)
+        except BaseException:
+            try:
+                os.unlink(part)
+            except OSError:
+                pass
+            raise
+    r = stream.report()
+    return {
+        "status": "converted",
+        "source_size": source_size,
+        "source_mtime_ns": st.st_mtime_ns,
+        "source_sha256": digest.hexdigest(),
+        "output_size": output_size,
+        "passed": r.passed,
+        "dropped": r.dropped,
+        "replaced": r.replaced,
+        "unmappable": r.unmappable,
+        "malformed": r.malformed,
+        "first_offset": r.first_offset + skipped if r.first_offset >= 0 else -1,
+        "error": "",
+    }
+
+
+def convert_file(src, dst, previous, charset, target, drop_mark=False, block_size=BLOCK_SIZE):
+    """One task: converts src into dst, or leaves dst when the manifest's row
+    `previous` shows it converted from the same bytes. Returns the row's new
+    fields. An error reading or writing is returned, not raised, so that a
+    cluster keeps converting the other files."""
+    try:
+        st = os.stat(src)
+        if _unchanged(previous, st, dst) and previous["source_sha256"] == _sha256(src, block_size):
+            return dict(previous, status="unchanged", source_mtime_ns=st.st_mtime_ns)
+        return _convert(src, dst, charset, target, drop_mark, block_size)
+    except OSError as e:
+        return {"status": "failed", "error": f"{e.strerror or e}: {e.filename or src}"}
+
+
+def read_manifest(path):
+    """The last row of each path, leaving out a row cut short by an
+    interrupted write."""
+    rows = {}
+    try:
+        with open(path, newline="", encoding="utf-8") as f:
+            reader = csv.DictReader(f)
+            try:
+                for row in reader:
+                    if None not in row.values() and None not in row and row["path"]:
+                        rows[row["path"]] = row
+            except csv.Error:
+                pass
+    except FileNotFoundError:
+        pass
+    return rows
+
+
+def write_manifest(path, rows):
+    """Writes every row at once, through a temporary file renamed over it."""
+    folder = os.path.dirname(path) or "."
+    fd, part = tempfile.mkstemp(dir=folder, prefix=".manifest.", suffix=PART_SUFFIX)
+    with os.fdopen(fd, "w", newline="", encoding="utf-8") as f:
+        writer = csv.DictWriter(f, FIELDS, extrasaction="ignore")
+        writer.writeheader()
+        for name in sorted(rows):
+            writer.writerow(rows[name])
+    os.chmod(part, _NEW_FILE_MODE)
+    os.replace(part, path)
+
+
+class Journal:
+    """The manifest, a row appended and flushed as each file finishes, so
+    that a run stopped at any point leaves the rows of the files it did."""
+
+    def __init__(self, path, rows):
+        self.rows = rows
+        self._path = path
+        write_manifest(path, rows)
+        self._file = open(path, "a", newline="", encoding="utf-8")
+        self._writer = csv.DictWriter(self._file, FIELDS, extrasaction="ignore")
+
+    def add(self, row):
+        self.rows[row["path"]] = row
+        self._writer.writerow(row)
+        self._file.flush()
+
+    def close(self):
+        self._file.close()
+        write_manifest(self._path, self.rows)
+
+
+class Progress:
+    """One line on a terminal: files and bytes done, redrawn at most ten
+    times a second."""
+
+    def __init__(self, files, total_bytes, shown):
+        self.files, self.total, self.shown = files, max(total_bytes, 1), shown
+        self.done = self.bytes = 0
+        self._drawn = 0.0
+
+    def advance(self, size):
+        self.done += 1
+        self.bytes += size
+        now = time.monotonic()
+        if self.shown and (now - self._drawn > 0.1 or self.done == self.files):
+            self._drawn = now
+            filled = int(30 * self.bytes / self.total)
+            sys.stderr.write(
+                f"\r[{'#' * filled}{'.' * (30 - filled)}] {self.done}/{self.files} files, "
+                f"{self.bytes / 2**20:.1f}/{self.total / 2**20:.1f} MiB"
+            )
+            sys.stderr.flush()
+
+    def interrupt(self):
+        """Ends the bar's line, for a message; the next advance redraws it."""
+        if self.shown and self.done:
+            sys.stderr.write("\n")
+
+    def close(self):
+        if self.shown and self.files:
+            sys.stderr.write("\n")
+
+
+def list_files(src, dst, manifest, files_from):
+    if files_from:
+        with open(files_from, encoding="utf-8") as f:
+            return [line.rstrip("\n") for line in f if line.strip()]
+    skip = {os.path.realpath(dst), os.path.realpath(manifest)}
+    names = []
+    for folder, dirs, files in os.walk(src):
+        dirs[:] = sorted(d for d in dirs if os.path.realpath(os.path.join(folder, d)) not in skip)
+        for name in sorted(files):
+            path = os.path.join(folder, name)
+            if os.path.realpath(path) not in skip:
+                names.append(os.path.relpath(path, src))
+    return names
+
+
+def _client(args):
+    from distributed import Client, LocalCluster
+
+    if args.scheduler:
+        return Client(args.scheduler), None
+    cluster = LocalCluster(
+        n_workers=args.workers,
+        threads_per_worker=1,
+        processes=True,
+        dashboard_address=None,
+        silence_logs=40,
+    )
+    return Client(cluster), cluster
+
+
+def parse_args(argv):
+    p = argparse.ArgumentParser(
+        prog="python3 -m zel_code.batch",
+        description="Convert a tree of files on a Dask cluster, as zelconv converts one.",
+    )
+    p.add_argument("src", metavar="SRC", help="directory of the files to convert")
+    p.add_argument("dst", metavar="DST", help="directory the converted files go to")
+    p.add_argument(
+        "-f",
+        "--from-code",
+        dest="source",
+        required=True,
+        metavar="LABEL",
+        help="charset of the files: a label of the library or #N for an id",
+    )
+    p.add_argument(
+        "-t",
+        "--to-code",
+        dest="target",
+        required=True,
+        metavar="TARGET",
+        help="utf-8, gbk, gb18030 or ucs-2",
+    )
+    where = p.add_mutually_exclusive_group()
+    where.add_argument(
+        "--scheduler", metavar="ADDRESS", help="a running Dask scheduler, e.g. tcp://host:8786"
+    )
+    where.add_argument(
+        "--workers",
+        type=int,
+        default=os.cpu_count() or 1,
+        metavar="N",
+        help="worker processes of the local cluster started for the run (default: one per CPU)",
+    )
+    p.add_argument(
+        "--files-from",
+        metavar="LIST",
+        help="convert only these files: paths relative to SRC, one a line",
+    )
+    p.add_argument("--manifest", metavar="PATH", help=f"the manifest (default DST/{MANIFEST_NAME})")
+    p.add_argument(
+        "--keep-bom",
+        action="store_true",
+        help="keep a leading byte-order mark in GBK and GB18030 output, as zelconv --keep-bom",
+    )
+    p.add_argument(
+        "--block-size",
+        type=int,
+        default=BLOCK_SIZE,
+        metavar="BYTES",
+        help="read files in blocks of BYTES (default 1 MiB)",
+    )
+    p.add_argument(
+        "--progress",
+        choices=("auto", "always", "never"),
+        default="auto",
+        help="show a progress bar (auto: when standard error is a terminal)",
+    )
+    return p.parse_args(argv)
+
+
+def main(argv=None):
+    args = parse_args(argv)
+    try:
+        charset = source_charset(args.source)
+        _zel_code.Stream(charset, to=args.target)  # refuses what the library refuses
+    except ValueError as e:
+        print(f"zel_code.batch: {e}", file=sys.stderr)
+        return 2
+    if args.block_size < 1:
+        print("zel_code.batch: --block-size must be positive", file=sys.stderr)
+        return 2
+    manifest = args.manifest or os.path.join(args.dst, MANIFEST_NAME)
+    os.makedirs(args.dst, exist_ok=True)
+    previous = read_manifest(manifest)
+    journal = Journal(manifest, previous)
+    settings = {"from": args.source, "to": args.target}
+    drop_mark = drops_mark(args.target) and not args.keep_bom
+
+    failed = unchanged = 0
+    todo = []
+    for name in list_files(args.src, args.dst, manifest, args.files_from):
+        src, dst = os.path.join(args.src, name), os.path.join(args.dst, name)
+        row = previous.get(name)
+        if row and (row["from"], row["to"]) != (args.source, args.target):
+            row = None
+        try:
+            st = os.stat(src)
+        except OSError as e:
+            journal.add(
+                {"path": name, "status": "failed", "error": f"{e.strerror}: {src}", **settings}
+            )
+            print(f"zel_code.batch: cannot read {src}: {e.strerror}", file=sys.stderr)
+            failed += 1
+            continue
+        # Same size and time: skipped without reading it again.
+        if _unchanged(row, st, dst) and row["source_mtime_ns"] == str(st.st_mtime_ns):
+            unchanged += 1
+            continue
+        todo.append((st.st_size, name, src, dst, row))
+    todo.sort(key=lambda t: -t[0])  # the largest first, so that none ends the run alone
+
+    show = args.progress == "always" or (args.progress == "auto" and sys.stderr.isatty())
+    progress = Progress(len(todo), sum(t[0] for t in todo), show)
+    converted = 0
+    if todo:
+        from distributed import as_completed
+
+        client, cluster = _client(args)
+        try:
+            futures = client.map(
+                convert_file,
+                [t[2] for t in todo],
+                [t[3] for t in todo],
+                [t[4] for t in todo],
+                charset=charset,
+                target=args.target,
+                drop_mark=drop_mark,
+                block_size=args.block_size,
+                pure=False,
+            )
+            files = {f.key: t for f, t in zip(futures, todo)}
+            for future in as_completed(futures):
+                size, name, src = files[future.key][:3]
+                if future.status == "error":
+                    fields = {"status": "failed", "error": repr(future.exception())}
+                else:
+                    fields = future.result()
+                journal.add({**fields, "path": name, **settings})
+                progress.advance(size)
+                if fields["status"] == "failed":
+                    failed += 1
+                    progress.interrupt()
+                    print(
+                        f"zel_code.batch: cannot convert {src}: {fields['error']}", file=sys.stderr
+                    )
+                elif fields["status"] == "unchanged":
+                    unchanged += 1
+                else:
+                    converted += 1
+        finally:
+            progress.close()
+            client.close()
+            if cluster is not None:
+                cluster.close()
+    journal.close()
+    print(
+        f"zel_code.batch: {converted} converted, {unchanged} unchanged, {failed} failed "
+        f"(manifest: {manifest})",
+        file=sys.stderr,
+    )
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    from zel_code.batch import main as _main
+
+    sys.exit(_main())
