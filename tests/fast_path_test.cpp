@@ -187,6 +187,16 @@ std::vector<std::string> pieces() {
     }
     out.push_back(units);
   }
+  // Runs broken by a byte that is not itself in some charset (Shift_JIS's
+  // 0x5C and 0x7E, 0x7F) or by a lone letter from 0x80 (CP1252's e acute),
+  // at a block's first, middle and last byte and just past it.
+  for (int b : {0x5C, 0x7E, 0x7F, 0xE9}) {
+    for (std::size_t at : {0u, 1u, 7u, 15u, 16u, 31u}) {
+      std::string run(33, 'q');
+      run[at] = static_cast<char>(b);
+      out.push_back(run);
+    }
+  }
   for (const char* s :
        {" ", "\n", "\r\n", "\x1b", "\x0e", "\x0f", "\x1b$B", "\x1b(B", "\x1b(J", "\x1b$)C",
         "\x1b$)A", "\x1b$)G", "\x1b$*H", "\x1bN", "~{", "~}", "&#20013;"})
@@ -246,6 +256,8 @@ TEST(AsciiBlocks, CountLeadingAsciiAndCopyEveryByte) {
       {"0x80, the lowest byte outside ASCII", 0x80},
       {"0xFF, the highest", 0xFF},
       {"0xC3, a UTF-8 lead", 0xC3},
+      {"0x5C, ASCII but not itself in Shift_JIS", 0x5C},
+      {"0x7E, likewise", 0x7E},
   };
   for (const BlockCase& c : cases) {
     for (std::size_t at = 0; at <= 16; ++at) {
@@ -255,12 +267,22 @@ TEST(AsciiBlocks, CountLeadingAsciiAndCopyEveryByte) {
       // Bytes after the planted one may be ASCII or not: it is the first
       // that counts.
       if (at + 1 < 16) in[15] = static_cast<std::uint8_t>(at % 2 ? 0x90 : 0x10);
-      std::size_t leading = 0;
+      std::size_t leading = 0, high_bits = 0;
       while (leading < 16 && in[leading] < 0x80) ++leading;
+      // Shift_JIS's runs also end at 0x5C, 0x7E and 0x7F.
+      std::size_t own = 0;
+      while (own < leading && in[own] != 0x5C && in[own] != 0x7E && in[own] != 0x7F) ++own;
+      for (std::size_t k = 0; k < 16; ++k) high_bits |= std::size_t{in[k] >= 0x80} << k;
+      EXPECT_EQ(zel::high_byte_bits(in), high_bits) << c.what << " at " << at;
 
       std::uint8_t narrow[16] = {};
       EXPECT_EQ(zel::copy_ascii_block(in, narrow), leading) << c.what << " at " << at;
       EXPECT_EQ(std::memcmp(narrow, in, 16), 0) << c.what << " at " << at;
+      EXPECT_EQ((zel::copy_ascii_block<0x5C, 0x7E, 0x7F>(in, narrow)), own)
+          << c.what << " at " << at;
+      std::uint8_t wide_own[32] = {};
+      EXPECT_EQ((zel::widen_ascii_block<0x5C, 0x7E, 0x7F>(in, wide_own)), own)
+          << c.what << " at " << at;
 
       std::uint8_t wide[32] = {};
       EXPECT_EQ(zel::widen_ascii_block(in, wide), leading) << c.what << " at " << at;
@@ -377,8 +399,12 @@ TEST(FastPath, OutputAtTheLimitKeepsTheSameWholeUnits) {
       {"pivot text, ASCII units in blocks", ZEL_CHARSET_UCS2LE,
        zel_test::from_hex("4100 4200 4300 4400 4500 4600 4700 4800 4900 4a00 2d4e 4b00 4c00 "
                           "4d00 4e00 4f00 5000 5100 5200 5300 5400 e900 5500")},
-      {"Shift_JIS, where no ASCII run is copied", ZEL_CHARSET_SHIFT_JIS,
-       ascii40 + zel_test::from_hex("82a0 93fa") + ascii40},
+      {"Shift_JIS, runs ended by the yen sign and the overline", ZEL_CHARSET_SHIFT_JIS,
+       ascii40 + zel_test::from_hex("82a0 93fa") + ascii40 + "\\~" + ascii40},
+      {"lone ASCII between Shift_JIS pairs", ZEL_CHARSET_SHIFT_JIS,
+       zel_test::from_hex("82a0 20 93fa 5c 82a0 20 93fa 41 82a0")},
+      {"CP1252 letters scattered through blocks", ZEL_CHARSET_CP1252,
+       ascii40 + "caf\xe9 na\xefve \x80 " + ascii40 + "\x9d" + ascii40},
   };
   for (const LimitCase& c : cases) {
     for (const TargetInfo& t : targets) {

@@ -6,15 +6,20 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "src/decode/degrade.h"
 #include "src/encode/ascii_block.h"
 
 namespace zel {
 
-// Length of the run of bytes below 0x80 at p, read a word at a time.
+// Length of the run of bytes below 0x80 at p (and not `Stops`, bytes the
+// charset does not map to themselves), read a word at a time when every
+// byte below 0x80 is its own.
+template <std::uint8_t... Stops>
 inline std::size_t ascii_run(const std::uint8_t* p, std::size_t n) noexcept {
   std::size_t i = 0;
-  while (i + 8 <= n && eight_ascii(p + i)) i += 8;
-  while (i < n && p[i] < 0x80) ++i;
+  if constexpr (sizeof...(Stops) == 0)
+    while (i + 8 <= n && eight_ascii(p + i)) i += 8;
+  while (i < n && !ends_ascii_run<Stops...>(p[i])) ++i;
   return i;
 }
 
@@ -25,28 +30,40 @@ concept writes_ascii_blocks = requires(Out& out, const std::uint8_t* p, std::siz
   { out.ascii_blocks(p, n) } -> std::same_as<std::size_t>;
 };
 
-// Where a charset maps bytes below 0x80 to themselves, a decoder writes
-// their runs in bulk: emits the run at in[i], moves i past it, and says
-// whether a sequence is to be started at i (i below `limit`, where the
-// decoder stops starting them; see start_limit). A run may go past `limit`:
-// a byte below 0x80 is always a character of its own there.
-template <class Out>
+// The block path of such an output for a run that also ends at `Stops`:
+// the output's own for plain ASCII, else the block writer of its unit size.
+template <std::uint8_t... Stops, class Out>
+inline std::size_t ascii_blocks(Out& out, const std::uint8_t* p, std::size_t avail) {
+  if constexpr (sizeof...(Stops) == 0)
+    return out.ascii_blocks(p, avail);
+  else if constexpr (Out::ascii_unit_bytes == 1)
+    return narrow_ascii_blocks<Stops...>(out.at, p, avail);
+  else
+    return widen_ascii_blocks<Stops...>(out.at, p, avail);
+}
+
+// Where a charset maps bytes below 0x80 (but `Stops`) to themselves, a
+// decoder writes their runs in bulk: emits the run at in[i], moves i past
+// it, and says whether a sequence is to be started at i (i below `limit`,
+// where the decoder stops starting them; see start_limit). A run may go past
+// `limit`: such a byte is always a character of its own there.
+template <std::uint8_t... Stops, class Out>
 inline bool copy_ascii_run(const std::uint8_t* in, std::size_t n, std::size_t limit, std::size_t& i,
                            Out& out) {
-  if (in[i] >= 0x80) return true;
+  if (ends_ascii_run<Stops...>(in[i])) return true;
   if constexpr (writes_ascii_blocks<Out>) {
     // A lone ASCII byte (a space between words) costs less written as a unit.
-    if (n - i >= 2 && in[i + 1] >= 0x80) {
-      out.unit(in[i]);
+    if (n - i >= 2 && ends_ascii_run<Stops...>(in[i + 1])) {
+      emit(out, in[i], in + i);
       ++i;
       // A byte follows; in a whole text (limit == n) that settles it.
       return limit == n || i < limit;
     }
-    i += out.ascii_blocks(in + i, n - i);
+    i += ascii_blocks<Stops...>(out, in + i, n - i);
     if (i >= limit) return false;
-    if (in[i] >= 0x80) return true;
+    if (ends_ascii_run<Stops...>(in[i])) return true;
   }
-  std::size_t run = ascii_run(in + i, n - i);
+  std::size_t run = ascii_run<Stops...>(in + i, n - i);
   if (run) {
     out.ascii(in + i, run);
     i += run;

@@ -40,11 +40,12 @@ std::size_t shift_jis_decoder(const std::uint8_t* in, std::size_t n, Out& out, b
   const std::size_t limit = start_limit(n, last, 2);
   std::size_t i = 0;
   while (i < limit) {
+    // Below 0x80 every byte but the yen sign, the overline and 0x7F is its
+    // own character (the C0 controls are Shift_JIS's own), so those runs are
+    // copied as ASCII is elsewhere.
+    if (!copy_ascii_run<0x5C, 0x7E, 0x7F>(in, n, limit, i, out)) break;
     const std::uint8_t b = in[i];
-    if (b < 0x20) {
-      emit(out, b, in + i);  // the C0 controls are Shift_JIS's own
-      ++i;
-    } else if (b <= 0x80 || (b >= 0xA0 && b <= 0xDF)) {
+    if (b <= 0x80 || (b >= 0xA0 && b <= 0xDF)) {
       emit_cell(out, cell(jisx0201_to_ucs2, b, japanese_past_end), in + i);
       ++i;
     } else if (i + 1 < n && in[i + 1] >= 0x40 && in[i + 1] <= 0xFE) {

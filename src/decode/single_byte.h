@@ -12,8 +12,10 @@
 // its bytes pass through as themselves.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "src/decode/ascii.h"
 #include "src/decode/degrade.h"
@@ -24,6 +26,56 @@ namespace zel {
 // Whether the eight bytes at in[i] are there and all below 0x80.
 inline bool eight_ascii_at(const std::uint8_t* in, std::size_t n, std::size_t i) noexcept {
   return n - i >= 8 && eight_ascii(in + i);
+}
+
+// Where bytes below 0x80 are themselves, 16 bytes at a time: the block is
+// written as ASCII, then each byte from 0x80 in it is written from its cell,
+// so text with scattered accented letters costs no branch on each byte.
+// Into UCS-2 a cell is stored over its byte's unit. Into a narrow target
+// the ASCII before each such byte is stored 16 bytes at a time from where it
+// starts (the output moves on by only its length), which reads up to 32
+// bytes ahead. Returns how far it got; the caller finishes byte by byte.
+// Without a report only: a report counts each empty cell as it is written.
+template <class Out>
+std::size_t single_byte_blocks(const single_byte_table& cells, const std::uint8_t* in,
+                               std::size_t n, Out& out) {
+  constexpr std::uint16_t past_end = 0xFFFD;
+  std::size_t i = 0;
+  if constexpr (Out::ascii_unit_bytes == 2) {
+    while (n - i >= ascii_block_bytes && out.at.has_room(2 * ascii_block_bytes)) {
+      const std::uint8_t* p = in + i;
+      std::uint8_t* d = out.at.pos;
+      widen_ascii_block(p, d);
+      for (unsigned high = high_byte_bits(p); high; high &= high - 1) {
+        const auto k = static_cast<unsigned>(std::countr_zero(high));
+        const std::uint16_t u = cell(cells, p[k], past_end);
+        const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(u & 0xFF),
+                                       static_cast<std::uint8_t>(u >> 8)};
+        std::memcpy(d + 2 * k, bytes, 2);
+      }
+      out.at.pos = d + 2 * ascii_block_bytes;
+      i += ascii_block_bytes;
+    }
+  } else {
+    // Each byte gives at most max_unit_bytes, and the last ASCII store runs
+    // 16 bytes past where the output stops.
+    constexpr std::size_t room = Out::max_unit_bytes * ascii_block_bytes + ascii_block_bytes;
+    while (n - i >= 2 * ascii_block_bytes && out.at.has_room(room)) {
+      const std::uint8_t* p = in + i;
+      unsigned from = 0;
+      for (unsigned high = high_byte_bits(p); high; high &= high - 1) {
+        const auto k = static_cast<unsigned>(std::countr_zero(high));
+        std::memcpy(out.at.pos, p + from, ascii_block_bytes);
+        out.at.pos += k - from;
+        out.unit(cell(cells, p[k], past_end));
+        from = k + 1;
+      }
+      std::memcpy(out.at.pos, p + from, ascii_block_bytes);
+      out.at.pos += ascii_block_bytes - from;
+      i += ascii_block_bytes;
+    }
+  }
+  return i;
 }
 
 // Every byte is decided alone, so every piece is taken whole.
@@ -44,6 +96,8 @@ std::size_t single_byte_decoder(int id, const std::uint8_t* in, std::size_t n, O
     for (; i < n; ++i) emit_cell(out, cell(cells, in[i], past_end), in + i);
     return n;
   }
+  if constexpr (writes_ascii_blocks<Out> && !keeps_report<Out>)
+    i = single_byte_blocks(cells, in, n, out);
   while (i < n) {
     if (!copy_ascii_run(in, n, n, i, out)) break;
     // From a byte of 0x80 up, every byte reads its cell until eight ASCII
