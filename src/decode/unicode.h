@@ -52,7 +52,7 @@ std::size_t utf8_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool l
   // Outputs with a vector path take the well-formed stretches, whole
   // sequences before `limit`, in bulk; this loop then reads what stopped it
   // for a few bytes and hands back.
-  constexpr bool bulk = requires(Out& o, const std::uint8_t* p, std::size_t k) {
+  constexpr bool bulk = requires(Out & o, const std::uint8_t* p, std::size_t k) {
     { o.utf8_blocks(p, k) } -> std::same_as<std::size_t>;
   };
   std::size_t i = 0;
