@@ -51,7 +51,7 @@ std::size_t single_byte_blocks(const single_byte_table& cells, const std::uint8_
         const std::uint16_t u = cell(cells, p[k], past_end);
         const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(u & 0xFF),
                                        static_cast<std::uint8_t>(u >> 8)};
-        std::memcpy(d + 2 * k, bytes, 2);
+        std::memcpy(d + std::size_t{2} * k, bytes, 2);
       }
       out.at.pos = d + 2 * ascii_block_bytes;
       i += ascii_block_bytes;

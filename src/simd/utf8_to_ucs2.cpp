@@ -129,8 +129,8 @@ struct compress_entry {
 constexpr std::array<compress_entry, 256> make_compress_table() {
   std::array<compress_entry, 256> table{};
   for (unsigned m = 0; m < 256; ++m) {
-    unsigned k = 0;
-    for (unsigned j = 0; j < 8; ++j) {
+    std::size_t k = 0;
+    for (std::size_t j = 0; j < 8; ++j) {
       if (!(m >> j & 1)) continue;
       table[m].shuffle[2 * k] = static_cast<std::uint8_t>(2 * j);
       table[m].shuffle[2 * k + 1] = static_cast<std::uint8_t>(2 * j + 1);
@@ -214,10 +214,10 @@ ZEL_SSSE3 utf8_ucs2_step utf8_to_ucs2_ssse3(const std::uint8_t* in, std::size_t 
     const std::uint8_t* p = in + i;
     __m128i v[4], p1[4], cont[4];
     window_masks w;
-    for (unsigned k = 0; k < 4; ++k) v[k] = load16(p + 16 * k);
-    for (unsigned k = 0; k < 4; ++k) w.high |= std::uint64_t{bits16(v[k])} << (16 * k);
+    for (std::size_t k = 0; k < 4; ++k) v[k] = load16(p + 16 * k);
+    for (std::size_t k = 0; k < 4; ++k) w.high |= std::uint64_t{bits16(v[k])} << (16 * k);
     if (!w.high) {
-      for (unsigned k = 0; k < 4; ++k) {
+      for (std::size_t k = 0; k < 4; ++k) {
         store16(out + 2 * o + 32 * k, _mm_unpacklo_epi8(v[k], zero));
         store16(out + 2 * o + 32 * k + 16, _mm_unpackhi_epi8(v[k], zero));
       }
@@ -225,7 +225,7 @@ ZEL_SSSE3 utf8_ucs2_step utf8_to_ucs2_ssse3(const std::uint8_t* in, std::size_t 
       o += window;
       continue;
     }
-    for (unsigned k = 0; k < 4; ++k) {
+    for (std::size_t k = 0; k < 4; ++k) {
       const __m128i prev = k ? v[k - 1] : zero;
       p1[k] = _mm_alignr_epi8(v[k], prev, 15);
       cont[k] = _mm_cmplt_epi8(v[k], _mm_set1_epi8(-0x40));
@@ -254,7 +254,7 @@ ZEL_SSSE3 utf8_ucs2_step utf8_to_ucs2_ssse3(const std::uint8_t* in, std::size_t 
       o += 16;
       continue;
     }
-    for (unsigned k = 0; k < 4; ++k) {
+    for (std::size_t k = 0; k < 4; ++k) {
       const __m128i prev = k ? v[k - 1] : zero;
       const __m128i prev_cont = k ? cont[k - 1] : zero;
       __m128i low, high;
@@ -326,7 +326,7 @@ ZEL_AVX2 utf8_ucs2_step utf8_to_ucs2_avx2(const std::uint8_t* in, std::size_t n,
     window_masks w;
     w.high = std::uint64_t{bits32(v[0])} | std::uint64_t{bits32(v[1])} << 32;
     if (!w.high) {
-      for (unsigned k = 0; k < 2; ++k) {
+      for (std::size_t k = 0; k < 2; ++k) {
         const __m256i wide_lo = _mm256_cvtepu8_epi16(_mm256_castsi256_si128(v[k]));
         const __m256i wide_hi = _mm256_cvtepu8_epi16(_mm256_extracti128_si256(v[k], 1));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 2 * o + 64 * k), wide_lo);
@@ -337,7 +337,7 @@ ZEL_AVX2 utf8_ucs2_step utf8_to_ucs2_avx2(const std::uint8_t* in, std::size_t n,
       continue;
     }
     __m256i p1[2], cont[2];
-    for (unsigned k = 0; k < 2; ++k) {
+    for (std::size_t k = 0; k < 2; ++k) {
       const __m256i prev = k ? v[0] : zero;
       p1[k] = before(v[k], prev, 1);
       cont[k] = _mm256_cmpgt_epi8(_mm256_set1_epi8(-0x40), v[k]);
@@ -366,7 +366,7 @@ ZEL_AVX2 utf8_ucs2_step utf8_to_ucs2_avx2(const std::uint8_t* in, std::size_t n,
       o += 16;
       continue;
     }
-    for (unsigned k = 0; k < 2; ++k) {
+    for (std::size_t k = 0; k < 2; ++k) {
       const __m256i prev = k ? v[0] : zero;
       const __m256i prev_cont = k ? cont[0] : zero;
       const __m256i p2 = before(v[k], prev, 2);
@@ -410,10 +410,10 @@ struct byte_indexes {
 
 constexpr byte_indexes make_byte_indexes() {
   byte_indexes t{};
-  for (unsigned k = 0; k < 64; ++k) {
+  for (std::size_t k = 0; k < 64; ++k) {
     t.before1[k] = static_cast<std::uint8_t>((k + 63) % 64);
     t.before2[k] = static_cast<std::uint8_t>((k + 62) % 64);
-    const unsigned j = k / 2;
+    const std::size_t j = k / 2;
     t.pair_lo[k] = static_cast<std::uint8_t>(k % 2 ? 64 + j : j);
     t.pair_hi[k] = static_cast<std::uint8_t>(k % 2 ? 96 + j : 32 + j);
     t.last_lead[k] = static_cast<std::uint8_t>((k % 2 ? 3 * j : 3 * j + 2) % 64);

@@ -68,10 +68,10 @@ constexpr std::size_t huge_page = std::size_t{2} << 20;
 void advise_huge_pages(char* buf, std::size_t size) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
   if (size < 2 * huge_page) return;
-  const auto first = (reinterpret_cast<std::uintptr_t>(buf) + huge_page - 1) & ~(huge_page - 1);
-  const auto last = (reinterpret_cast<std::uintptr_t>(buf) + size) & ~(huge_page - 1);
-  if (last > first)
-    madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);  // advice only
+  const std::size_t misalign = reinterpret_cast<std::uintptr_t>(buf) % huge_page;
+  const std::size_t lead = misalign ? huge_page - misalign : 0;
+  const std::size_t span = (size - lead) / huge_page * huge_page;
+  if (span) madvise(buf + lead, span, MADV_HUGEPAGE);  // advice only: nothing to do if refused
 #else
   (void)buf;
   (void)size;
