@@ -1,5 +1,6 @@
 #include "src/simd/cpu.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
@@ -21,13 +22,18 @@ unsigned long long enabled_state() noexcept {
 }
 #endif
 
-const simd chosen = [] {
+simd choose() noexcept {
   const simd best = detect_simd_level();
   const char* cap = std::getenv("ZEL_SIMD");
   const simd wanted = cap ? parse_simd_level(cap, best) : best;
   return wanted < best ? wanted : best;
-}();
+}
 
+// Filled by the first call, which the initializer below makes at load. An
+// atomic rather than a function-local static: the static library must link
+// into C programs, which have no C++ runtime for guarded initialisation.
+std::atomic<int> chosen{-1};
+[[maybe_unused]] const simd chosen_at_load = simd_level();
 }  // namespace
 
 simd detect_simd_level() noexcept {
@@ -69,6 +75,13 @@ const char* simd_level_name(simd level) noexcept {
   return names[static_cast<int>(level)];
 }
 
-simd simd_level() noexcept { return chosen; }
+simd simd_level() noexcept {
+  int level = chosen.load(std::memory_order_relaxed);
+  if (level < 0) {
+    level = static_cast<int>(choose());
+    chosen.store(level, std::memory_order_relaxed);
+  }
+  return static_cast<simd>(level);
+}
 
 }  // namespace zel

@@ -517,8 +517,7 @@ utf8_to_ucs2_fn utf8_to_ucs2_kernel(simd level) noexcept {
 }
 
 utf8_ucs2_step utf8_to_ucs2(const std::uint8_t* in, std::size_t n, std::uint8_t* out) noexcept {
-  static const utf8_to_ucs2_fn chosen = utf8_to_ucs2_kernel(simd_level());
-  return chosen(in, n, out);
+  return utf8_to_ucs2_kernel(simd_level())(in, n, out);
 }
 
 bool utf8_to_ucs2_vectored() noexcept {
