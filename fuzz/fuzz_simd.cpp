@@ -7,8 +7,15 @@
 
 #include "fuzz/fuzz_common.h"
 #include "src/simd/cpu.h"
+#include "src/simd/pairs_to_ucs2.h"
+#include "src/simd/single_byte_kernel.h"
 #include "src/simd/utf16_to_utf8.h"
 #include "src/simd/utf8_to_ucs2.h"
+#include "src/tables/big5.h"
+#include "src/tables/gbk_gb18030.h"
+#include "src/tables/korean.h"
+#include "src/tables/single_byte.h"
+#include "zel_code.h"
 
 namespace {
 
@@ -66,8 +73,67 @@ void utf8_to_ucs2(const std::uint8_t* data, std::size_t size) {
   }
 }
 
+// Two-byte pairs to UCS-2: the first byte picks the table, as its decoder
+// reads it; every level reads and writes exactly what the plain twin does,
+// within its room of two bytes an input byte.
+void pairs_to_ucs2(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return;
+  const zel::pair_table tables[] = {
+      zel::make_pair_table(zel::gbk_to_ucs2, zel::gbk_columns, 0x81, 0xFE, 0x40, 0xFE),
+      zel::make_pair_table(zel::big5_to_ucs2, zel::big5_columns, 0x80, 0xFF, 0x40, 0xFE),
+      zel::make_pair_table(zel::ksc5601_to_ucs2, zel::ksc5601_columns, 0x81, 0xFF, 0x40, 0xFE),
+      zel::make_pair_table(zel::ksx1001_to_ucs2, zel::ksx1001_columns, 0xA1, 0xFE, 0xA1, 0xFE)};
+  const zel::pair_table& t = tables[data[0] % std::size(tables)];
+  const std::vector<std::uint8_t> in(data + 1, data + size);
+  const std::size_t n = size - 1;
+  std::vector<std::uint8_t> twin(2 * n + 1), out(2 * n + 64);
+  const zel::pairs_step want =
+      zel::pairs_to_ucs2_kernel(zel::simd::plain)(t, in.data(), n, twin.data());
+  for (int l = 0; l <= static_cast<int>(zel::detect_simd_level()); ++l) {
+    std::memset(out.data(), 0xAA, out.size());
+    const zel::pairs_step got =
+        zel::pairs_to_ucs2_kernel(static_cast<zel::simd>(l))(t, in.data(), n, out.data());
+    for (std::size_t b = 2 * n; b < out.size(); ++b) check(out[b] == 0xAA);
+    check(got.read == want.read && got.units == want.units);
+    check(std::memcmp(out.data(), twin.data(), 2 * got.units) == 0);
+  }
+}
+
+// Single bytes to UCS-2 and UTF-8: the first byte picks the table (CP1252
+// and CP874 have bytes of U+FFFD), the second takes room off UTF-8's worst
+// case. Every level writes what the plain twin writes, and nothing past the
+// n units or its room.
+void single_byte(const std::uint8_t* data, std::size_t size) {
+  if (size < 2) return;
+  constexpr int ids[] = {ZEL_CHARSET_CP1252, ZEL_CHARSET_CP874, ZEL_CHARSET_KOI8_R,
+                         ZEL_CHARSET_ISO_8859_1};
+  const std::uint16_t* cells =
+      *zel::single_byte_tables[zel::single_byte_index(ids[data[0] % std::size(ids)])];
+  const std::vector<std::uint8_t> in(data + 2, data + size);
+  const std::size_t n = size - 2;
+  const std::size_t short_by = 4 * std::size_t{data[1]};
+  const std::size_t room = 3 * n > short_by ? 3 * n - short_by : 0;
+  std::vector<std::uint8_t> units(2 * n + 1), bytes(room + 1), out(3 * n + 64);
+  zel::single_byte_to_ucs2_kernel(zel::simd::plain)(cells, in.data(), n, units.data());
+  const zel::single_byte_utf8_run want =
+      zel::single_byte_to_utf8_kernel(zel::simd::plain)(cells, in.data(), n, bytes.data(), room);
+  for (int l = 0; l <= static_cast<int>(zel::detect_simd_level()); ++l) {
+    const auto level = static_cast<zel::simd>(l);
+    std::memset(out.data(), 0xAA, out.size());
+    zel::single_byte_to_ucs2_kernel(level)(cells, in.data(), n, out.data());
+    for (std::size_t b = 2 * n; b < out.size(); ++b) check(out[b] == 0xAA);
+    check(std::memcmp(out.data(), units.data(), 2 * n) == 0);
+    std::memset(out.data(), 0xAA, out.size());
+    const zel::single_byte_utf8_run got =
+        zel::single_byte_to_utf8_kernel(level)(cells, in.data(), n, out.data(), room);
+    for (std::size_t b = room; b < out.size(); ++b) check(out[b] == 0xAA);
+    check(got.read == want.read && got.bytes == want.bytes);
+    check(std::memcmp(out.data(), bytes.data(), got.bytes) == 0);
+  }
+}
+
 using check_fn = void (*)(const std::uint8_t*, std::size_t);
-constexpr check_fn checks[] = {utf16_to_utf8, utf8_to_ucs2};
+constexpr check_fn checks[] = {utf16_to_utf8, utf8_to_ucs2, pairs_to_ucs2, single_byte};
 
 }  // namespace
 

@@ -50,44 +50,51 @@ inline constexpr std::size_t gb18030_replacement_index = 12800u * 3 + 1280u * 1 
 template <class Out>
 std::size_t gb18030_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool last = true) {
   const std::size_t limit = start_limit(n, last, 4);
-  std::size_t i = 0;
-  while (i < limit) {
-    if (!copy_ascii_run(in, n, limit, i, out)) break;
-    const std::uint8_t b1 = in[i];
-    // A two-byte code's trail (0x40 up) is never a four-byte code's second
-    // byte (a digit), so the common two-byte case is tested first.
-    if (b1 >= 0x81 && b1 <= 0xFE && i + 1 < n) {
-      const std::uint8_t b2 = in[i + 1];
-      if (b2 >= 0x40 && b2 <= 0xFE && b2 != 0x7F) {
-        emit_cell(
-            out,
-            cell(gbk_to_ucs2, static_cast<unsigned>(gbk_columns) * (b1 - 0x81u) + (b2 - 0x40u),
-                 std::uint16_t{0xFFFD}),
-            in + i);
-        i += 2;
+  // Column 0x7F holds U+FFFD, so the vector path leaves a lead before 0x7F
+  // (which is no pair here) to this loop, as it does a four-byte code.
+  constexpr pair_table gbk_pairs =
+      make_pair_table(gbk_to_ucs2, gbk_columns, 0x81, 0xFE, 0x40, 0xFE);
+  return with_pair_kernel(out, [&](auto kernel) {
+    std::size_t i = 0;
+    while (i < limit) {
+      i += pair_run(kernel, out, gbk_pairs, in, i, limit);
+      if (!copy_ascii_run(in, n, limit, i, out)) break;
+      const std::uint8_t b1 = in[i];
+      // A two-byte code's trail (0x40 up) is never a four-byte code's second
+      // byte (a digit), so the common two-byte case is tested first.
+      if (b1 >= 0x81 && b1 <= 0xFE && i + 1 < n) {
+        const std::uint8_t b2 = in[i + 1];
+        if (b2 >= 0x40 && b2 <= 0xFE && b2 != 0x7F) {
+          emit_cell(
+              out,
+              cell(gbk_to_ucs2, static_cast<unsigned>(gbk_columns) * (b1 - 0x81u) + (b2 - 0x40u),
+                   std::uint16_t{0xFFFD}),
+              in + i);
+          i += 2;
+          continue;
+        }
+      }
+      if (i + 3 < n && gb18030_four_byte_code(in + i)) {
+        std::size_t index = 12800u * (b1 - 0x81) + 1280u * (in[i + 1] - 0x30) +
+                            10u * (in[i + 2] - 0x80) + (in[i + 3] - 0x30);
+        const std::uint16_t u = cell(gb18030_four_byte_to_ucs2, index, std::uint16_t{0xFFFD});
+        if (index == gb18030_replacement_index)
+          emit(out, u, in + i);
+        else
+          emit_cell(out, u, in + i);
+        i += 4;
         continue;
       }
+      if (i + 3 < n && is_gb18030_supplementary(in + i)) {
+        replace(out, in + i);
+        i += 4;
+        continue;
+      }
+      pass_byte(out, in + i);
+      ++i;
     }
-    if (i + 3 < n && gb18030_four_byte_code(in + i)) {
-      std::size_t index = 12800u * (b1 - 0x81) + 1280u * (in[i + 1] - 0x30) +
-                          10u * (in[i + 2] - 0x80) + (in[i + 3] - 0x30);
-      const std::uint16_t u = cell(gb18030_four_byte_to_ucs2, index, std::uint16_t{0xFFFD});
-      if (index == gb18030_replacement_index)
-        emit(out, u, in + i);
-      else
-        emit_cell(out, u, in + i);
-      i += 4;
-      continue;
-    }
-    if (i + 3 < n && is_gb18030_supplementary(in + i)) {
-      replace(out, in + i);
-      i += 4;
-      continue;
-    }
-    pass_byte(out, in + i);
-    ++i;
-  }
-  return i;
+    return i;
+  });
 }
 
 template <class Out>

@@ -5,11 +5,12 @@
 // Every byte is one code unit, the cell at the byte's value in the charset's
 // 256-cell table (single_byte_tables). Nothing is combined, skipped or cut
 // off, so n bytes give n units, and a byte the charset leaves empty gives
-// U+FFFD. Where a table maps
-// 0x00..0x7F to themselves, runs of those bytes are copied in bulk; TCVN,
-// which puts capital letters among the C0 controls, reads every byte from its
-// table. An id outside 21..55 has no table (the dispatch never sends one):
-// its bytes pass through as themselves.
+// U+FFFD. Where a table maps 0x00..0x7F to themselves, runs of those bytes
+// are copied in bulk, or with AVX-512 every byte is read by a kernel that
+// holds cells 0x80..0xFF in registers (src/simd/single_byte_kernel.h);
+// TCVN, which puts capital letters among the C0 controls, reads every byte
+// from its table. An id outside 21..55 has no table (the dispatch never
+// sends one): its bytes pass through as themselves.
 #pragma once
 
 #include <bit>
@@ -19,6 +20,7 @@
 
 #include "src/decode/ascii.h"
 #include "src/decode/degrade.h"
+#include "src/simd/single_byte_kernel.h"
 #include "src/tables/single_byte.h"
 
 namespace zel {
@@ -78,6 +80,13 @@ std::size_t single_byte_blocks(const single_byte_table& cells, const std::uint8_
   return i;
 }
 
+// Outputs with a vector path for single-byte text.
+template <class Out>
+concept has_byte_cell_blocks = requires(Out& out, const std::uint16_t* cells, const std::uint8_t* p,
+                                        std::size_t n) {
+  out.byte_cell_blocks(cells, p, n);
+};
+
 // Every byte is decided alone, so every piece is taken whole.
 template <class Out>
 std::size_t single_byte_decoder(int id, const std::uint8_t* in, std::size_t n, Out& out) {
@@ -96,8 +105,13 @@ std::size_t single_byte_decoder(int id, const std::uint8_t* in, std::size_t n, O
     for (; i < n; ++i) emit_cell(out, cell(cells, in[i], past_end), in + i);
     return n;
   }
+  // The vector kernel reads every byte from a table held in registers where
+  // the CPU has one. It counts no U+FFFD cell, so a report reads them here.
+  if constexpr (has_byte_cell_blocks<Out> && !keeps_report<Out>)
+    i = out.byte_cell_blocks(cells, in, n);
+  // What a kernel leaves is too short, or its room too tight, for blocks.
   if constexpr (writes_ascii_blocks<Out> && !keeps_report<Out>)
-    i = single_byte_blocks(cells, in, n, out);
+    if (i == 0) i = single_byte_blocks(cells, in, n, out);
   while (i < n) {
     if (!copy_ascii_run(in, n, n, i, out)) break;
     // From a byte of 0x80 up, every byte reads its cell until eight ASCII

@@ -4,12 +4,14 @@
 // the rule for a pair whose index lies outside its table.
 #pragma once
 
+#include <concepts>
 #include <cstddef>
 #include <cstdint>
 
 #include "src/decode/ascii.h"
 #include "src/decode/decoder_state.h"
 #include "src/decode/degrade.h"
+#include "src/simd/pairs_to_ucs2.h"
 #include "src/tables/cell.h"
 
 namespace zel {
@@ -36,6 +38,40 @@ constexpr std::ptrdiff_t lead_trail_index(int a, int t) noexcept {
 template <std::size_t Columns>
 constexpr std::ptrdiff_t seven_bit_lead_trail_index(int b, int c) noexcept {
   return lead_trail_index<Columns>(b + 0x80, c + 0x80);
+}
+
+// Outputs with a vector path for pairs take the stretches of ASCII and whole
+// pairs with a character in bulk, through the kernel of the CPU's level.
+template <class Out>
+concept writes_pair_blocks = requires(Out& o, pairs_to_ucs2_fn k, const pair_table& t,
+                                      const std::uint8_t* p, std::size_t n) {
+  { o.pair_blocks(k, t, p, n) } -> std::same_as<std::size_t>;
+};
+
+// Runs a decoder's loop, given the kernel where the output and the CPU have
+// one and nullptr where not: two copies of the loop, so that one without a
+// kernel does not test for it at every step.
+template <class Out, class Loop>
+inline std::size_t with_pair_kernel(const Out&, Loop&& loop) {
+  if constexpr (writes_pair_blocks<Out>)
+    if (const pairs_to_ucs2_fn kernel = pairs_to_ucs2_active()) return loop(kernel);
+  return loop(nullptr);
+}
+
+// The bytes at in[i] the kernel takes; the decoder's own loop then reads
+// what stopped it, a byte or a pair. A kernel stops short of the byte before
+// `limit` (i < limit; see start_limit), so the loop always takes the last
+// steps itself and a piece ends where it would without one (an ASCII run
+// there runs on past `limit`).
+template <class Out>
+inline std::size_t pair_run(pairs_to_ucs2_fn kernel, Out& out, const pair_table& t,
+                            const std::uint8_t* in, std::size_t i, std::size_t limit) {
+  return out.pair_blocks(kernel, t, in + i, limit - i - 1);
+}
+template <class Out>
+inline std::size_t pair_run(std::nullptr_t, Out&, const pair_table&, const std::uint8_t*,
+                            std::size_t, std::size_t) {
+  return 0;
 }
 
 // The character whose pair is at `pair`, after the `prefix` bytes of a
@@ -77,12 +113,16 @@ template <std::size_t Columns, std::size_t N, class Out>
 std::size_t square_decoder(const std::uint16_t (&table)[N], std::uint16_t past_end,
                            const std::uint8_t* in, std::size_t n, Out& out, bool last) {
   const std::size_t limit = start_limit(n, last, 2);
-  std::size_t i = 0;
-  while (i < limit) {
-    if (!copy_ascii_run(in, n, limit, i, out)) break;
-    i += square_step<Columns>(table, past_end, in, n, i, out);
-  }
-  return i;
+  const pair_table pairs = make_pair_table(table, Columns, 0xA1, 0xFE, 0xA1, 0xFE);
+  return with_pair_kernel(out, [&](auto kernel) {
+    std::size_t i = 0;
+    while (i < limit) {
+      i += pair_run(kernel, out, pairs, in, i, limit);
+      if (!copy_ascii_run(in, n, limit, i, out)) break;
+      i += square_step<Columns>(table, past_end, in, n, i, out);
+    }
+    return i;
+  });
 }
 
 // ASCII and pairs of a lead from `first_lead` (0x80 or above) with a trail
@@ -94,21 +134,25 @@ std::size_t lead_trail_decoder(const std::uint16_t (&table)[N], std::uint8_t fir
                                std::uint16_t past_end, const std::uint8_t* in, std::size_t n,
                                Out& out, bool last) {
   const std::size_t limit = start_limit(n, last, 2);
-  std::size_t i = 0;
-  while (i < limit) {
-    if (!copy_ascii_run(in, n, limit, i, out)) break;
-    const std::uint8_t lead = in[i];  // 0x80 or above here
-    if (lead >= first_lead && i + 1 < n && in[i + 1] >= 0x40 && in[i + 1] <= 0xFE) {
-      const unsigned at =
-          static_cast<unsigned>(Columns) * unsigned(lead - first_lead) + (in[i + 1] - 0x40u);
-      emit_cell(out, cell(table, at, past_end), in + i);
-      i += 2;
-      continue;
+  const pair_table pairs = make_pair_table(table, Columns, first_lead, 0xFF, 0x40, 0xFE);
+  return with_pair_kernel(out, [&](auto kernel) {
+    std::size_t i = 0;
+    while (i < limit) {
+      i += pair_run(kernel, out, pairs, in, i, limit);
+      if (!copy_ascii_run(in, n, limit, i, out)) break;
+      const std::uint8_t lead = in[i];  // 0x80 or above here
+      if (lead >= first_lead && i + 1 < n && in[i + 1] >= 0x40 && in[i + 1] <= 0xFE) {
+        const unsigned at =
+            static_cast<unsigned>(Columns) * unsigned(lead - first_lead) + (in[i + 1] - 0x40u);
+        emit_cell(out, cell(table, at, past_end), in + i);
+        i += 2;
+        continue;
+      }
+      pass_byte(out, in + i);
+      ++i;
     }
-    pass_byte(out, in + i);
-    ++i;
-  }
-  return i;
+    return i;
+  });
 }
 
 }  // namespace zel

@@ -7,6 +7,8 @@
 #include <cstring>
 
 #include "src/encode/ascii_block.h"
+#include "src/simd/pairs_to_ucs2.h"
+#include "src/simd/single_byte_kernel.h"
 #include "src/simd/utf8_to_ucs2.h"
 #include "src/string/byte_sink.h"
 
@@ -54,6 +56,32 @@ struct pivot_output {
     const utf8_ucs2_step step = utf8_to_ucs2(p, take, at.pos);
     at.pos += 2 * step.units;
     return step.read;
+  }
+  // The leading ASCII and whole pairs of the `avail` bytes at p, read
+  // through `t` by `kernel` up to the first pair the decoder must
+  // see itself: returns how many bytes are now written. Like utf8_blocks it
+  // reads only as many bytes as the room at hand holds, two bytes a byte.
+  std::size_t pair_blocks(pairs_to_ucs2_fn kernel, const pair_table& t, const std::uint8_t* p,
+                          std::size_t avail) {
+    const std::size_t room = static_cast<std::size_t>(at.end - at.pos) / 2;
+    const std::size_t take = avail < room ? avail : room;
+    if (take < pairs_to_ucs2_window) return 0;
+    const pairs_step step = kernel(t, p, take, at.pos);
+    at.pos += 2 * step.units;
+    return step.read;
+  }
+  // The `avail` bytes at p of a single-byte charset that keeps ASCII, read
+  // through its 256 `cells` by the vector kernel: returns how many bytes
+  // are now written, as many as the room at hand holds, two bytes a byte.
+  std::size_t byte_cell_blocks(const std::uint16_t* cells, const std::uint8_t* p,
+                               std::size_t avail) {
+    const single_byte_to_ucs2_fn kernel = single_byte_to_ucs2_active();
+    const std::size_t room = static_cast<std::size_t>(at.end - at.pos) / 2;
+    const std::size_t take = avail < room ? avail : room;
+    if (!kernel || take < single_byte_step) return 0;
+    kernel(cells, p, take, at.pos);
+    at.pos += 2 * take;
+    return take;
   }
   void done() noexcept { at.done(); }
 };

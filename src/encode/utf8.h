@@ -11,6 +11,8 @@
 
 #include "src/encode/ascii_block.h"
 #include "src/encode/narrow_output.h"
+#include "src/simd/pairs_to_ucs2.h"
+#include "src/simd/single_byte_kernel.h"
 #include "src/simd/utf16_to_utf8.h"
 #include "src/string/byte_sink.h"
 
@@ -80,6 +82,41 @@ struct utf8_output : narrow_output<3, utf8_put<sink_cursor>, utf8_holds> {
         (big_endian ? big : little)(p, units, at.pos, static_cast<std::size_t>(at.end - at.pos));
     at.pos += run.bytes;
     return run.units;
+  }
+  // The leading ASCII and whole pairs of the `avail` bytes at p, as
+  // pivot_output::pair_blocks takes them: decoded a piece at a time into
+  // units on the stack, then written as UTF-8 by the UTF-16 kernel and unit
+  // by unit for what it leaves. A piece is read only with room for three
+  // bytes a byte, so nothing is written that would not fit whole.
+  std::size_t pair_blocks(pairs_to_ucs2_fn kernel, const pair_table& t, const std::uint8_t* p,
+                          std::size_t avail) {
+    constexpr std::size_t piece = 1024;
+    std::uint8_t units[2 * piece];
+    std::size_t done = 0;
+    while (avail - done >= pairs_to_ucs2_window && at.has_room(3 * piece)) {
+      const std::size_t take = avail - done < piece ? avail - done : piece;
+      const pairs_step step = kernel(t, p + done, take, units);
+      std::size_t k = utf16_units(units, step.units, false);
+      for (; k < step.units; ++k)
+        utf8_put(static_cast<std::uint32_t>(units[2 * k] | units[2 * k + 1] << 8), at);
+      done += step.read;
+      // Short of a lead cut off by the piece's end, it stopped at a pair the
+      // decoder must read.
+      if (step.read + 1 < take) break;
+    }
+    return done;
+  }
+  // The `avail` bytes at p of a single-byte charset that keeps ASCII, read
+  // through its 256 `cells` by the vector kernel a step at a time while a
+  // step's widest stores fit: returns how many bytes are now written.
+  std::size_t byte_cell_blocks(const std::uint16_t* cells, const std::uint8_t* p,
+                               std::size_t avail) {
+    const single_byte_to_utf8_fn kernel = single_byte_to_utf8_active();
+    if (!kernel || avail < single_byte_step || !at.has_room(single_byte_utf8_room)) return 0;
+    const single_byte_utf8_run run =
+        kernel(cells, p, avail, at.pos, static_cast<std::size_t>(at.end - at.pos));
+    at.pos += run.bytes;
+    return run.read;
   }
 };
 

@@ -191,11 +191,12 @@ ZEL_SSSE3 inline void three_byte_8(const std::uint8_t* p, std::uint8_t* out) {
 ZEL_SSSE3 inline void unit_bytes(__m128i v, __m128i p1, __m128i p2, __m128i cont, __m128i cont1,
                                  __m128i& low, __m128i& high) {
   const __m128i keep = _mm_xor_si128(_mm_set1_epi8(0x7F), _mm_and_si128(cont, _mm_set1_epi8(0x40)));
-  const __m128i from_p1 = _mm_and_si128(_mm_slli_epi16(p1, 6), _mm_set1_epi8(static_cast<char>(0xC0)));
+  const __m128i from_p1 =
+      _mm_and_si128(_mm_slli_epi16(p1, 6), _mm_set1_epi8(static_cast<char>(0xC0)));
   low = _mm_or_si128(_mm_and_si128(v, keep), _mm_and_si128(from_p1, cont));
   const __m128i mid = _mm_and_si128(_mm_srli_epi16(p1, 2), _mm_set1_epi8(0x0F));
-  const __m128i top =
-      _mm_and_si128(_mm_and_si128(_mm_slli_epi16(p2, 4), _mm_set1_epi8(static_cast<char>(0xF0))), cont1);
+  const __m128i top = _mm_and_si128(
+      _mm_and_si128(_mm_slli_epi16(p2, 4), _mm_set1_epi8(static_cast<char>(0xF0))), cont1);
   high = _mm_and_si128(_mm_or_si128(mid, top), cont);
 }
 
@@ -234,11 +235,15 @@ ZEL_SSSE3 utf8_ucs2_step utf8_to_ucs2_ssse3(const std::uint8_t* in, std::size_t 
       w.lead |= (bits16(_mm_add_epi8(v[k], v[k])) & high) << (16 * k);
       w.lead3 |= (bits16(_mm_slli_epi16(v[k], 2)) & bits16(_mm_add_epi8(v[k], v[k])) & high)
                  << (16 * k);
-      const __m128i f0 = _mm_cmpeq_epi8(_mm_max_epu8(v[k], _mm_set1_epi8(static_cast<char>(0xF0))), v[k]);
+      const __m128i f0 =
+          _mm_cmpeq_epi8(_mm_max_epu8(v[k], _mm_set1_epi8(static_cast<char>(0xF0))), v[k]);
       const __m128i c01 =
-          _mm_cmpeq_epi8(_mm_and_si128(v[k], _mm_set1_epi8(static_cast<char>(0xFE))), _mm_set1_epi8(static_cast<char>(0xC0)));
-      const __m128i below_a0 = _mm_cmplt_epi8(v[k], _mm_set1_epi8(static_cast<char>(0xA0)));  // 80..9F
-      const __m128i after_e0 = _mm_and_si128(_mm_cmpeq_epi8(p1[k], _mm_set1_epi8(static_cast<char>(0xE0))), below_a0);
+          _mm_cmpeq_epi8(_mm_and_si128(v[k], _mm_set1_epi8(static_cast<char>(0xFE))),
+                         _mm_set1_epi8(static_cast<char>(0xC0)));
+      const __m128i below_a0 =
+          _mm_cmplt_epi8(v[k], _mm_set1_epi8(static_cast<char>(0xA0)));  // 80..9F
+      const __m128i after_e0 =
+          _mm_and_si128(_mm_cmpeq_epi8(p1[k], _mm_set1_epi8(static_cast<char>(0xE0))), below_a0);
       const __m128i after_ed =
           _mm_andnot_si128(below_a0, _mm_cmpeq_epi8(p1[k], _mm_set1_epi8(static_cast<char>(0xED))));
       const __m128i bad = _mm_or_si128(_mm_or_si128(f0, c01), _mm_or_si128(after_e0, after_ed));
@@ -345,14 +350,17 @@ ZEL_AVX2 utf8_ucs2_step utf8_to_ucs2_avx2(const std::uint8_t* in, std::size_t n,
       const std::uint64_t lead = bits32(_mm256_add_epi8(v[k], v[k])) & high;
       w.lead |= lead << (32 * k);
       w.lead3 |= (bits32(_mm256_slli_epi16(v[k], 2)) & lead) << (32 * k);
-      const __m256i f0 = _mm256_cmpeq_epi8(_mm256_max_epu8(v[k], _mm256_set1_epi8(static_cast<char>(0xF0))), v[k]);
+      const __m256i f0 =
+          _mm256_cmpeq_epi8(_mm256_max_epu8(v[k], _mm256_set1_epi8(static_cast<char>(0xF0))), v[k]);
       const __m256i c01 =
-          _mm256_cmpeq_epi8(_mm256_and_si256(v[k], _mm256_set1_epi8(static_cast<char>(0xFE))), _mm256_set1_epi8(static_cast<char>(0xC0)));
-      const __m256i below_a0 = _mm256_cmpgt_epi8(_mm256_set1_epi8(static_cast<char>(0xA0)), v[k]);  // 80..9F
-      const __m256i after_e0 =
-          _mm256_and_si256(_mm256_cmpeq_epi8(p1[k], _mm256_set1_epi8(static_cast<char>(0xE0))), below_a0);
-      const __m256i after_ed =
-          _mm256_andnot_si256(below_a0, _mm256_cmpeq_epi8(p1[k], _mm256_set1_epi8(static_cast<char>(0xED))));
+          _mm256_cmpeq_epi8(_mm256_and_si256(v[k], _mm256_set1_epi8(static_cast<char>(0xFE))),
+                            _mm256_set1_epi8(static_cast<char>(0xC0)));
+      const __m256i below_a0 =
+          _mm256_cmpgt_epi8(_mm256_set1_epi8(static_cast<char>(0xA0)), v[k]);  // 80..9F
+      const __m256i after_e0 = _mm256_and_si256(
+          _mm256_cmpeq_epi8(p1[k], _mm256_set1_epi8(static_cast<char>(0xE0))), below_a0);
+      const __m256i after_ed = _mm256_andnot_si256(
+          below_a0, _mm256_cmpeq_epi8(p1[k], _mm256_set1_epi8(static_cast<char>(0xED))));
       const __m256i bad =
           _mm256_or_si256(_mm256_or_si256(f0, c01), _mm256_or_si256(after_e0, after_ed));
       w.bad |= std::uint64_t{bits32(bad)} << (32 * k);
@@ -379,7 +387,8 @@ ZEL_AVX2 utf8_ucs2_step utf8_to_ucs2_avx2(const std::uint8_t* in, std::size_t n,
           _mm256_or_si256(_mm256_and_si256(v[k], keep), _mm256_and_si256(from_p1, cont[k]));
       const __m256i mid = _mm256_and_si256(_mm256_srli_epi16(p1[k], 2), _mm256_set1_epi8(0x0F));
       const __m256i top = _mm256_and_si256(
-          _mm256_and_si256(_mm256_slli_epi16(p2, 4), _mm256_set1_epi8(static_cast<char>(0xF0))), cont1);
+          _mm256_and_si256(_mm256_slli_epi16(p2, 4), _mm256_set1_epi8(static_cast<char>(0xF0))),
+          cont1);
       const __m256i high = _mm256_and_si256(_mm256_or_si256(mid, top), cont[k]);
       // Lane order: unpacklo holds positions 0..7 and 16..23, unpackhi 8..15
       // and 24..31.
@@ -453,11 +462,13 @@ ZEL_AVX512 utf8_ucs2_step utf8_to_ucs2_avx512(const std::uint8_t* in, std::size_
     }
     w.lead = _mm512_cmpge_epu8_mask(v, _mm512_set1_epi8(static_cast<char>(0xC0)));
     w.lead3 = _mm512_cmpge_epu8_mask(v, _mm512_set1_epi8(static_cast<char>(0xE0)));
-    const std::uint64_t below_a0 = _mm512_cmplt_epu8_mask(v, _mm512_set1_epi8(static_cast<char>(0xA0)));
+    const std::uint64_t below_a0 =
+        _mm512_cmplt_epu8_mask(v, _mm512_set1_epi8(static_cast<char>(0xA0)));
     const std::uint64_t e0 = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(static_cast<char>(0xE0)));
     const std::uint64_t ed = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(static_cast<char>(0xED)));
     const std::uint64_t f0 = _mm512_cmpge_epu8_mask(v, _mm512_set1_epi8(static_cast<char>(0xF0)));
-    const std::uint64_t below_c2 = _mm512_cmplt_epu8_mask(v, _mm512_set1_epi8(static_cast<char>(0xC2)));
+    const std::uint64_t below_c2 =
+        _mm512_cmplt_epu8_mask(v, _mm512_set1_epi8(static_cast<char>(0xC2)));
     w.bad = f0 | (w.lead & below_c2) | (e0 << 1 & below_a0) | (ed << 1 & ~below_a0);
     std::uint64_t ends = 0;
     const unsigned cut = whole_sequences(w, ends);
@@ -482,7 +493,8 @@ ZEL_AVX512 utf8_ucs2_step utf8_to_ucs2_avx512(const std::uint8_t* in, std::size_
     const __m512i p1 = _mm512_maskz_permutexvar_epi8(cont, load64(indexes.before1), v);
     const __m512i p2 = _mm512_maskz_permutexvar_epi8(cont & cont << 1, load64(indexes.before2), v);
     const __m512i keep = _mm512_mask_mov_epi8(_mm512_set1_epi8(0x7F), cont, _mm512_set1_epi8(0x3F));
-    const __m512i from_p1 = _mm512_and_si512(_mm512_slli_epi16(p1, 6), _mm512_set1_epi8(static_cast<char>(0xC0)));
+    const __m512i from_p1 =
+        _mm512_and_si512(_mm512_slli_epi16(p1, 6), _mm512_set1_epi8(static_cast<char>(0xC0)));
     // (v & keep) | from_p1
     const __m512i low = _mm512_ternarylogic_epi32(v, keep, from_p1, 0xEA);
     // ((p1 >> 2) & 0x0F) | ((p2 << 4) & 0xF0)

@@ -1,0 +1,179 @@
+// Two-byte charsets into UCS-2 a 32-byte window at a time (AVX-512).
+//
+// Method: a lead takes the byte after it whatever that is, so within each
+// run of bytes from 0x80 the first, third, fifth ... are leads, and a run of
+// odd length hands its last lead a trail below 0x80. The leads of a window
+// come from its mask of high bytes by one addition: adding the first bit of
+// each run that starts at an even place carries through that run and clears
+// it, which splits the runs by the parity of their start (the carry trick
+// vector parsers use to find runs of odd length). Each place's pair index is
+// computed in 16-bit lanes from the byte and the one after it; the leads'
+// indexes are compressed together and their cells read by one masked 32-bit
+// gather (at most 16 leads in 32 bytes), from an index clamped one short of
+// the table's end so that no read leaves it, the wanted half chosen by a
+// shift. The cells are expanded back over the leads' places, the ASCII
+// bytes keeping theirs, and a compress over the places that begin a
+// character writes the units in order. A window with a lead out of range or
+// a cell of U+FFFD is taken up to that lead only, and the kernel stops there.
+#include "src/simd/pairs_to_ucs2.h"
+
+#include <bit>
+#include <cstring>
+
+#if defined(__x86_64__) || defined(__i386__)
+#define ZEL_PAIRS_X86 1
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+#include <immintrin.h>
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+#endif
+
+// GCC 12 takes the undefined vectors inside its own AVX-512 intrinsics for
+// uninitialized reads.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+
+namespace zel {
+namespace {
+
+constexpr std::uint16_t replacement = 0xFFFD;
+
+inline void put_unit(std::uint8_t* out, std::size_t k, unsigned u) noexcept {
+  out[2 * k] = static_cast<std::uint8_t>(u & 0xFF);
+  out[2 * k + 1] = static_cast<std::uint8_t>(u >> 8);
+}
+
+// The plain twin, from byte i and unit o on.
+pairs_step plain_from(const pair_table& t, const std::uint8_t* in, std::size_t n, std::uint8_t* out,
+                      std::size_t i, std::size_t o) noexcept {
+  while (i < n) {
+    const std::uint8_t b = in[i];
+    if (b < 0x80) {
+      put_unit(out, o++, b);
+      ++i;
+      continue;
+    }
+    if (n - i < 2 || b < t.lead_first || b > t.lead_last) break;
+    const std::uint8_t c = in[i + 1];
+    if (c < t.trail_first || c > t.trail_last) break;
+    const std::size_t at =
+        std::size_t{t.columns} * unsigned(b - t.lead_first) + unsigned(c - t.trail_first);
+    if (at >= t.size || t.cells[at] == replacement) break;
+    put_unit(out, o++, t.cells[at]);
+    i += 2;
+  }
+  return {i, o};
+}
+
+pairs_step pairs_plain(const pair_table& t, const std::uint8_t* in, std::size_t n,
+                       std::uint8_t* out) noexcept {
+  return plain_from(t, in, n, out, 0, 0);
+}
+
+#ifdef ZEL_PAIRS_X86
+
+constexpr std::size_t window = 32;
+constexpr std::uint32_t even_places = 0x55555555;
+
+// The leads among the high bytes of a window that starts a character.
+inline std::uint32_t lead_places(std::uint32_t high) noexcept {
+  const std::uint32_t starts = high & ~(high << 1);
+  const std::uint64_t carried = std::uint64_t{high} + (starts & even_places);
+  const std::uint32_t from_even = high & ~static_cast<std::uint32_t>(carried);
+  return (from_even & even_places) | (high & ~from_even & ~even_places);
+}
+
+#define ZEL_AVX512 \
+  __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt")))
+
+ZEL_AVX512 pairs_step pairs_avx512(const pair_table& t, const std::uint8_t* in, std::size_t n,
+                                   std::uint8_t* out) noexcept {
+  const __m256i lead_first = _mm256_set1_epi8(static_cast<char>(t.lead_first));
+  const __m256i lead_last = _mm256_set1_epi8(static_cast<char>(t.lead_last));
+  const __m256i trail_first = _mm256_set1_epi8(static_cast<char>(t.trail_first));
+  const __m256i trail_last = _mm256_set1_epi8(static_cast<char>(t.trail_last));
+  const __m512i lead_base = _mm512_set1_epi16(t.lead_first);
+  const __m512i trail_base = _mm512_set1_epi16(t.trail_first);
+  const __m512i columns = _mm512_set1_epi16(static_cast<short>(t.columns));
+  const __m512i stored = _mm512_set1_epi16(static_cast<short>(t.size));
+  const __m512i last_pair = _mm512_set1_epi32(static_cast<int>(t.size - 2));
+  const __m256i replaced_unit = _mm256_set1_epi16(static_cast<short>(replacement));
+  std::size_t i = 0, o = 0;
+  // A lead at the window's last byte reads its trail from the byte after.
+  while (n - i > window) {
+    const std::uint8_t* p = in + i;
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    const __m512i bytes = _mm512_cvtepu8_epi16(v);
+    const auto high = static_cast<std::uint32_t>(_mm256_movemask_epi8(v));
+    if (!high) {
+      _mm512_storeu_si512(out + 2 * o, bytes);
+      i += window;
+      o += window;
+      continue;
+    }
+    const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 1));
+    const std::uint32_t leads = lead_places(high);
+    const std::uint32_t lead_in =
+        _mm256_cmpge_epu8_mask(v, lead_first) & _mm256_cmple_epu8_mask(v, lead_last);
+    const std::uint32_t trail_in =
+        _mm256_cmpge_epu8_mask(next, trail_first) & _mm256_cmple_epu8_mask(next, trail_last);
+    // Exact for every lead and trail in range: at most 191 * 127 + 190.
+    const __m512i index =
+        _mm512_add_epi16(_mm512_mullo_epi16(_mm512_sub_epi16(bytes, lead_base), columns),
+                         _mm512_sub_epi16(_mm512_cvtepu8_epi16(next), trail_base));
+    std::uint32_t stop = leads & ~(lead_in & trail_in);
+    stop |= leads & _mm512_cmpge_epu16_mask(index, stored);
+    const auto count = static_cast<unsigned>(std::popcount(leads));  // at most 16
+    const auto lanes = static_cast<__mmask16>((1u << count) - 1);
+    const __m512i wanted =
+        _mm512_cvtepu16_epi32(_mm512_castsi512_si256(_mm512_maskz_compress_epi16(leads, index)));
+    // Two cells a read: the wanted one low, or high for the table's last.
+    const __m512i at = _mm512_min_epu32(wanted, last_pair);
+    const __m512i two = _mm512_mask_i32gather_epi32(_mm512_setzero_si512(), lanes, at, t.cells, 2);
+    const __m512i shift = _mm512_slli_epi32(_mm512_sub_epi32(wanted, at), 4);
+    const __m256i cells = _mm512_cvtepi32_epi16(
+        _mm512_and_si512(_mm512_srlv_epi32(two, shift), _mm512_set1_epi32(0xFFFF)));
+    const std::uint32_t empty = _mm256_cmpeq_epi16_mask(cells, replaced_unit) & lanes;
+    stop |= _pdep_u32(empty, leads);
+    // The places that begin a character; a lead at the last one takes the
+    // next window's first byte.
+    std::uint32_t begins = ~(leads << 1);
+    std::size_t read = window + (leads >> 31);
+    if (stop) {
+      const auto before = static_cast<unsigned>(std::countr_zero(stop));
+      begins &= (1u << before) - 1;
+      read = before;
+    }
+    const __m512i units = _mm512_mask_expand_epi16(bytes, leads, _mm512_zextsi256_si512(cells));
+    _mm512_storeu_si512(out + 2 * o, _mm512_maskz_compress_epi16(begins, units));
+    i += read;
+    o += static_cast<std::size_t>(std::popcount(begins));
+    if (stop) return {i, o};
+  }
+  return plain_from(t, in, n, out, i, o);
+}
+
+#endif  // ZEL_PAIRS_X86
+
+}  // namespace
+
+pairs_to_ucs2_fn pairs_to_ucs2_kernel(simd level) noexcept {
+#ifdef ZEL_PAIRS_X86
+  if (level >= simd::avx512) return pairs_avx512;
+#else
+  (void)level;
+#endif
+  return pairs_plain;
+}
+
+pairs_to_ucs2_fn pairs_to_ucs2_active() noexcept {
+  const pairs_to_ucs2_fn k = pairs_to_ucs2_kernel(simd_level());
+  return k == pairs_plain ? nullptr : k;
+}
+
+}  // namespace zel

@@ -1,0 +1,66 @@
+// Two-byte charsets into UCS-2 little-endian, in bulk, for the stretches of
+// a text made of ASCII bytes and whole pairs whose cells hold a character:
+// there every decoder of the lead/trail shape writes one unit a character
+// and degrades nothing, so a vector kernel may take them.
+//
+// A kernel reads the n bytes at `in` and writes two bytes a unit at `out`,
+// which has room for 2 * n bytes (it may write scratch anywhere in that room
+// past its units). A byte below 0x80 is its own unit; a byte from 0x80 is a
+// lead and takes the byte after it. It stops before the first lead outside
+// the table's leads, whose next byte is outside its trails or past the n,
+// whose index reaches the stored cells, or whose cell is U+FFFD (the decoder
+// counts that one), or at n; it never reads past in[n - 1]. Every level
+// gives exactly what the plain twin gives.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "src/simd/cpu.h"
+
+namespace zel {
+
+// A table of pairs: lead l and trail t read cells[columns * (l - lead_first)
+// + (t - trail_first)], for cells below `size` (at most 65,535).
+struct pair_table {
+  const std::uint16_t* cells;
+  std::uint32_t size;
+  std::uint16_t columns;
+  std::uint8_t lead_first, lead_last;  // from 0x80
+  std::uint8_t trail_first, trail_last;
+};
+
+template <std::size_t N>
+constexpr pair_table make_pair_table(const std::uint16_t (&cells)[N], std::size_t columns,
+                                     std::uint8_t lead_first, std::uint8_t lead_last,
+                                     std::uint8_t trail_first, std::uint8_t trail_last) noexcept {
+  static_assert(N >= 2 && N <= 0xFFFF, "the kernels compare indexes in 16-bit lanes");
+  return {cells,
+          static_cast<std::uint32_t>(N),
+          static_cast<std::uint16_t>(columns),
+          lead_first,
+          lead_last,
+          trail_first,
+          trail_last};
+}
+
+struct pairs_step {
+  std::size_t read;   // input bytes taken, whole characters
+  std::size_t units;  // units written, 2 bytes each
+};
+
+using pairs_to_ucs2_fn = pairs_step (*)(const pair_table& t, const std::uint8_t* in, std::size_t n,
+                                        std::uint8_t* out) noexcept;
+
+// The kernel of the highest level at or below `level` (below AVX-512, whose
+// byte compress and expand it is built on, the plain twin).
+pairs_to_ucs2_fn pairs_to_ucs2_kernel(simd level) noexcept;
+
+// The vector kernel of simd_level(), or null where there is none: callers
+// then keep their own loop, which the plain twin is no faster than.
+pairs_to_ucs2_fn pairs_to_ucs2_active() noexcept;
+
+// Input shorter than this is left to the caller's own loop.
+inline constexpr std::size_t pairs_to_ucs2_window = 64;
+
+}  // namespace zel

@@ -1,0 +1,259 @@
+// The two-byte vector kernel against its plain twin, and the two-byte
+// decoders with their vector path against the same decoders without it.
+//
+// Texts mix ASCII, pairs with a character and the pairs and bytes that must
+// stop the kernel (every lead and trail edge of each table, cells of U+FFFD,
+// the first index past the stored cells, lone leads, GB18030 four-byte
+// codes), at every offset 0..64 and length 0..200, so that pairs straddle
+// each window edge.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "src/core/report.h"
+#include "src/decode/gb18030_big5.h"
+#include "src/decode/korean.h"
+#include "src/encode/pivot_output.h"
+#include "src/encode/utf8.h"
+#include "src/simd/cpu.h"
+#include "src/simd/pairs_to_ucs2.h"
+#include "src/string/byte_sink.h"
+#include "tests/support/conversion.h"
+
+namespace {
+
+using zel_test::to_hex;
+
+enum class Family { gb18030, big5, ksc5601, euc_kr };
+
+struct Charset {
+  const char* what;
+  Family family;
+  zel::pair_table table;  // as its decoder reads it
+};
+
+const Charset charsets[] = {
+    {"GB18030", Family::gb18030,
+     zel::make_pair_table(zel::gbk_to_ucs2, zel::gbk_columns, 0x81, 0xFE, 0x40, 0xFE)},
+    {"Big5", Family::big5,
+     zel::make_pair_table(zel::big5_to_ucs2, zel::big5_columns, 0x80, 0xFF, 0x40, 0xFE)},
+    {"code page 949", Family::ksc5601,
+     zel::make_pair_table(zel::ksc5601_to_ucs2, zel::ksc5601_columns, 0x81, 0xFF, 0x40, 0xFE)},
+    {"EUC-KR", Family::euc_kr,
+     zel::make_pair_table(zel::ksx1001_to_ucs2, zel::ksx1001_columns, 0xA1, 0xFE, 0xA1, 0xFE)},
+};
+
+template <class Out>
+std::size_t decode_with(Family f, const std::uint8_t* in, std::size_t n, Out& out, bool last) {
+  switch (f) {
+    case Family::gb18030:
+      return zel::gb18030_decoder(in, n, out, last);
+    case Family::big5:
+      return zel::big5_decoder(in, n, out, last);
+    case Family::ksc5601:
+      return zel::ksc5601_decoder(in, n, out, last);
+    case Family::euc_kr:
+      break;
+  }
+  return zel::euc_kr_decoder(in, n, out, last);
+}
+
+std::string pair_of(int lead, int trail) {
+  return {static_cast<char>(lead), static_cast<char>(trail)};
+}
+
+std::string pair_at(const zel::pair_table& t, std::size_t index) {
+  return pair_of(static_cast<int>(t.lead_first + index / t.columns),
+                 static_cast<int>(t.trail_first + index % t.columns));
+}
+
+struct Pieces {
+  std::vector<std::string> clean, edges;
+};
+
+// Clean pieces: ASCII and pairs drawn from the table's characters. Edges:
+// each edge of the lead and trail ranges, the first and last U+FFFD cell,
+// the first index past the stored cells, lone leads and four-byte codes.
+Pieces pieces_of(const zel::pair_table& t, std::mt19937& rng) {
+  Pieces p;
+  for (const char* s : {"A", " ", "\n", "\x7f", "@", "0"}) p.clean.emplace_back(s);
+  while (p.clean.size() < 40) {
+    const std::size_t at = rng() % t.size;
+    if (t.cells[at] != 0xFFFD) p.clean.push_back(pair_at(t, at));
+  }
+  for (int lead : {t.lead_first - 1, int{t.lead_first}, int{t.lead_last}, t.lead_last + 1})
+    for (int trail :
+         {t.trail_first - 1, int{t.trail_first}, 0x7F, int{t.trail_last}, t.trail_last + 1, 0x30})
+      if (lead >= 0x80 && lead <= 0xFF) p.edges.push_back(pair_of(lead, trail & 0xFF));
+  std::vector<std::size_t> empty;
+  for (std::size_t at = 0; at < t.size; ++at)
+    if (t.cells[at] == 0xFFFD) empty.push_back(at);
+  EXPECT_FALSE(empty.empty());
+  if (!empty.empty())
+    for (std::size_t at : {empty.front(), empty.back()}) p.edges.push_back(pair_at(t, at));
+  if (t.lead_first + t.size / t.columns <= 0xFF) p.edges.push_back(pair_at(t, t.size));
+  for (const char* s :
+       {"\x80", "\x81", "\xa1", "\xfe", "\xff", "\x81\x30\x81\x30", "\x84\x31\xa4\x39"})
+    p.edges.emplace_back(s);
+  return p;
+}
+
+std::string random_text(std::mt19937& rng, const Pieces& p, std::size_t size, unsigned spoil) {
+  std::string s;
+  while (s.size() < size) {
+    const auto& from = spoil && rng() % spoil == 0 ? p.edges : p.clean;
+    s += from[rng() % from.size()];
+  }
+  return s;
+}
+
+struct KernelRun {
+  zel::pairs_step step;
+  std::string units;
+};
+
+// Exactly the input and the room a kernel may use, so that a stray read or
+// write is a sanitizer's error.
+KernelRun run_kernel(zel::pairs_to_ucs2_fn kernel, const zel::pair_table& t,
+                     const std::string& text) {
+  const std::vector<std::uint8_t> in(text.begin(), text.end());
+  std::vector<std::uint8_t> out(2 * in.size());
+  KernelRun r;
+  r.step = kernel(t, in.data(), in.size(), out.data());
+  r.units.assign(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(2 * r.step.units));
+  return r;
+}
+
+struct plain_units {
+  std::string bytes;
+  void unit(std::uint16_t u) {
+    bytes.push_back(static_cast<char>(u & 0xFF));
+    bytes.push_back(static_cast<char>(u >> 8));
+  }
+  void ascii(const std::uint8_t* p, std::size_t n) {
+    for (std::size_t k = 0; k < n; ++k) unit(p[k]);
+  }
+};
+
+std::string decoded_units(Family f, const std::string& text) {
+  plain_units out;
+  decode_with(f, reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), out, true);
+  return out.bytes;
+}
+
+// The twin writes what the decoder writes for the bytes it took, and stops
+// only where the decoder would not read one clean character: at a lead cut
+// off, or at two bytes that decode to anything but one unit other than
+// U+FFFD.
+TEST(SimdPairs, TwinTakesWhatTheDecoderReadsCleanly) {
+  std::mt19937 rng(5);
+  const auto twin = zel::pairs_to_ucs2_kernel(zel::simd::plain);
+  for (const Charset& c : charsets) {
+    const Pieces p = pieces_of(c.table, rng);
+    for (int k = 0; k < 400; ++k) {
+      const std::string text = random_text(rng, p, rng() % 120, 5);
+      const KernelRun r = run_kernel(twin, c.table, text);
+      SCOPED_TRACE(std::string(c.what) + ": " + to_hex(text));
+      ASSERT_EQ(to_hex(r.units), to_hex(decoded_units(c.family, text.substr(0, r.step.read))));
+      if (r.step.read == text.size()) continue;
+      ASSERT_GE(static_cast<std::uint8_t>(text[r.step.read]), 0x80) << "stopped at ASCII";
+      if (r.step.read + 1 == text.size()) continue;  // a lead cut off
+      const std::string next = decoded_units(c.family, text.substr(r.step.read, 2));
+      ASSERT_TRUE(next.size() != 2 || next == "\xfd\xff") << "stopped at " << r.step.read;
+    }
+  }
+}
+
+TEST(SimdPairs, EveryLevelEqualsTheTwinAtEveryOffsetAndLength) {
+  std::mt19937 rng(9);
+  const auto twin = zel::pairs_to_ucs2_kernel(zel::simd::plain);
+  for (const Charset& c : charsets) {
+    const Pieces p = pieces_of(c.table, rng);
+    for (unsigned spoil : {0u, 60u, 4u}) {
+      const std::string text = random_text(rng, p, 64 + 200, spoil);
+      for (int l = 1; l <= static_cast<int>(zel::detect_simd_level()); ++l) {
+        const auto kernel = zel::pairs_to_ucs2_kernel(static_cast<zel::simd>(l));
+        for (std::size_t offset = 0; offset <= 64; ++offset) {
+          for (std::size_t length = 0; length <= 200; ++length) {
+            const std::string slice = text.substr(offset, length);
+            const KernelRun want = run_kernel(twin, c.table, slice);
+            const KernelRun got = run_kernel(kernel, c.table, slice);
+            ASSERT_TRUE(got.step.read == want.step.read && got.units == want.units)
+                << c.what << ", spoilt 1 in " << spoil << ", level " << l << ", offset " << offset
+                << ", length " << length << ": read " << got.step.read << " of " << want.step.read
+                << ", input " << to_hex(slice);
+          }
+        }
+      }
+    }
+  }
+}
+
+// The writers with their pair path hidden: the decoders' own loops.
+template <class Base>
+struct without_pairs : zel::reporting_output<Base> {
+  using zel::reporting_output<Base>::reporting_output;
+  void pair_blocks() = delete;
+};
+
+struct Decoded {
+  std::string bytes;
+  zel::report_tally tally;
+  std::size_t took = 0;
+};
+
+template <class Output>
+Decoded decode(Family f, const std::string& text, std::size_t expected, std::size_t limit,
+               bool last) {
+  const auto* in = reinterpret_cast<const std::uint8_t*>(text.data());
+  Decoded d;
+  zel::byte_sink sink(expected, limit);
+  Output out(sink, d.tally, in);
+  d.took = decode_with(f, in, text.size(), out, last);
+  out.done();
+  if (sink.size()) d.bytes.assign(sink.buffer.data, sink.size());
+  return d;
+}
+
+template <class Base>
+void expect_same_as_own_loop(const Charset& c, const std::string& text) {
+  const std::size_t whole = 3 * text.size();
+  for (std::size_t limit : {whole, whole / 3, whole / 3 + 1, std::size_t{130}}) {
+    for (std::size_t expected : {std::size_t{1}, whole}) {
+      for (bool last : {true, false}) {
+        const Decoded want = decode<without_pairs<Base>>(c.family, text, expected, limit, last);
+        const Decoded got =
+            decode<zel::reporting_output<Base>>(c.family, text, expected, limit, last);
+        SCOPED_TRACE(std::string(c.what) + ", limit " + std::to_string(limit) + ", estimate " +
+                     std::to_string(expected) + (last ? "" : ", a piece") + ", input " +
+                     to_hex(text));
+        ASSERT_EQ(to_hex(got.bytes), to_hex(want.bytes));
+        ASSERT_EQ(got.took, want.took);
+        for (int kind = 0; kind < 5; ++kind)
+          ASSERT_EQ(got.tally.counts[kind], want.tally.counts[kind]) << "kind " << kind;
+        ASSERT_EQ(got.tally.first, want.tally.first);
+        ASSERT_EQ(got.tally.truncated_at, want.tally.truncated_at);
+      }
+    }
+  }
+}
+
+// Into the pivot and into UTF-8, counted: grown from one byte or stopped at
+// a limit, whole or as a piece that is not the last, the same bytes, report
+// and cut.
+TEST(SimdPairs, DecodersWithTheVectorPathEqualTheirOwnLoops) {
+  std::mt19937 rng(13);
+  for (const Charset& c : charsets) {
+    const Pieces p = pieces_of(c.table, rng);
+    for (int k = 0; k < 30; ++k) {
+      const std::string text = random_text(rng, p, 64 + rng() % 700, k % 3 ? 80 : 0);
+      expect_same_as_own_loop<zel::pivot_output>(c, text);
+      expect_same_as_own_loop<zel::utf8_output>(c, text);
+    }
+  }
+}
+
+}  // namespace
