@@ -1,7 +1,8 @@
 #!/bin/sh
 # The same cells through the exports of the Linux library and, under Wine,
 # of the 32-bit and 64-bit Windows DLLs (built by scripts/test-windows's
-# presets): input MB/s of CPU time, one line a cell. Needs bench/corpus
+# presets): input MB/s of wall time, one line a cell, on an otherwise idle
+# machine. Needs bench/corpus
 # (bench/make_corpus.py) and Wine.
 set -eu
 cd "$(dirname "$0")/.."
