@@ -20,23 +20,7 @@
 #include <bit>
 #include <cstring>
 
-#if defined(__x86_64__) || defined(__i386__)
-#define ZEL_PAIRS_X86 1
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
-#include <immintrin.h>
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
-#endif
-
-// GCC 12 takes the undefined vectors inside its own AVX-512 intrinsics for
-// uninitialized reads.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
+#include "src/simd/intrinsics.h"
 
 namespace zel {
 namespace {
@@ -75,7 +59,7 @@ pairs_step pairs_plain(const pair_table& t, const std::uint8_t* in, std::size_t 
   return plain_from(t, in, n, out, 0, 0);
 }
 
-#ifdef ZEL_PAIRS_X86
+#ifdef ZEL_SIMD_X86
 
 constexpr std::size_t window = 32;
 constexpr std::uint32_t even_places = 0x55555555;
@@ -158,12 +142,12 @@ ZEL_AVX512 pairs_step pairs_avx512(const pair_table& t, const std::uint8_t* in, 
   return plain_from(t, in, n, out, i, o);
 }
 
-#endif  // ZEL_PAIRS_X86
+#endif  // ZEL_SIMD_X86
 
 }  // namespace
 
 pairs_to_ucs2_fn pairs_to_ucs2_kernel(simd level) noexcept {
-#ifdef ZEL_PAIRS_X86
+#ifdef ZEL_SIMD_X86
   if (level >= simd::avx512) return pairs_avx512;
 #else
   (void)level;

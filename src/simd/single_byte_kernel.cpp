@@ -18,23 +18,7 @@
 
 #include <bit>
 
-#if defined(__x86_64__) || defined(__i386__)
-#define ZEL_SBCS_X86 1
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
-#include <immintrin.h>
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
-#endif
-
-// GCC 12 takes the undefined vectors inside its own AVX-512 intrinsics for
-// uninitialized reads.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
+#include "src/simd/intrinsics.h"
 
 namespace zel {
 namespace {
@@ -80,7 +64,7 @@ single_byte_utf8_run utf8_plain(const std::uint16_t* cells, const std::uint8_t* 
   return {i, o};
 }
 
-#ifdef ZEL_SBCS_X86
+#ifdef ZEL_SIMD_X86
 
 // Index vectors. `even`: byte 2k of a pair of registers, the low bytes of
 // 64 16-bit lanes. `slots[c]`: for
@@ -200,12 +184,12 @@ ZEL_AVX512 single_byte_utf8_run utf8_avx512(const std::uint16_t* cells, const st
   return {i, o};
 }
 
-#endif  // ZEL_SBCS_X86
+#endif  // ZEL_SIMD_X86
 
 }  // namespace
 
 single_byte_to_ucs2_fn single_byte_to_ucs2_kernel(simd level) noexcept {
-#ifdef ZEL_SBCS_X86
+#ifdef ZEL_SIMD_X86
   if (level >= simd::avx512) return ucs2_avx512;
 #else
   (void)level;
@@ -214,7 +198,7 @@ single_byte_to_ucs2_fn single_byte_to_ucs2_kernel(simd level) noexcept {
 }
 
 single_byte_to_utf8_fn single_byte_to_utf8_kernel(simd level) noexcept {
-#ifdef ZEL_SBCS_X86
+#ifdef ZEL_SIMD_X86
   if (level >= simd::avx512) return utf8_avx512;
 #else
   (void)level;

@@ -13,19 +13,7 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__x86_64__) || defined(__i386__)
-#define ZEL_X86 1
-// GCC 12's AVX-512 headers start vectors from a self-initialised
-// "undefined" one, which -Wmaybe-uninitialized takes for a bug.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
-#include <immintrin.h>
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
-#endif
+#include "src/simd/intrinsics.h"
 
 namespace zel {
 namespace {
@@ -107,7 +95,7 @@ utf16_utf8_run finish_before_surrogate(const std::uint8_t* in, std::size_t k, st
   return {k, static_cast<std::size_t>(o - out)};
 }
 
-#ifdef ZEL_X86
+#ifdef ZEL_SIMD_X86
 constexpr std::uint8_t zeroing = 0x80;  // a shuffle index that writes 0
 
 struct shuffle_table {
@@ -398,7 +386,7 @@ ZEL_AVX512 utf16_utf8_run avx512_run(const std::uint8_t* in, std::size_t units, 
 #endif
 
 constexpr utf16_to_utf8_kernel plain_kernel = {plain_run<false>, plain_run<true>, 1, 3};
-#ifdef ZEL_X86
+#ifdef ZEL_SIMD_X86
 constexpr utf16_to_utf8_kernel sse_kernel = {sse_run<false>, sse_run<true>, sse_step, sse_room};
 constexpr utf16_to_utf8_kernel avx2_kernel = {avx2_run<false>, avx2_run<true>, avx2_step,
                                               avx2_room};
@@ -409,7 +397,7 @@ constexpr utf16_to_utf8_kernel avx512_kernel = {avx512_run<false>, avx512_run<tr
 }  // namespace
 
 const utf16_to_utf8_kernel& utf16_to_utf8_kernel_of(simd level) noexcept {
-#ifdef ZEL_X86
+#ifdef ZEL_SIMD_X86
   if (level >= simd::avx512) return avx512_kernel;
   if (level >= simd::avx2) return avx2_kernel;
   if (level >= simd::ssse3) return sse_kernel;

@@ -21,17 +21,7 @@
 #include <bit>
 #include <cstring>
 
-#if defined(__x86_64__) || defined(__i386__)
-#define ZEL_UTF8_X86 1
-#include <immintrin.h>
-#endif
-
-// GCC 12 takes the undefined vectors inside its own AVX-512 intrinsics (the
-// pass-through operand of the zeroing and narrowing forms) for uninitialized
-// reads.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
+#include "src/simd/intrinsics.h"
 
 namespace zel {
 namespace {
@@ -78,7 +68,7 @@ utf8_ucs2_step utf8_to_ucs2_plain(const std::uint8_t* in, std::size_t n,
   return strict_from(in, n, out, 0, 0);
 }
 
-#ifdef ZEL_UTF8_X86
+#ifdef ZEL_SIMD_X86
 
 // A window's bytes as bitmasks, bit k for byte k.
 struct window_masks {
@@ -513,12 +503,12 @@ ZEL_AVX512 utf8_ucs2_step utf8_to_ucs2_avx512(const std::uint8_t* in, std::size_
   return strict_from(in, n, out, i, o);
 }
 
-#endif  // ZEL_UTF8_X86
+#endif  // ZEL_SIMD_X86
 
 }  // namespace
 
 utf8_to_ucs2_fn utf8_to_ucs2_kernel(simd level) noexcept {
-#ifdef ZEL_UTF8_X86
+#ifdef ZEL_SIMD_X86
   if (level >= simd::avx512) return utf8_to_ucs2_avx512;
   if (level >= simd::avx2) return utf8_to_ucs2_avx2;
   if (level >= simd::ssse3) return utf8_to_ucs2_ssse3;
