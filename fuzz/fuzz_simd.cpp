@@ -10,9 +10,11 @@
 #include "src/simd/pairs_to_ucs2.h"
 #include "src/simd/single_byte_kernel.h"
 #include "src/simd/utf16_to_utf8.h"
+#include "src/simd/utf8_to_gbk.h"
 #include "src/simd/utf8_to_ucs2.h"
 #include "src/tables/big5.h"
 #include "src/tables/gbk_gb18030.h"
+#include "src/tables/japanese.h"
 #include "src/tables/korean.h"
 #include "src/tables/single_byte.h"
 #include "zel_code.h"
@@ -73,26 +75,34 @@ void utf8_to_ucs2(const std::uint8_t* data, std::size_t size) {
   }
 }
 
-// Two-byte pairs to UCS-2: the first byte picks the table, as its decoder
-// reads it; every level reads and writes exactly what the plain twin does,
-// within its room of two bytes an input byte.
+// Two-byte pairs to UCS-2: the first byte picks the table and shape, as its
+// decoder reads them; every level reads and writes exactly what the plain
+// twin does, within its room of two bytes an input byte.
 void pairs_to_ucs2(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return;
-  const zel::pair_table tables[] = {
-      zel::make_pair_table(zel::gbk_to_ucs2, zel::gbk_columns, 0x81, 0xFE, 0x40, 0xFE),
-      zel::make_pair_table(zel::big5_to_ucs2, zel::big5_columns, 0x80, 0xFF, 0x40, 0xFE),
-      zel::make_pair_table(zel::ksc5601_to_ucs2, zel::ksc5601_columns, 0x81, 0xFF, 0x40, 0xFE),
-      zel::make_pair_table(zel::ksx1001_to_ucs2, zel::ksx1001_columns, 0xA1, 0xFE, 0xA1, 0xFE)};
-  const zel::pair_table& t = tables[data[0] % std::size(tables)];
+  struct shaped {
+    zel::pair_table table;
+    zel::pair_shape shape = zel::pair_shape::lead_trail;
+  };
+  const shaped tables[] = {
+      {zel::make_pair_table(zel::gbk_to_ucs2, zel::gbk_columns, 0x81, 0xFE, 0x40, 0xFE)},
+      {zel::make_pair_table(zel::big5_to_ucs2, zel::big5_columns, 0x80, 0xFF, 0x40, 0xFE)},
+      {zel::make_pair_table(zel::ksc5601_to_ucs2, zel::ksc5601_columns, 0x81, 0xFF, 0x40, 0xFE)},
+      {zel::make_pair_table(zel::ksx1001_to_ucs2, zel::ksx1001_columns, 0xA1, 0xFE, 0xA1, 0xFE)},
+      {zel::make_pair_table(zel::sjis_to_ucs2, zel::sjis_columns, 0x81, 0xFF, 0x40, 0xFE),
+       zel::pair_shape::shift_jis},
+      {zel::make_pair_table(zel::jisx0208_to_ucs2, zel::jis_columns, 0xA1, 0xFE, 0xA1, 0xFE),
+       zel::pair_shape::euc_jp}};
+  const auto& [t, shape] = tables[data[0] % std::size(tables)];
   const std::vector<std::uint8_t> in(data + 1, data + size);
   const std::size_t n = size - 1;
   std::vector<std::uint8_t> twin(2 * n + 1), out(2 * n + 64);
   const zel::pairs_step want =
-      zel::pairs_to_ucs2_kernel(zel::simd::plain)(t, in.data(), n, twin.data());
+      zel::pairs_to_ucs2_kernel(zel::simd::plain, shape)(t, in.data(), n, twin.data());
   for (int l = 0; l <= static_cast<int>(zel::detect_simd_level()); ++l) {
     std::memset(out.data(), 0xAA, out.size());
     const zel::pairs_step got =
-        zel::pairs_to_ucs2_kernel(static_cast<zel::simd>(l))(t, in.data(), n, out.data());
+        zel::pairs_to_ucs2_kernel(static_cast<zel::simd>(l), shape)(t, in.data(), n, out.data());
     for (std::size_t b = 2 * n; b < out.size(); ++b) check(out[b] == 0xAA);
     check(got.read == want.read && got.units == want.units);
     check(std::memcmp(out.data(), twin.data(), 2 * got.units) == 0);
@@ -132,8 +142,31 @@ void single_byte(const std::uint8_t* data, std::size_t size) {
   }
 }
 
+// UTF-8 to GBK: the first byte takes room off the worst case of two bytes
+// an input byte. Every level reads and writes what the plain twin does, and
+// nothing past its room.
+void utf8_to_gbk(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return;
+  const std::size_t n = size - 1;
+  const std::size_t short_by = 2 * std::size_t{data[0]};
+  const std::size_t room = 2 * n > short_by ? 2 * n - short_by : 0;
+  const std::vector<std::uint8_t> in(data + 1, data + size);
+  std::vector<std::uint8_t> twin(room + 1), out(room + 64);
+  const zel::utf8_gbk_run want =
+      zel::utf8_to_gbk_kernel(zel::simd::plain)(in.data(), n, twin.data(), room);
+  for (int l = 0; l <= static_cast<int>(zel::detect_simd_level()); ++l) {
+    std::memset(out.data(), 0xAA, out.size());
+    const zel::utf8_gbk_run got =
+        zel::utf8_to_gbk_kernel(static_cast<zel::simd>(l))(in.data(), n, out.data(), room);
+    for (std::size_t b = room; b < out.size(); ++b) check(out[b] == 0xAA);
+    check(got.read == want.read && got.bytes == want.bytes);
+    check(std::memcmp(out.data(), twin.data(), got.bytes) == 0);
+  }
+}
+
 using check_fn = void (*)(const std::uint8_t*, std::size_t);
-constexpr check_fn checks[] = {utf16_to_utf8, utf8_to_ucs2, pairs_to_ucs2, single_byte};
+constexpr check_fn checks[] = {utf16_to_utf8, utf8_to_ucs2, pairs_to_ucs2, single_byte,
+                               utf8_to_gbk};
 
 }  // namespace
 

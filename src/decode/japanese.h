@@ -38,60 +38,75 @@ std::size_t jisx0212_decoder(const std::uint8_t* in, std::size_t n, Out& out, bo
 template <class Out>
 std::size_t shift_jis_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool last = true) {
   const std::size_t limit = start_limit(n, last, 2);
-  std::size_t i = 0;
-  while (i < limit) {
-    // Below 0x80 every byte but the yen sign, the overline and 0x7F is its
-    // own character (the C0 controls are Shift_JIS's own), so those runs are
-    // copied as ASCII is elsewhere.
-    if (!copy_ascii_run<0x5C, 0x7E, 0x7F>(in, n, limit, i, out)) break;
-    const std::uint8_t b = in[i];
-    if (b <= 0x80 || (b >= 0xA0 && b <= 0xDF)) {
-      emit_cell(out, cell(jisx0201_to_ucs2, b, japanese_past_end), in + i);
-      ++i;
-    } else if (i + 1 < n && in[i + 1] >= 0x40 && in[i + 1] <= 0xFE) {
-      emit_cell(
-          out,
-          cell(sjis_to_ucs2, sjis_columns * (b - 0x81u) + (in[i + 1] - 0x40u), japanese_past_end),
-          in + i);
-      i += 2;
-    } else {
-      pass_byte(out, in + i);  // a lead with no trail; what follows is read afresh
-      ++i;
-    }
-  }
-  return i;
+  const pair_table pairs = make_pair_table(sjis_to_ucs2, sjis_columns, 0x81, 0xFF, 0x40, 0xFE);
+  return with_pair_kernel(
+      out,
+      [&](auto kernel) {
+        std::size_t i = 0;
+        while (i < limit) {
+          i += pair_run(kernel, out, pairs, in, i, limit);
+          // Below 0x80 every byte but the yen sign, the overline and 0x7F is
+          // its own character (the C0 controls are Shift_JIS's own), so those
+          // runs are copied as ASCII is elsewhere.
+          if (!copy_ascii_run<0x5C, 0x7E, 0x7F>(in, n, limit, i, out)) break;
+          const std::uint8_t b = in[i];
+          if (b <= 0x80 || (b >= 0xA0 && b <= 0xDF)) {
+            emit_cell(out, cell(jisx0201_to_ucs2, b, japanese_past_end), in + i);
+            ++i;
+          } else if (i + 1 < n && in[i + 1] >= 0x40 && in[i + 1] <= 0xFE) {
+            emit_cell(out,
+                      cell(sjis_to_ucs2, sjis_columns * (b - 0x81u) + (in[i + 1] - 0x40u),
+                           japanese_past_end),
+                      in + i);
+            i += 2;
+          } else {
+            pass_byte(out, in + i);  // a lead with no trail; what follows is read afresh
+            ++i;
+          }
+        }
+        return i;
+      },
+      pair_shape::shift_jis);
 }
 
 template <class Out>
 std::size_t euc_jp_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool last = true) {
   const std::size_t limit = start_limit(n, last, 3);
   constexpr std::uint8_t single_shift_2 = 0x8E, single_shift_3 = 0x8F;
-  std::size_t i = 0;
-  while (i < limit) {
-    if (!copy_ascii_run(in, n, limit, i, out)) break;
-    const std::uint8_t b = in[i];
-    if (b == single_shift_2) {
-      if (i + 1 < n && in[i + 1] >= 0xA1 && in[i + 1] <= 0xDF) {
-        emit_cell(out, cell(jisx0201_to_ucs2, in[i + 1], japanese_past_end), in + i);
-        i += 2;
-      } else {
-        drop(out, in + i);  // the byte after it is read as a byte of its own
-        ++i;
-      }
-    } else if (b == single_shift_3) {
-      if (i + 2 < n && square_byte(in[i + 1]) && square_byte(in[i + 2])) {
-        const auto at = static_cast<std::size_t>(square_index<jis_columns>(in[i + 1], in[i + 2]));
-        emit_cell(out, cell(jisx0212_to_ucs2, at, japanese_past_end), in + i);
-        i += 3;
-      } else {
-        drop(out, in + i);  // likewise
-        ++i;
-      }
-    } else {
-      i += square_step<jis_columns>(jisx0208_to_ucs2, japanese_past_end, in, n, i, out);
-    }
-  }
-  return i;
+  const pair_table pairs = make_pair_table(jisx0208_to_ucs2, jis_columns, 0xA1, 0xFE, 0xA1, 0xFE);
+  return with_pair_kernel(
+      out,
+      [&](auto kernel) {
+        std::size_t i = 0;
+        while (i < limit) {
+          i += pair_run(kernel, out, pairs, in, i, limit);
+          if (!copy_ascii_run(in, n, limit, i, out)) break;
+          const std::uint8_t b = in[i];
+          if (b == single_shift_2) {
+            if (i + 1 < n && in[i + 1] >= 0xA1 && in[i + 1] <= 0xDF) {
+              emit_cell(out, cell(jisx0201_to_ucs2, in[i + 1], japanese_past_end), in + i);
+              i += 2;
+            } else {
+              drop(out, in + i);  // the byte after it is read as a byte of its own
+              ++i;
+            }
+          } else if (b == single_shift_3) {
+            if (i + 2 < n && square_byte(in[i + 1]) && square_byte(in[i + 2])) {
+              const auto at =
+                  static_cast<std::size_t>(square_index<jis_columns>(in[i + 1], in[i + 2]));
+              emit_cell(out, cell(jisx0212_to_ucs2, at, japanese_past_end), in + i);
+              i += 3;
+            } else {
+              drop(out, in + i);  // likewise
+              ++i;
+            }
+          } else {
+            i += square_step<jis_columns>(jisx0208_to_ucs2, japanese_past_end, in, n, i, out);
+          }
+        }
+        return i;
+      },
+      pair_shape::euc_jp);
 }
 
 }  // namespace zel

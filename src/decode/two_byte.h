@@ -48,13 +48,14 @@ concept writes_pair_blocks = requires(Out& o, pairs_to_ucs2_fn k, const pair_tab
   { o.pair_blocks(k, t, p, n) } -> std::same_as<std::size_t>;
 };
 
-// Runs a decoder's loop, given the kernel where the output and the CPU have
-// one and nullptr where not: two copies of the loop, so that one without a
-// kernel does not test for it at every step.
+// Runs a decoder's loop, given the kernel of `shape` where the output and
+// the CPU have one and nullptr where not: two copies of the loop, so that
+// one without a kernel does not test for it at every step.
 template <class Out, class Loop>
-inline std::size_t with_pair_kernel(const Out&, Loop&& loop) {
+inline std::size_t with_pair_kernel(const Out&, Loop&& loop,
+                                    pair_shape shape = pair_shape::lead_trail) {
   if constexpr (writes_pair_blocks<Out>)
-    if (const pairs_to_ucs2_fn kernel = pairs_to_ucs2_active()) return loop(kernel);
+    if (const pairs_to_ucs2_fn kernel = pairs_to_ucs2_active(shape)) return loop(kernel);
   return loop(nullptr);
 }
 

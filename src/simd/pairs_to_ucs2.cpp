@@ -15,6 +15,10 @@
 // bytes keeping theirs, and a compress over the places that begin a
 // character writes the units in order. A window with a lead out of range or
 // a cell of U+FFFD is taken up to that lead only, and the kernel stops there.
+// Shift_JIS keeps its single bytes from 0x80 out of the mask of leads, and
+// they, 0x5C and 0x7E get their units before the cells are expanded; EUC-JP
+// lets the pairs of 0x8E with a katakana byte through the lead checks and
+// writes their units over the expanded cells.
 #include "src/simd/pairs_to_ucs2.h"
 
 #include <bit>
@@ -32,19 +36,42 @@ inline void put_unit(std::uint8_t* out, std::size_t k, unsigned u) noexcept {
   out[2 * k + 1] = static_cast<std::uint8_t>(u >> 8);
 }
 
+// JIS X 0201 has the half-width katakana 0xA1..0xDF at U+FF61 in order.
+constexpr unsigned katakana_offset = 0xFF61 - 0xA1;
+
+// The unit of a byte that is a character of its own in shape S, U+FFFD for
+// a single byte without one, or -1 for a lead.
+template <pair_shape S>
+constexpr int single_unit(std::uint8_t b) noexcept {
+  if constexpr (S == pair_shape::shift_jis) {
+    if (b == 0x5C) return 0xA5;
+    if (b == 0x7E) return 0x203E;
+    if (b == 0x7F || b == 0x80 || b == 0xA0) return replacement;
+    if (b >= 0xA1 && b <= 0xDF) return static_cast<int>(b + katakana_offset);
+  }
+  return b < 0x80 ? b : -1;
+}
+
 // The plain twin, from byte i and unit o on.
+template <pair_shape S>
 pairs_step plain_from(const pair_table& t, const std::uint8_t* in, std::size_t n, std::uint8_t* out,
                       std::size_t i, std::size_t o) noexcept {
   while (i < n) {
     const std::uint8_t b = in[i];
-    if (b < 0x80) {
-      put_unit(out, o++, b);
+    if (const int u = single_unit<S>(b); u >= 0) {
+      if (u == replacement) break;
+      put_unit(out, o++, static_cast<unsigned>(u));
       ++i;
       continue;
     }
-    if (n - i < 2 || b < t.lead_first || b > t.lead_last) break;
+    if (n - i < 2) break;
     const std::uint8_t c = in[i + 1];
-    if (c < t.trail_first || c > t.trail_last) break;
+    if (S == pair_shape::euc_jp && b == 0x8E && c >= 0xA1 && c <= 0xDF) {
+      put_unit(out, o++, c + katakana_offset);
+      i += 2;
+      continue;
+    }
+    if (b < t.lead_first || b > t.lead_last || c < t.trail_first || c > t.trail_last) break;
     const std::size_t at =
         std::size_t{t.columns} * unsigned(b - t.lead_first) + unsigned(c - t.trail_first);
     if (at >= t.size || t.cells[at] == replacement) break;
@@ -54,9 +81,10 @@ pairs_step plain_from(const pair_table& t, const std::uint8_t* in, std::size_t n
   return {i, o};
 }
 
+template <pair_shape S>
 pairs_step pairs_plain(const pair_table& t, const std::uint8_t* in, std::size_t n,
                        std::uint8_t* out) noexcept {
-  return plain_from(t, in, n, out, 0, 0);
+  return plain_from<S>(t, in, n, out, 0, 0);
 }
 
 #ifdef ZEL_SIMD_X86
@@ -64,7 +92,8 @@ pairs_step pairs_plain(const pair_table& t, const std::uint8_t* in, std::size_t 
 constexpr std::size_t window = 32;
 constexpr std::uint32_t even_places = 0x55555555;
 
-// The leads among the high bytes of a window that starts a character.
+// The leads among a window's bytes that may lead (`high`), the window
+// starting a character.
 inline std::uint32_t lead_places(std::uint32_t high) noexcept {
   const std::uint32_t starts = high & ~(high << 1);
   const std::uint64_t carried = std::uint64_t{high} + (starts & even_places);
@@ -75,6 +104,7 @@ inline std::uint32_t lead_places(std::uint32_t high) noexcept {
 #define ZEL_AVX512 \
   __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt")))
 
+template <pair_shape S>
 ZEL_AVX512 pairs_step pairs_avx512(const pair_table& t, const std::uint8_t* in, std::size_t n,
                                    std::uint8_t* out) noexcept {
   const __m256i lead_first = _mm256_set1_epi8(static_cast<char>(t.lead_first));
@@ -87,43 +117,77 @@ ZEL_AVX512 pairs_step pairs_avx512(const pair_table& t, const std::uint8_t* in, 
   const __m512i stored = _mm512_set1_epi16(static_cast<short>(t.size));
   const __m512i last_pair = _mm512_set1_epi32(static_cast<int>(t.size - 2));
   const __m256i replaced_unit = _mm256_set1_epi16(static_cast<short>(replacement));
+  const __m256i kana_first = _mm256_set1_epi8(static_cast<char>(0xA1));
+  const __m256i kana_last = _mm256_set1_epi8(static_cast<char>(0xDF));
+  const __m512i to_kana = _mm512_set1_epi16(static_cast<short>(katakana_offset));
   std::size_t i = 0, o = 0;
   // A lead at the window's last byte reads its trail from the byte after.
   while (n - i > window) {
     const std::uint8_t* p = in + i;
     const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
     const __m512i bytes = _mm512_cvtepu8_epi16(v);
-    const auto high = static_cast<std::uint32_t>(_mm256_movemask_epi8(v));
-    if (!high) {
-      _mm512_storeu_si512(out + 2 * o, bytes);
+    auto high = static_cast<std::uint32_t>(_mm256_movemask_epi8(v));  // bytes that may lead
+    __m512i singles = bytes;
+    std::uint32_t lost = 0;  // single bytes without a character
+    if constexpr (S == pair_shape::shift_jis) {
+      const std::uint32_t kana =
+          _mm256_cmpge_epu8_mask(v, kana_first) & _mm256_cmple_epu8_mask(v, kana_last);
+      const std::uint32_t yen =
+          _mm256_cmpeq_epi8_mask(v, _mm256_set1_epi8(static_cast<char>(0x5C)));
+      const std::uint32_t overline =
+          _mm256_cmpeq_epi8_mask(v, _mm256_set1_epi8(static_cast<char>(0x7E)));
+      lost = _mm256_cmpeq_epi8_mask(v, _mm256_set1_epi8(static_cast<char>(0x7F))) |
+             _mm256_cmpeq_epi8_mask(v, _mm256_set1_epi8(static_cast<char>(0x80))) |
+             _mm256_cmpeq_epi8_mask(v, _mm256_set1_epi8(static_cast<char>(0xA0)));
+      high &= ~(kana | lost);
+      singles = _mm512_mask_add_epi16(singles, kana, singles, to_kana);
+      singles = _mm512_mask_mov_epi16(singles, yen, _mm512_set1_epi16(0xA5));
+      singles = _mm512_mask_mov_epi16(singles, overline, _mm512_set1_epi16(0x203E));
+    }
+    if (!(high | lost)) {
+      _mm512_storeu_si512(out + 2 * o, singles);
       i += window;
       o += window;
       continue;
     }
-    const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 1));
     const std::uint32_t leads = lead_places(high);
-    const std::uint32_t lead_in =
-        _mm256_cmpge_epu8_mask(v, lead_first) & _mm256_cmple_epu8_mask(v, lead_last);
-    const std::uint32_t trail_in =
-        _mm256_cmpge_epu8_mask(next, trail_first) & _mm256_cmple_epu8_mask(next, trail_last);
-    // Exact for every lead and trail in range: at most 191 * 127 + 190.
-    const __m512i index =
-        _mm512_add_epi16(_mm512_mullo_epi16(_mm512_sub_epi16(bytes, lead_base), columns),
-                         _mm512_sub_epi16(_mm512_cvtepu8_epi16(next), trail_base));
-    std::uint32_t stop = leads & ~(lead_in & trail_in);
-    stop |= leads & _mm512_cmpge_epu16_mask(index, stored);
-    const auto count = static_cast<unsigned>(std::popcount(leads));  // at most 16
-    const auto lanes = static_cast<__mmask16>((1u << count) - 1);
-    const __m512i wanted =
-        _mm512_cvtepu16_epi32(_mm512_castsi512_si256(_mm512_maskz_compress_epi16(leads, index)));
-    // Two cells a read: the wanted one low, or high for the table's last.
-    const __m512i at = _mm512_min_epu32(wanted, last_pair);
-    const __m512i two = _mm512_mask_i32gather_epi32(_mm512_setzero_si512(), lanes, at, t.cells, 2);
-    const __m512i shift = _mm512_slli_epi32(_mm512_sub_epi32(wanted, at), 4);
-    const __m256i cells = _mm512_cvtepi32_epi16(
-        _mm512_and_si512(_mm512_srlv_epi32(two, shift), _mm512_set1_epi32(0xFFFF)));
-    const std::uint32_t empty = _mm256_cmpeq_epi16_mask(cells, replaced_unit) & lanes;
-    stop |= _pdep_u32(empty, leads);
+    std::uint32_t stop = lost & ~(leads << 1);  // a trail may be any of them
+    __m512i units = singles;
+    if (leads) {
+      const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 1));
+      const std::uint32_t lead_in =
+          _mm256_cmpge_epu8_mask(v, lead_first) & _mm256_cmple_epu8_mask(v, lead_last);
+      const std::uint32_t trail_in =
+          _mm256_cmpge_epu8_mask(next, trail_first) & _mm256_cmple_epu8_mask(next, trail_last);
+      const __m512i trails = _mm512_cvtepu8_epi16(next);
+      // Exact for every lead and trail in range: at most 191 * 127 + 190.
+      const __m512i index =
+          _mm512_add_epi16(_mm512_mullo_epi16(_mm512_sub_epi16(bytes, lead_base), columns),
+                           _mm512_sub_epi16(trails, trail_base));
+      stop |= leads & ~(lead_in & trail_in);
+      stop |= leads & _mm512_cmpge_epu16_mask(index, stored);
+      const auto count = static_cast<unsigned>(std::popcount(leads));  // at most 16
+      const auto lanes = static_cast<__mmask16>((1u << count) - 1);
+      const __m512i wanted =
+          _mm512_cvtepu16_epi32(_mm512_castsi512_si256(_mm512_maskz_compress_epi16(leads, index)));
+      // Two cells a read: the wanted one low, or high for the table's last.
+      const __m512i at = _mm512_min_epu32(wanted, last_pair);
+      const __m512i two =
+          _mm512_mask_i32gather_epi32(_mm512_setzero_si512(), lanes, at, t.cells, 2);
+      const __m512i shift = _mm512_slli_epi32(_mm512_sub_epi32(wanted, at), 4);
+      const __m256i cells = _mm512_cvtepi32_epi16(
+          _mm512_and_si512(_mm512_srlv_epi32(two, shift), _mm512_set1_epi32(0xFFFF)));
+      const std::uint32_t empty = _mm256_cmpeq_epi16_mask(cells, replaced_unit) & lanes;
+      stop |= _pdep_u32(empty, leads);
+      units = _mm512_mask_expand_epi16(singles, leads, _mm512_zextsi256_si512(cells));
+      if constexpr (S == pair_shape::euc_jp) {
+        const std::uint32_t kana =
+            leads & _mm256_cmpeq_epi8_mask(v, _mm256_set1_epi8(static_cast<char>(0x8E))) &
+            _mm256_cmpge_epu8_mask(next, kana_first) & _mm256_cmple_epu8_mask(next, kana_last);
+        stop &= ~kana;
+        units = _mm512_mask_add_epi16(units, kana, trails, to_kana);
+      }
+    }
     // The places that begin a character; a lead at the last one takes the
     // next window's first byte.
     std::uint32_t begins = ~(leads << 1);
@@ -133,31 +197,43 @@ ZEL_AVX512 pairs_step pairs_avx512(const pair_table& t, const std::uint8_t* in, 
       begins &= (1u << before) - 1;
       read = before;
     }
-    const __m512i units = _mm512_mask_expand_epi16(bytes, leads, _mm512_zextsi256_si512(cells));
     _mm512_storeu_si512(out + 2 * o, _mm512_maskz_compress_epi16(begins, units));
     i += read;
     o += static_cast<std::size_t>(std::popcount(begins));
     if (stop) return {i, o};
   }
-  return plain_from(t, in, n, out, i, o);
+  return plain_from<S>(t, in, n, out, i, o);
 }
 
 #endif  // ZEL_SIMD_X86
 
-}  // namespace
-
-pairs_to_ucs2_fn pairs_to_ucs2_kernel(simd level) noexcept {
+template <pair_shape S>
+pairs_to_ucs2_fn kernel_of(simd level) noexcept {
 #ifdef ZEL_SIMD_X86
-  if (level >= simd::avx512) return pairs_avx512;
+  if (level >= simd::avx512) return pairs_avx512<S>;
 #else
   (void)level;
 #endif
-  return pairs_plain;
+  return pairs_plain<S>;
 }
 
-pairs_to_ucs2_fn pairs_to_ucs2_active() noexcept {
-  const pairs_to_ucs2_fn k = pairs_to_ucs2_kernel(simd_level());
-  return k == pairs_plain ? nullptr : k;
+}  // namespace
+
+pairs_to_ucs2_fn pairs_to_ucs2_kernel(simd level, pair_shape shape) noexcept {
+  switch (shape) {
+    case pair_shape::shift_jis:
+      return kernel_of<pair_shape::shift_jis>(level);
+    case pair_shape::euc_jp:
+      return kernel_of<pair_shape::euc_jp>(level);
+    case pair_shape::lead_trail:
+      break;
+  }
+  return kernel_of<pair_shape::lead_trail>(level);
+}
+
+pairs_to_ucs2_fn pairs_to_ucs2_active(pair_shape shape) noexcept {
+  const pairs_to_ucs2_fn k = pairs_to_ucs2_kernel(simd_level(), shape);
+  return k == pairs_to_ucs2_kernel(simd::plain, shape) ? nullptr : k;
 }
 
 }  // namespace zel

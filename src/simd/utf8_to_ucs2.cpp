@@ -435,7 +435,7 @@ ZEL_AVX512 inline void put_ends16(__m256i units, unsigned ends16, std::uint8_t* 
   o += static_cast<std::size_t>(std::popcount(ends16));
 }
 
-ZEL_AVX512 utf8_ucs2_step utf8_to_ucs2_avx512(const std::uint8_t* in, std::size_t n,
+ZEL_AVX512 utf8_ucs2_step utf8_windows_avx512(const std::uint8_t* in, std::size_t n,
                                               std::uint8_t* out) noexcept {
   std::size_t i = 0, o = 0;
   while (n - i >= window) {
@@ -500,7 +500,13 @@ ZEL_AVX512 utf8_ucs2_step utf8_to_ucs2_avx512(const std::uint8_t* in, std::size_
     put_ends16(_mm512_extracti64x4_epi64(units_hi, 1), static_cast<unsigned>(ends >> 48), out, o);
     i += cut;
   }
-  return strict_from(in, n, out, i, o);
+  return {i, o};
+}
+
+ZEL_AVX512 utf8_ucs2_step utf8_to_ucs2_avx512(const std::uint8_t* in, std::size_t n,
+                                              std::uint8_t* out) noexcept {
+  const utf8_ucs2_step w = utf8_windows_avx512(in, n, out);
+  return strict_from(in, n, out, w.read, w.units);
 }
 
 #endif  // ZEL_SIMD_X86
@@ -520,6 +526,15 @@ utf8_to_ucs2_fn utf8_to_ucs2_kernel(simd level) noexcept {
 
 utf8_ucs2_step utf8_to_ucs2(const std::uint8_t* in, std::size_t n, std::uint8_t* out) noexcept {
   return utf8_to_ucs2_kernel(simd_level())(in, n, out);
+}
+
+utf8_to_ucs2_fn utf8_to_ucs2_windows(simd level) noexcept {
+#ifdef ZEL_SIMD_X86
+  if (level >= simd::avx512) return utf8_windows_avx512;
+#else
+  (void)level;
+#endif
+  return nullptr;
 }
 
 bool utf8_to_ucs2_vectored() noexcept {

@@ -33,6 +33,12 @@ utf8_to_ucs2_fn utf8_to_ucs2_kernel(simd level) noexcept;
 // The kernel of simd_level().
 utf8_ucs2_step utf8_to_ucs2(const std::uint8_t* in, std::size_t n, std::uint8_t* out) noexcept;
 
+// The AVX-512 kernel without its plain tail, for callers that read in
+// pieces of their own: it stops where the kernel would hand the rest to the
+// plain twin (under a window left, or a window a strict reader refuses).
+// Null below AVX-512.
+utf8_to_ucs2_fn utf8_to_ucs2_windows(simd level) noexcept;
+
 // Whether simd_level() has a vector kernel; without one, callers keep their
 // own loop, which the plain twin is no faster than.
 bool utf8_to_ucs2_vectored() noexcept;

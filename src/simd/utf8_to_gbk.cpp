@@ -1,0 +1,216 @@
+// UTF-8 to GBK a piece at a time: the vector windows of the UTF-8 to UCS-2
+// kernel decode a piece into units on the stack, and the units then become
+// GBK 32 at a step. A step packs its units beyond ASCII together, so that a
+// text of mostly ASCII needs fewer gathers, and reads their reverse-table
+// cells 16 at a gather (32 bits at unit - 1, the cell in the high half, so
+// no read leaves the table); the cells go back to their units, lead byte
+// first, and one byte compress drops the second byte of each ASCII unit. A
+// step that meets a unit GBK lacks writes the units before it and ends the
+// call. Units short of a step wait for the next piece; what the windows
+// leave (a window a strict reader refuses, the last bytes) goes through the
+// UTF-8 kernel's plain tail, and the last units one at a time, as the plain
+// twin writes them.
+#include "src/simd/utf8_to_gbk.h"
+
+#include <bit>
+#include <cstring>
+
+#include "src/simd/intrinsics.h"
+#include "src/simd/utf8_to_ucs2.h"
+#include "src/tables/gbk_gb18030.h"
+
+namespace zel {
+namespace {
+
+inline bool continues(std::uint8_t b) noexcept { return (b & 0xC0) == 0x80; }
+
+// The unit u at out[o..], as the GBK writer puts it; false, with nothing
+// written, for a unit GBK lacks or whose bytes do not fit the room.
+inline bool put_gbk(unsigned u, std::uint8_t* out, std::size_t& o, std::size_t room) noexcept {
+  if (u < 0x80) {
+    if (o == room) return false;
+    out[o++] = static_cast<std::uint8_t>(u);
+    return true;
+  }
+  const std::uint16_t code = cell(ucs2_to_gbk, u, gbk_none);
+  if (code == gbk_none || room - o < 2) return false;
+  out[o++] = static_cast<std::uint8_t>(code >> 8);
+  out[o++] = static_cast<std::uint8_t>(code & 0xFF);
+  return true;
+}
+
+utf8_gbk_run utf8_to_gbk_plain(const std::uint8_t* in, std::size_t n, std::uint8_t* out,
+                               std::size_t room) noexcept {
+  std::size_t i = 0, o = 0;
+  while (i < n) {
+    const std::uint8_t b = in[i];
+    unsigned u = b;
+    std::size_t length = 1;
+    if (b >= 0xC2 && b <= 0xDF) {
+      if (n - i < 2 || !continues(in[i + 1])) break;
+      u = (b & 0x1Fu) << 6 | (in[i + 1] & 0x3Fu);
+      length = 2;
+    } else if (b >= 0x80) {
+      if (b < 0xE0 || b > 0xEF || n - i < 3) break;
+      const std::uint8_t b1 = in[i + 1];
+      // E0 80..9F would be overlong, ED A0..BF a surrogate.
+      if (!continues(b1) || !continues(in[i + 2]) || (b == 0xE0 && b1 < 0xA0) ||
+          (b == 0xED && b1 >= 0xA0))
+        break;
+      u = (b & 0x0Fu) << 12 | (b1 & 0x3Fu) << 6 | (in[i + 2] & 0x3Fu);
+      length = 3;
+    }
+    if (!put_gbk(u, out, o, room)) break;
+    i += length;
+  }
+  return {i, o};
+}
+
+#ifdef ZEL_SIMD_X86
+
+#define ZEL_AVX512 __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,bmi2,popcnt")))
+
+constexpr std::size_t window = utf8_to_ucs2_window;
+
+// The most input bytes decoded at a time: a unit GBK lacks ends the call,
+// and the units decoded after it are wasted.
+constexpr std::size_t piece = 1024;
+
+// The gather reads cells u - 1 and u of any unit from 0x80 up.
+static_assert(ucs2_to_gbk_size == 0x10000, "every unit indexes the reverse table");
+
+struct units_taken {
+  std::size_t units;
+  std::size_t bytes;  // GBK bytes written
+  std::size_t read;   // UTF-8 bytes of those units
+  bool stopped;       // at a unit GBK lacks or that does not fit
+};
+
+// The bytes kept of 16 units, two bytes each: the first of each unit in
+// `units`, the second of each in `wide`. (32-bit deposits: the 32-bit build
+// has no 64-bit ones.)
+ZEL_AVX512 inline std::uint32_t kept_bytes(std::uint32_t units, std::uint32_t wide) noexcept {
+  return _pdep_u32(units, 0x55555555u) | _pdep_u32(wide, 0xAAAAAAAAu);
+}
+
+// The n units at `units` as GBK, 32 at a step while a step's 64 bytes fit;
+// the units left over go one at a time when `all` or the room is short,
+// else they wait for the next piece.
+ZEL_AVX512 units_taken units_to_gbk_avx512(const std::uint8_t* units, std::size_t n, bool all,
+                                           std::uint8_t* out, std::size_t room) noexcept {
+  std::size_t k = 0, o = 0, read = 0;
+  while (n - k >= 32 && room - o >= 64) {
+    const __m512i u = _mm512_loadu_si512(units + 2 * k);
+    const std::uint32_t wide = _mm512_cmpge_epu16_mask(u, _mm512_set1_epi16(0x80));
+    if (!wide) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + o), _mm512_cvtepi16_epi8(u));
+      k += 32;
+      o += 32;
+      read += 32;
+      continue;
+    }
+    // The units beyond ASCII, packed, read their cells 16 at a gather: the
+    // cell of unit u is the high half of the 32 bits at cell u - 1.
+    const __m512i packed = _mm512_maskz_compress_epi16(wide, u);
+    const auto count = static_cast<unsigned>(std::popcount(wide));
+    const __m512i one = _mm512_set1_epi32(1);
+    const __m512i low = _mm512_cvtepu16_epi32(_mm512_castsi512_si256(packed));
+    const auto low_lanes = static_cast<__mmask16>(count >= 16 ? 0xFFFF : (1u << count) - 1);
+    __m256i cells_high = _mm256_setzero_si256();
+    const __m256i cells_low = _mm512_cvtepi32_epi16(_mm512_srli_epi32(
+        _mm512_mask_i32gather_epi32(one, low_lanes, _mm512_sub_epi32(low, one), ucs2_to_gbk, 2),
+        16));
+    if (count > 16) {
+      const __m512i high = _mm512_cvtepu16_epi32(_mm512_extracti64x4_epi64(packed, 1));
+      const auto high_lanes =
+          static_cast<__mmask16>(count == 32 ? 0xFFFF : (1u << (count - 16)) - 1);
+      cells_high = _mm512_cvtepi32_epi16(_mm512_srli_epi32(
+          _mm512_mask_i32gather_epi32(one, high_lanes, _mm512_sub_epi32(high, one), ucs2_to_gbk, 2),
+          16));
+    }
+    const __m512i cells = _mm512_inserti64x4(_mm512_castsi256_si512(cells_low), cells_high, 1);
+    const std::uint32_t lacking =
+        _mm512_cmpeq_epi16_mask(cells, _mm512_set1_epi16(static_cast<short>(gbk_none)));
+    // Each cell back at its unit, lead byte first; ASCII units as they are.
+    const __m512i codes = _mm512_maskz_expand_epi16(wide, cells);
+    const __m512i swapped =
+        _mm512_or_si512(_mm512_srli_epi16(codes, 8), _mm512_slli_epi16(codes, 8));
+    const __m512i bytes = _mm512_mask_mov_epi16(u, wide, swapped);
+    const std::uint32_t three = _mm512_cmpge_epu16_mask(u, _mm512_set1_epi16(0x800));
+    // A branch rather than a count taken from the gather, so that the next
+    // step need not wait for this one's cells.
+    std::uint32_t valid = 0xFFFFFFFF;
+    if (lacking) [[unlikely]]
+      valid = (_pdep_u32(lacking & (0u - lacking), wide)) - 1;
+    const std::uint64_t keep = kept_bytes(valid & 0xFFFF, wide & valid & 0xFFFF) |
+                               std::uint64_t{kept_bytes(valid >> 16, (wide & valid) >> 16)} << 32;
+    _mm512_storeu_si512(out + o, _mm512_maskz_compress_epi8(keep, bytes));
+    o += static_cast<std::size_t>(std::popcount(keep));
+    read += static_cast<std::size_t>(std::popcount(valid) + std::popcount(wide & valid) +
+                                     std::popcount(three & valid));
+    if (lacking) [[unlikely]]
+      return {k + static_cast<std::size_t>(std::popcount(valid)), o, read, true};
+    k += 32;
+  }
+  if (all || room - o < 64) {
+    for (; k < n; ++k) {
+      const unsigned u = units[2 * k] | static_cast<unsigned>(units[2 * k + 1]) << 8;
+      if (!put_gbk(u, out, o, room)) return {k, o, read, true};
+      read += u < 0x80 ? 1 : u < 0x800 ? 2 : 3;
+    }
+  }
+  return {k, o, read, false};
+}
+
+ZEL_AVX512 utf8_gbk_run utf8_to_gbk_avx512(const std::uint8_t* in, std::size_t n, std::uint8_t* out,
+                                           std::size_t room) noexcept {
+  const utf8_to_ucs2_fn windows = utf8_to_ucs2_windows(simd::avx512);
+  const utf8_to_ucs2_fn whole = utf8_to_ucs2_kernel(simd::avx512);
+  // Units decoded and not yet written wait at the front for the next piece.
+  alignas(64) std::uint8_t units[2 * (piece + 32)];
+  std::size_t i = 0, decoded = 0, o = 0, held = 0;
+  bool last = false;
+  // Pieces start at a window and double: a call often ends soon, at the
+  // next unit GBK lacks.
+  for (std::size_t size = window; !last; size = size < piece ? 2 * size : piece) {
+    std::size_t take = n - decoded < size ? n - decoded : size;
+    utf8_ucs2_step step = windows(in + decoded, take, units + 2 * held);
+    if (!step.read) {
+      // Under a window left, or a window with a byte a strict reader
+      // refuses: the whole kernel reads up to that byte, or on past a
+      // sequence that this window's end cuts short.
+      take = n - decoded < window ? n - decoded : window;
+      step = whole(in + decoded, take, units + 2 * held);
+      last = take < window || step.read + 3 <= take;
+    }
+    decoded += step.read;
+    held += step.units;
+    const units_taken t = units_to_gbk_avx512(units, held, last, out + o, room - o);
+    i += t.read;
+    o += t.bytes;
+    if (t.stopped) break;
+    held -= t.units;
+    std::memmove(units, units + 2 * t.units, 2 * held);
+  }
+  return {i, o};
+}
+
+#endif  // ZEL_SIMD_X86
+
+}  // namespace
+
+utf8_to_gbk_fn utf8_to_gbk_kernel(simd level) noexcept {
+#ifdef ZEL_SIMD_X86
+  if (level >= simd::avx512) return utf8_to_gbk_avx512;
+#else
+  (void)level;
+#endif
+  return utf8_to_gbk_plain;
+}
+
+utf8_to_gbk_fn utf8_to_gbk_active() noexcept {
+  const utf8_to_gbk_fn k = utf8_to_gbk_kernel(simd_level());
+  return k == utf8_to_gbk_plain ? nullptr : k;
+}
+
+}  // namespace zel

@@ -1,0 +1,195 @@
+// The UTF-8 to GBK vector kernel against its plain twin, and the UTF-8
+// decoder into the GBK writer with its vector path against the same without.
+//
+// Texts mix ASCII, characters GBK holds, characters it lacks (U+0080,
+// U+00A0, U+2027, U+FFFF) and what stops a strict UTF-8 reader, at every
+// offset 0..64, length 0..200 and a room that is ample, tight or short, so
+// that each kind of unit meets each edge of a window, a piece and a step.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "src/core/report.h"
+#include "src/decode/unicode.h"
+#include "src/encode/gbk.h"
+#include "src/simd/cpu.h"
+#include "src/simd/utf8_to_gbk.h"
+#include "src/string/byte_sink.h"
+#include "tests/support/conversion.h"
+
+namespace {
+
+using zel_test::from_hex;
+using zel_test::to_hex;
+
+struct Mix {
+  const char* what;
+  std::vector<std::string> pieces;  // hex, drawn at random
+};
+
+const Mix mixes[] = {
+    {"ASCII and characters GBK holds",
+     {"41", "20", "0a", "7f", "c3a9", "c2b7", "d0b0", "ceb1", "e4b8ad", "e69687", "e38182",
+      "e4b880", "efbc8c", "e4b8ad", "e69687"}},
+    {"characters GBK lacks", {"c2a0", "c280", "e280a7", "efbfbf"}},
+    {"what stops a strict reader",
+     {"c080", "e08080", "eda080", "f09f9880", "80", "c3", "e4b8", "ff", "c341"}},
+};
+
+// Text of at least `size` bytes: mostly the first mix, with a piece of
+// `other` one time in `spoil`.
+std::string random_text(std::mt19937& rng, std::size_t size, const Mix& other, unsigned spoil) {
+  std::string s;
+  while (s.size() < size) {
+    const Mix& from = spoil && rng() % spoil == 0 ? other : mixes[0];
+    s += from_hex(from.pieces[rng() % from.pieces.size()]);
+  }
+  return s;
+}
+
+struct KernelRun {
+  zel::utf8_gbk_run run;
+  std::string bytes;
+};
+
+// The kernel on exactly these bytes; a byte written past the room fails.
+KernelRun run_kernel(zel::utf8_to_gbk_fn kernel, const std::string& text, std::size_t room) {
+  const std::vector<std::uint8_t> in(text.begin(), text.end());
+  std::vector<std::uint8_t> out(room + 64, 0xAA);
+  KernelRun r;
+  r.run = kernel(in.data(), in.size(), out.data(), room);
+  for (std::size_t b = room; b < out.size(); ++b) EXPECT_EQ(out[b], 0xAA) << "past the room";
+  r.bytes.assign(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(r.run.bytes));
+  return r;
+}
+
+TEST(SimdGbk, EveryLevelEqualsTheTwinAtEveryOffsetLengthAndRoom) {
+  std::mt19937 rng(5);
+  const auto twin = zel::utf8_to_gbk_kernel(zel::simd::plain);
+  for (const Mix& other : mixes) {
+    for (unsigned spoil : {0u, 60u, 4u}) {
+      const std::string text = random_text(rng, 64 + 200, other, spoil);
+      for (int l = 1; l <= static_cast<int>(zel::detect_simd_level()); ++l) {
+        const auto kernel = zel::utf8_to_gbk_kernel(static_cast<zel::simd>(l));
+        for (std::size_t offset = 0; offset <= 64; ++offset) {
+          for (std::size_t length = 0; length <= 200; ++length) {
+            const std::string slice = text.substr(offset, length);
+            for (std::size_t room : {2 * length, length / 2 + 1, std::size_t{40}}) {
+              const KernelRun want = run_kernel(twin, slice, room);
+              const KernelRun got = run_kernel(kernel, slice, room);
+              ASSERT_TRUE(got.run.read == want.run.read && got.bytes == want.bytes)
+                  << other.what << ", spoilt 1 in " << spoil << ", level " << l << ", offset "
+                  << offset << ", length " << length << ", room " << room << ": read "
+                  << got.run.read << " of " << want.run.read << ", input " << to_hex(slice);
+            }
+          }
+        }
+      }
+    }
+  }
+}
+
+// A plain GBK output for the lenient decoder: no vector path, no limit.
+struct plain_gbk {
+  std::string bytes;
+  void need(std::size_t) {}
+  void put(std::uint8_t b) { bytes.push_back(static_cast<char>(b)); }
+  void unit(std::uint16_t u) { zel::gbk_put(u, *this); }
+  void ascii(const std::uint8_t* p, std::size_t n) {
+    for (std::size_t k = 0; k < n; ++k) unit(p[k]);
+  }
+};
+
+plain_gbk lenient_gbk(const std::string& text) {
+  plain_gbk out;
+  zel::utf8_decoder(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), out);
+  return out;
+}
+
+// The twin writes what the writer writes for what it read, and stops only
+// at a sequence a strict reader refuses, a character GBK lacks or one that
+// does not fit.
+TEST(SimdGbk, TwinStopsOnlyWhereTheDecoderMustJudge) {
+  std::mt19937 rng(9);
+  const auto twin = zel::utf8_to_gbk_kernel(zel::simd::plain);
+  for (const Mix& other : mixes) {
+    for (int k = 0; k < 300; ++k) {
+      const std::string text = random_text(rng, rng() % 100, other, 5);
+      const std::size_t room = rng() % 2 ? 2 * text.size() : rng() % (text.size() + 1);
+      const KernelRun r = run_kernel(twin, text, room);
+      SCOPED_TRACE(std::string(other.what) + ", room " + std::to_string(room) + ": " +
+                   to_hex(text));
+      ASSERT_EQ(to_hex(r.bytes), to_hex(lenient_gbk(text.substr(0, r.run.read)).bytes));
+      if (r.run.read == text.size()) continue;
+      const auto* p = reinterpret_cast<const std::uint8_t*>(text.data()) + r.run.read;
+      const std::size_t left = text.size() - r.run.read;
+      const std::size_t length = p[0] < 0x80 ? 1 : p[0] >= 0xC0 && p[0] < 0xE0 ? 2 : 3;
+      if (p[0] >= 0xF0 || (p[0] >= 0x80 && p[0] < 0xC0) || left < length ||
+          (length > 1 && zel::utf8_malformed(p, length)))
+        continue;  // refused by a strict reader
+      const std::string next = lenient_gbk(text.substr(r.run.read, length)).bytes;
+      const bool lacks = next == " " && p[0] != 0x20;
+      ASSERT_TRUE(lacks || next.size() > room - r.run.bytes) << "stopped at " << r.run.read;
+    }
+  }
+}
+
+// The GBK writer with its vector path hidden: the decoder's own loop.
+struct without_vector : zel::reporting_output<zel::gbk_output> {
+  using reporting_output::reporting_output;
+  void utf8_blocks() = delete;
+};
+
+struct Decoded {
+  std::string bytes;
+  zel::report_tally tally;
+  std::size_t took = 0;
+};
+
+template <class Output>
+Decoded decode(const std::string& text, std::size_t expected, std::size_t limit, bool last) {
+  const auto* in = reinterpret_cast<const std::uint8_t*>(text.data());
+  Decoded d;
+  zel::byte_sink sink(expected, limit);
+  Output out(sink, d.tally, in);
+  d.took = zel::utf8_decoder(in, text.size(), out, last);
+  out.done();
+  if (sink.size()) d.bytes.assign(sink.buffer.data, sink.size());
+  return d;
+}
+
+// Counted, grown from one byte or stopped at a limit, whole or as a piece
+// that is not the last: the same bytes, report and cut.
+TEST(SimdGbk, DecoderWithTheVectorPathEqualsItsOwnLoop) {
+  ASSERT_TRUE(zel::utf8_to_gbk_active() || zel::simd_level() < zel::simd::avx512);
+  std::mt19937 rng(17);
+  for (const Mix& other : mixes) {
+    for (int k = 0; k < 40; ++k) {
+      const std::string text = random_text(rng, 64 + rng() % 1500, other, k % 2 ? 80 : 0);
+      const std::size_t whole = 2 * text.size();
+      for (std::size_t limit : {whole, text.size() / 2, text.size() / 2 + 1, std::size_t{130}}) {
+        for (std::size_t expected : {std::size_t{1}, whole}) {
+          for (bool last : {true, false}) {
+            const Decoded want = decode<without_vector>(text, expected, limit, last);
+            const Decoded got =
+                decode<zel::reporting_output<zel::gbk_output>>(text, expected, limit, last);
+            SCOPED_TRACE(std::string(other.what) + ", limit " + std::to_string(limit) +
+                         ", estimate " + std::to_string(expected) + (last ? "" : ", a piece") +
+                         ", input " + to_hex(text));
+            ASSERT_EQ(to_hex(got.bytes), to_hex(want.bytes));
+            ASSERT_EQ(got.took, want.took);
+            for (int kind = 0; kind < 5; ++kind)
+              ASSERT_EQ(got.tally.counts[kind], want.tally.counts[kind]) << "kind " << kind;
+            ASSERT_EQ(got.tally.first, want.tally.first);
+            ASSERT_EQ(got.tally.truncated_at, want.tally.truncated_at);
+          }
+        }
+      }
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,251 @@
+// The Shift_JIS and EUC-JP shapes of the two-byte vector kernel against
+// their plain twins, and the two decoders with their vector path against
+// the same decoders without it.
+//
+// Texts mix ASCII, the JIS X 0201 singles (yen sign, overline, katakana),
+// EUC-JP's 0x8E katakana, pairs with a character, and everything that must
+// stop the kernel (single bytes without a character, lead and trail edges,
+// cells of U+FFFD, the first index past the stored cells, lone leads and
+// single shifts, JIS X 0212 codes), at every offset 0..64 and length 0..200,
+// so that each straddles every window edge.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "src/core/report.h"
+#include "src/decode/japanese.h"
+#include "src/encode/pivot_output.h"
+#include "src/encode/utf8.h"
+#include "src/simd/cpu.h"
+#include "src/simd/pairs_to_ucs2.h"
+#include "src/string/byte_sink.h"
+#include "tests/support/conversion.h"
+
+namespace {
+
+using zel::pair_shape;
+using zel_test::to_hex;
+
+struct Charset {
+  const char* what;
+  pair_shape shape;
+  zel::pair_table table;  // as its decoder reads it
+  std::vector<std::string> singles, stops;
+};
+
+const Charset charsets[] = {
+    {"Shift_JIS",
+     pair_shape::shift_jis,
+     zel::make_pair_table(zel::sjis_to_ucs2, zel::sjis_columns, 0x81, 0xFF, 0x40, 0xFE),
+     {"\\", "~", "\xa1", "\xb1", "\xdf", "A\xdf"},
+     {"\x7f", "\x80", "\xa0", "\x81", "\x9f", "\xe0", "\xfc", "\xff", "\x81\x3f", "\x9f\xff",
+      "\xe0\x7f", "\xfd\x40", "\xff\xfe", "\x81\xa0", "\x81\x80", "\x82\x7f"}},
+    {"EUC-JP",
+     pair_shape::euc_jp,
+     zel::make_pair_table(zel::jisx0208_to_ucs2, zel::jis_columns, 0xA1, 0xFE, 0xA1, 0xFE),
+     {"\x8e\xa1", "\x8e\xb1", "\x8e\xdf"},
+     {"\x8e", "\x8e\xa0", "\x8e\xe0", "\x8e\x41", "\x8e\x8e\xb1", "\x8f", "\x8f\xb0\xa1",
+      "\x8f\xa1\x41", "\x80", "\x8d", "\xa0", "\xff", "\xa1", "\xa1\xa0", "\xfe\xfe", "\xa1\xff",
+      "\xa1\x41"}},
+};
+
+template <class Out>
+std::size_t decode_with(pair_shape s, const std::uint8_t* in, std::size_t n, Out& out, bool last) {
+  return s == pair_shape::shift_jis ? zel::shift_jis_decoder(in, n, out, last)
+                                    : zel::euc_jp_decoder(in, n, out, last);
+}
+
+std::string pair_at(const zel::pair_table& t, std::size_t index) {
+  return {static_cast<char>(t.lead_first + index / t.columns),
+          static_cast<char>(t.trail_first + index % t.columns)};
+}
+
+struct Pieces {
+  std::vector<std::string> clean, edges;
+};
+
+// Clean pieces: ASCII, the charset's single characters and pairs drawn from
+// the table's characters. Edges: its stops, the first and last U+FFFD cell
+// and the first index past the stored cells.
+Pieces pieces_of(const Charset& c, std::mt19937& rng) {
+  const zel::pair_table& t = c.table;
+  Pieces p;
+  for (const char* s : {"A", " ", "\n", "@", "0"}) p.clean.emplace_back(s);
+  p.clean.insert(p.clean.end(), c.singles.begin(), c.singles.end());
+  while (p.clean.size() < 40) {
+    const std::size_t at = rng() % t.size;
+    if (t.cells[at] != 0xFFFD) p.clean.push_back(pair_at(t, at));
+  }
+  p.edges = c.stops;
+  std::vector<std::size_t> empty;
+  for (std::size_t at = 0; at < t.size; ++at) {
+    const std::size_t lead = t.lead_first + at / t.columns;
+    const bool single = c.shape == pair_shape::shift_jis && lead >= 0xA0 && lead <= 0xDF;
+    if (t.cells[at] == 0xFFFD && !single) empty.push_back(at);
+  }
+  EXPECT_FALSE(empty.empty());
+  if (!empty.empty())
+    for (std::size_t at : {empty.front(), empty.back()}) p.edges.push_back(pair_at(t, at));
+  p.edges.push_back(pair_at(t, t.size));
+  return p;
+}
+
+std::string random_text(std::mt19937& rng, const Pieces& p, std::size_t size, unsigned spoil) {
+  std::string s;
+  while (s.size() < size) {
+    const auto& from = spoil && rng() % spoil == 0 ? p.edges : p.clean;
+    s += from[rng() % from.size()];
+  }
+  return s;
+}
+
+struct KernelRun {
+  zel::pairs_step step;
+  std::string units;
+};
+
+// Exactly the input and the room a kernel may use, so that a stray read or
+// write is a sanitizer's error.
+KernelRun run_kernel(zel::pairs_to_ucs2_fn kernel, const zel::pair_table& t,
+                     const std::string& text) {
+  const std::vector<std::uint8_t> in(text.begin(), text.end());
+  std::vector<std::uint8_t> out(2 * in.size());
+  KernelRun r;
+  r.step = kernel(t, in.data(), in.size(), out.data());
+  r.units.assign(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(2 * r.step.units));
+  return r;
+}
+
+struct plain_units {
+  std::string bytes;
+  void unit(std::uint16_t u) {
+    bytes.push_back(static_cast<char>(u & 0xFF));
+    bytes.push_back(static_cast<char>(u >> 8));
+  }
+  void ascii(const std::uint8_t* p, std::size_t n) {
+    for (std::size_t k = 0; k < n; ++k) unit(p[k]);
+  }
+};
+
+std::string decoded_units(pair_shape s, const std::string& text) {
+  plain_units out;
+  decode_with(s, reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), out, true);
+  return out.bytes;
+}
+
+TEST(SimdJapanese, EveryLevelEqualsTheTwinAtEveryOffsetAndLength) {
+  std::mt19937 rng(9);
+  for (const Charset& c : charsets) {
+    const auto twin = zel::pairs_to_ucs2_kernel(zel::simd::plain, c.shape);
+    const Pieces p = pieces_of(c, rng);
+    for (unsigned spoil : {0u, 60u, 4u}) {
+      const std::string text = random_text(rng, p, 64 + 200, spoil);
+      for (int l = 1; l <= static_cast<int>(zel::detect_simd_level()); ++l) {
+        const auto kernel = zel::pairs_to_ucs2_kernel(static_cast<zel::simd>(l), c.shape);
+        for (std::size_t offset = 0; offset <= 64; ++offset) {
+          for (std::size_t length = 0; length <= 200; ++length) {
+            const std::string slice = text.substr(offset, length);
+            const KernelRun want = run_kernel(twin, c.table, slice);
+            const KernelRun got = run_kernel(kernel, c.table, slice);
+            ASSERT_TRUE(got.step.read == want.step.read && got.units == want.units)
+                << c.what << ", spoilt 1 in " << spoil << ", level " << l << ", offset " << offset
+                << ", length " << length << ": read " << got.step.read << " of " << want.step.read
+                << ", input " << to_hex(slice);
+          }
+        }
+      }
+    }
+  }
+}
+
+// The writers with their pair path hidden: the decoders' own loops.
+template <class Base>
+struct without_pairs : zel::reporting_output<Base> {
+  using zel::reporting_output<Base>::reporting_output;
+  void pair_blocks() = delete;
+};
+
+struct Decoded {
+  std::string bytes;
+  zel::report_tally tally;
+  std::size_t took = 0;
+};
+
+template <class Output>
+Decoded decode(pair_shape s, const std::string& text, std::size_t expected, std::size_t limit,
+               bool last) {
+  const auto* in = reinterpret_cast<const std::uint8_t*>(text.data());
+  Decoded d;
+  zel::byte_sink sink(expected, limit);
+  Output out(sink, d.tally, in);
+  d.took = decode_with(s, in, text.size(), out, last);
+  out.done();
+  if (sink.size()) d.bytes.assign(sink.buffer.data, sink.size());
+  return d;
+}
+
+template <class Base>
+void expect_same_as_own_loop(const Charset& c, const std::string& text) {
+  const std::size_t whole = 3 * text.size();
+  for (std::size_t limit : {whole, whole / 3, whole / 3 + 1, std::size_t{130}}) {
+    for (std::size_t expected : {std::size_t{1}, whole}) {
+      for (bool last : {true, false}) {
+        const Decoded want = decode<without_pairs<Base>>(c.shape, text, expected, limit, last);
+        const Decoded got =
+            decode<zel::reporting_output<Base>>(c.shape, text, expected, limit, last);
+        SCOPED_TRACE(std::string(c.what) + ", limit " + std::to_string(limit) + ", estimate " +
+                     std::to_string(expected) + (last ? "" : ", a piece") + ", input " +
+                     to_hex(text));
+        ASSERT_EQ(to_hex(got.bytes), to_hex(want.bytes));
+        ASSERT_EQ(got.took, want.took);
+        for (int kind = 0; kind < 5; ++kind)
+          ASSERT_EQ(got.tally.counts[kind], want.tally.counts[kind]) << "kind " << kind;
+        ASSERT_EQ(got.tally.first, want.tally.first);
+        ASSERT_EQ(got.tally.truncated_at, want.tally.truncated_at);
+      }
+    }
+  }
+}
+
+// The twin writes what the decoder writes for the bytes it took, and stops
+// only where the decoder degrades the next byte (or at EUC-JP's three-byte
+// form, left to the decoder).
+TEST(SimdJapanese, TwinTakesWhatTheDecoderReadsCleanly) {
+  std::mt19937 rng(5);
+  for (const Charset& c : charsets) {
+    const auto twin = zel::pairs_to_ucs2_kernel(zel::simd::plain, c.shape);
+    const Pieces p = pieces_of(c, rng);
+    for (int k = 0; k < 1000; ++k) {
+      const std::string text = random_text(rng, p, rng() % 120, 5);
+      const KernelRun r = run_kernel(twin, c.table, text);
+      SCOPED_TRACE(std::string(c.what) + ": " + to_hex(text));
+      ASSERT_EQ(to_hex(r.units), to_hex(decoded_units(c.shape, text.substr(0, r.step.read))));
+      if (r.step.read == text.size()) continue;
+      if (c.shape == pair_shape::euc_jp && text[r.step.read] == '\x8f') continue;
+      const std::string rest = text.substr(r.step.read);
+      const Decoded d =
+          decode<without_pairs<zel::pivot_output>>(c.shape, rest, 1, 3 * rest.size(), true);
+      ASSERT_EQ(d.tally.first, 0) << "stopped at " << r.step.read;
+    }
+  }
+}
+
+// Into the pivot and into UTF-8, counted: grown from one byte or stopped at
+// a limit, whole or as a piece that is not the last, the same bytes, report
+// and cut.
+TEST(SimdJapanese, DecodersWithTheVectorPathEqualTheirOwnLoops) {
+  std::mt19937 rng(13);
+  for (const Charset& c : charsets) {
+    const Pieces p = pieces_of(c, rng);
+    for (int k = 0; k < 30; ++k) {
+      const std::string text = random_text(rng, p, 64 + rng() % 700, k % 3 ? 80 : 0);
+      expect_same_as_own_loop<zel::pivot_output>(c, text);
+      expect_same_as_own_loop<zel::utf8_output>(c, text);
+    }
+  }
+}
+
+}  // namespace
