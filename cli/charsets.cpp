@@ -138,10 +138,35 @@ source_error parse_source(std::string_view arg, source& out) {
   return readable_charset(out.id) ? source_error::none : source_error::no_decoder;
 }
 
-int sniff_charset(const std::uint8_t* p, std::size_t n) {
-  if (n >= 2 && ((p[0] == 0xFE && p[1] == 0xFF) || (p[0] == 0xFF && p[1] == 0xFE)))
-    return ZEL_CHARSET_UTF16;
-  return ZEL_CHARSET_UTF8;
+std::string label_of(int id) {
+  const auto names = [id](std::string_view label) {
+    source s;
+    return parse_source(label, s) == source_error::none && s.id == id;
+  };
+  // Names read "GB18030, GBK, GB 2312" or "KS C 5601 (CP949)": the part
+  // before a comma or parenthesis, or the one inside, is often a label.
+  if (const char* name = charset_name(id)) {
+    const std::string_view full = name;
+    const std::size_t cut = full.find_first_of(",(");
+    std::string_view head = full.substr(0, cut);
+    while (!head.empty() && head.back() == ' ') head.remove_suffix(1);
+    if (names(head)) return std::string(head);
+    if (cut != std::string_view::npos && full[cut] == '(') {
+      const std::string_view inside = full.substr(cut + 1, full.find(')', cut) - cut - 1);
+      if (names(inside)) return std::string(inside);
+    }
+  }
+  for (const own_label& own : own_labels)
+    if (own.id == id && !own.note && !own.drops_mark) return own.label;
+  for (const zel::charset_alias& a : zel::charset_aliases()) {
+    if (a.id != id) continue;
+    std::string label = a.name;
+    std::replace(label.begin(), label.end(), '_', '-');
+    return label;
+  }
+  std::string raw = "#";
+  raw += std::to_string(id);
+  return raw;
 }
 
 std::string_view source_mark(int id) {

@@ -59,10 +59,10 @@ struct source {
 enum class source_error { none, unknown_label, bad_number, no_decoder };
 source_error parse_source(std::string_view arg, source& out);
 
-// For "auto": the id the start of a text shows. A UTF-8 byte-order mark
-// chooses UTF-8 (to be dropped, see source_mark); a UTF-16 mark is left to
-// UTF-16, which reads it; without a mark the text is taken as UTF-8.
-int sniff_charset(const std::uint8_t* p, std::size_t n);
+// The label zelconv prints for the id, one that --resolve maps back to it:
+// the charset's own name where that is a label, else one of zelconv's own
+// labels, else the registry's first, else "#N".
+std::string label_of(int id);
 
 // The bytes a leading U+FEFF takes in text of the id, empty when the id
 // cannot write it or (UTF-16 with a mark) its decoder reads the mark itself.

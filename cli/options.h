@@ -17,6 +17,7 @@ struct options {
   std::string output = "-";
   std::vector<std::string> files;
   bool list = false;
+  bool detect = false;  // print each file's guessed charset instead of converting
   bool entities = false;
   bool in_place = false;
   bool omit_invalid = false;  // iconv's -c: accepted, nothing to omit

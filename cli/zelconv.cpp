@@ -17,6 +17,7 @@
 #endif
 
 #include "cli/charsets.h"
+#include "cli/detect.h"
 #include "cli/losses.h"
 #include "cli/native.h"
 #include "cli/options.h"
@@ -74,6 +75,14 @@ std::size_t first_read(std::size_t block, std::uint64_t known_size) {
   return std::max(longest_mark, static_cast<std::size_t>(std::min<std::uint64_t>(want, block)));
 }
 
+// The prefix -f auto reads to guess from: one byte past a known size sees
+// the end in that read.
+std::size_t guess_size(std::uint64_t known_size) {
+  return known_size
+             ? static_cast<std::size_t>(std::min<std::uint64_t>(known_size + 1, guess_prefix))
+             : guess_prefix;
+}
+
 // Converts one input into `out`. Messages about the input are printed here;
 // a failed write is left to the caller, which knows what it writes to.
 outcome convert_file(const std::string& path, const plan& p, const options& o, output& out) {
@@ -88,31 +97,46 @@ outcome convert_file(const std::string& path, const plan& p, const options& o, o
   // both.
   const bool show = stderr_is_terminal() && !(out.is_stdout() && stdout_is_terminal());
   progress bar(show, path == "-" ? "standard input" : path, in.size());
-  std::vector<std::uint8_t> buffer(first_read(o.block_size, in.size()));
-  const std::size_t largest = std::max(buffer.size(), o.block_size);
+  const auto unreadable = [&] {
+    bar.done();
+    std::fprintf(stderr, "zelconv: cannot read %s: %s\n", in.describe().c_str(),
+                 std::strerror(in.error()));
+    return outcome::unreadable;
+  };
   std::optional<pipeline> stages;
   feed_status status = feed_status::ok;
-  for (bool at_end = false; !at_end && status == feed_status::ok;) {
-    std::size_t got = in.read(buffer.data(), buffer.size());
-    if (in.failed()) {
-      bar.done();
-      std::fprintf(stderr, "zelconv: cannot read %s: %s\n", in.describe().c_str(),
-                   std::strerror(in.error()));
-      return outcome::unreadable;
-    }
+  bool at_end = false;
+  // The first bytes choose the source; they are converted first, whatever
+  // their number, and the blocks follow.
+  const auto start_with = [&](const std::uint8_t* start, std::size_t got, int id) {
+    const std::size_t skip = mark_to_drop(p, id, start, got);
+    stages.emplace(p, id, static_cast<std::int64_t>(skip),
+                   [&out](const std::uint8_t* data, std::size_t n) { return out.write(data, n); });
+    status = stages->feed(start + skip, got - skip, at_end);
+  };
+  std::vector<std::uint8_t> buffer(first_read(o.block_size, in.size()));
+  if (p.from.how == source::kind::sniffed) {
+    std::vector<std::uint8_t> prefix(guess_size(in.size()));
+    const std::size_t got = in.read(prefix.data(), prefix.size());
+    if (in.failed()) return unreadable();
+    at_end = got < prefix.size();
+    bar.advance(got);
+    const zel_guess g = guess_charset(prefix.data(), got);
+    if (o.verbose)
+      std::fprintf(stderr, "zelconv: %s: guessed %s\n", in.describe().c_str(),
+                   describe_guess(g, true).c_str());
+    start_with(prefix.data(), got, auto_charset(g, prefix.data(), got));
+  }
+  const std::size_t largest = std::max(buffer.size(), o.block_size);
+  while (!at_end && status == feed_status::ok) {
+    const std::size_t got = in.read(buffer.data(), buffer.size());
+    if (in.failed()) return unreadable();
     at_end = got < buffer.size();
     bar.advance(got);
-    const std::uint8_t* start = buffer.data();
-    if (!stages) {
-      const int id = p.from.how == source::kind::sniffed ? sniff_charset(start, got) : p.text_id;
-      const std::size_t skip = mark_to_drop(p, id, start, got);
-      start += skip;
-      got -= skip;
-      stages.emplace(
-          p, id, static_cast<std::int64_t>(skip),
-          [&out](const std::uint8_t* data, std::size_t n) { return out.write(data, n); });
-    }
-    status = stages->feed(start, got, at_end);
+    if (!stages)
+      start_with(buffer.data(), got, p.text_id);
+    else
+      status = stages->feed(buffer.data(), got, at_end);
     if (!at_end && buffer.size() < largest) buffer.resize(std::min(largest, 2 * buffer.size()));
   }
   bar.done();
@@ -216,6 +240,7 @@ int run(const options& o) {
     return std::fflush(stdout) == 0 ? 0 : exit_failure;
   }
   if (!o.resolve.empty()) return resolve(o.resolve);
+  if (o.detect) return detect_files(o);
   plan p;
   if (int status = make_plan(o, p)) return status;
   if (o.in_place) {

@@ -244,6 +244,51 @@ ZEL_API void ZEL_CALL zel_stream_report(const zel_stream* st, zel_report* r) ZEL
 ZEL_API void ZEL_CALL zel_stream_reset(zel_stream* st) ZEL_NOEXCEPT;
 ZEL_API void ZEL_CALL zel_stream_free(zel_stream* st) ZEL_NOEXCEPT;
 
+/* Detection: which charset a text most likely is. The guess reads the
+ * text's structure first (a byte-order mark, UTF-8 well-formedness, UTF-16
+ * shapes, ISO-2022 escapes, the byte sequences each multi-byte charset
+ * allows) and weighs what is left by how often each character and character
+ * pair occurs in real text of the languages each charset is written in.
+ *
+ * zel_detect reads the n bytes at data: a prefix of ZEL_DETECT_PREFIX bytes
+ * unless flags has ZEL_DETECT_WHOLE. `candidates` (n_candidates ids) limits
+ * the answer to those ids; NULL (or n_candidates 0) means every id with a
+ * decoder. It fills *g and returns ZEL_RESULT_OK, or ZEL_RESULT_BAD_ARGUMENT
+ * for a NULL g, NULL data with n > 0, a negative n or n_candidates, or a
+ * candidate list naming no id with a decoder (ids without one are skipped).
+ *
+ * g->id is always an id with a decoder, even for junk: then confidence is
+ * low and reason ZEL_DETECT_NOTHING. Text of bytes 0x00..0x7F alone (no
+ * escapes) is answered with UTF-8, or the first ASCII-compatible candidate,
+ * reason ZEL_DETECT_ASCII: every such charset reads it the same.
+ * runner_up is the second most likely id (0 when no other candidate is
+ * left). Confidences are in 0..1. Stateless: calls may run concurrently. */
+enum zel_detect_flags {
+  ZEL_DETECT_WHOLE = 1 /* read the whole input, not only the prefix */
+};
+
+enum { ZEL_DETECT_PREFIX = 65536 };
+
+enum zel_detect_reason {
+  ZEL_DETECT_NOTHING = 0,   /* empty, or nothing fits well: a weak guess */
+  ZEL_DETECT_BOM = 1,       /* a byte-order mark */
+  ZEL_DETECT_ASCII = 2,     /* 7-bit text without escapes */
+  ZEL_DETECT_STRUCTURE = 3, /* well-formed UTF-8 or UTF-16, ISO-2022 escapes */
+  ZEL_DETECT_STATISTICS = 4 /* character and pair statistics chose */
+};
+
+typedef struct zel_guess {
+  double confidence;
+  double runner_up_confidence;
+  int32_t id;
+  int32_t runner_up;
+  int32_t reason;   /* a zel_detect_reason */
+  int32_t examined; /* bytes read */
+} zel_guess;
+
+ZEL_API int ZEL_CALL zel_detect(const char* data, int32_t n, const int* candidates,
+                                int32_t n_candidates, int flags, zel_guess* g) ZEL_NOEXCEPT;
+
 #ifdef __cplusplus
 }
 #endif

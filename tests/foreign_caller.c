@@ -52,6 +52,12 @@ typedef struct {
   int32_t truncated, unused;
 } zreport;
 
+/* A detector's guess: two doubles, then four 32-bit fields. */
+typedef struct {
+  double confidence, runner_up_confidence;
+  int32_t id, runner_up, reason, examined;
+} zguess;
+
 typedef void(CONV* string_fn)(zstring*);
 typedef void(CONV* string_size_fn)(zstring*, int32_t);
 typedef void(CONV* string_bytes_fn)(zstring*, const char*, int32_t);
@@ -67,6 +73,7 @@ typedef int(CONV* stream_feed_fn)(void*, const char*, int32_t, int, zstring*);
 typedef void(CONV* stream_report_fn)(const void*, zreport*);
 typedef void(CONV* stream_fn)(void*);
 typedef void(CONV* string_report_fn)(zstring*, zreport*);
+typedef int(CONV* detect_fn)(const char*, int32_t, const int*, int32_t, int, zguess*);
 
 static struct {
   string_fn init, free_, prepare, upper;
@@ -85,6 +92,7 @@ static struct {
   stream_feed_fn stream_feed;
   stream_report_fn stream_report;
   stream_fn stream_reset, stream_free;
+  detect_fn detect;
 } zel;
 
 #define SLOT(field) ((void (**)(void)) & zel.field)
@@ -129,6 +137,7 @@ static const struct {
     {"zel_stream_report", SLOT(stream_report)},
     {"zel_stream_reset", SLOT(stream_reset)},
     {"zel_stream_free", SLOT(stream_free)},
+    {"zel_detect", SLOT(detect)},
 };
 #define EXPORT_COUNT (int)(sizeof exports / sizeof exports[0])
 
@@ -297,6 +306,16 @@ static void check_conversions(void) {
            "label: the first label names a charset");
     CHECKED(result = zel.label(-1, &label, &prefix));
     expect(result == 0 && label.length == 0, "label: none before the first");
+  }
+  {
+    zguess g;
+    const int only[] = {11, 8};
+    CHECKED(result = zel.detect("h\0i\0!\0", 6, only, 2, 0, &g));
+    expect(result == 0 && g.id == 11 && g.reason == 3 && g.examined == 6 && g.confidence > 0.5 &&
+               g.confidence <= 1,
+           "detect: UTF-16LE text from its zero bytes");
+    CHECKED(result = zel.detect("x", -1, 0, 0, 0, &g));
+    expect(result == 1003, "detect: a negative length is refused");
   }
 
   /* U+4E2D U+0041 as UCS-2 little-endian. */

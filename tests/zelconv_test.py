@@ -711,6 +711,76 @@ class Losses(InFolder):
                 self.assertEqual(sorted(os.listdir(self.dir.name)), ["bad", "good", "out"])
 
 
+# Texts long enough for a guess, each with the codec that writes it and the
+# id zelconv must guess for it.
+GUESSED = (
+    ("gbk", 2, "我们今天去北京参观了故宫和长城，天气很好，大家都很高兴。晚上在饭店吃了烤鸭。\n"),
+    ("shift_jis", 7, "今日は東京で会議がありました。天気が良かったので、公園を散歩しました。\n"),
+    ("koi8_r", 21, "Вчера мы гуляли по городу и разговаривали о новой книге, которую он написал.\n"),
+)
+
+
+class Guessing(InFolder):
+    """-f auto converts from the detector's guess; --detect prints it."""
+
+    def resolved(self, label):
+        r = run("--resolve", label)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        return int(r.stdout.split()[0])
+
+    def test_auto_converts_from_the_guess(self):
+        for codec, id, text in GUESSED:
+            data = text.encode(codec) * 3
+            for way in ("file", "stdin"):
+                with self.subTest(codec=codec, way=way):
+                    args = ("-f", "auto", "-t", "utf-8", "--block-size", "7")
+                    if way == "file":
+                        r = run(*args, self.path("in", data))
+                    else:
+                        r = run(*args, stdin=data)
+                    self.assertEqual(r.returncode, 0, r.stderr)
+                    self.assertEqual(r.stdout, text.encode() * 3)
+        # --verbose names the guess with a label --resolve maps back.
+        r = run("-f", "auto", "-t", "utf-8", "--verbose", stdin=GUESSED[0][2].encode("gbk"))
+        guess = re.fullmatch(r"zelconv: standard input: guessed (\S+) \(confidence "
+                             r"[01]\.\d\d, .+\)", r.stderr.decode().splitlines()[-1])
+        self.assertTrue(guess, r.stderr)
+        self.assertEqual(self.resolved(guess.group(1)), 2)
+
+    def test_auto_reads_past_the_guessed_prefix(self):
+        # The bytes read to guess are converted too, also a character they cut.
+        text = GUESSED[0][2] * 2000
+        data = b"x" + text.encode("gbk")
+        self.assertGreater(len(data), 65536)
+        r = run("-f", "auto", "-t", "utf-8", stdin=data)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertEqual(r.stdout, b"x" + text.encode())
+
+    def test_detect_prints_a_label_for_each_file(self):
+        files = [self.path(codec, text.encode(codec)) for codec, _, text in GUESSED]
+        missing = self.path("missing")
+        r = run("--detect", files[0], missing, *files[1:])
+        self.assertEqual(r.returncode, 1)
+        self.assertEqual(r.stderr.decode().splitlines(),
+                         [f"zelconv: cannot read '{missing}': {os.strerror(2)}"])
+        lines = r.stdout.decode().splitlines()
+        self.assertEqual(len(lines), len(GUESSED))
+        for line, path, (codec, id, _) in zip(lines, files, GUESSED):
+            with self.subTest(codec=codec):
+                m = re.fullmatch(r"(.*): (\S+) \(confidence ([01]\.\d\d)\)", line)
+                self.assertTrue(m, line)
+                self.assertEqual(m.group(1), path)
+                self.assertEqual(self.resolved(m.group(2)), id)
+
+    def test_detect_reads_standard_input(self):
+        data = GUESSED[2][2].encode("koi8_r")
+        for args in ((), ("-",)):
+            with self.subTest(args=args):
+                r = run("--detect", *args, stdin=data)
+                self.assertEqual(r.returncode, 0, r.stderr)
+                self.assertRegex(r.stdout.decode(), r"^-: KOI8-R \(confidence [01]\.\d\d\)\n$")
+
+
 class Errors(unittest.TestCase):
     """Usage errors exit 2 with one line naming what is wrong."""
 
@@ -740,6 +810,8 @@ class Errors(unittest.TestCase):
             (("--no-such-option",), "--no-such-option"),
             (("--resolve", "NOPE"), "unknown charset 'NOPE'"),
             (("--resolve", "#56"), "unknown charset '#56'"),
+            (("--detect", "-t", "utf-8"), "--detect takes no"),
+            (("--detect", "-l"), "excludes"),
         )
         for args, message in cases:
             with self.subTest(args=args):

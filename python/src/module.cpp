@@ -16,6 +16,7 @@
 // conversion.
 #include <pybind11/pybind11.h>
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -26,6 +27,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "zel_code.h"
 
@@ -395,6 +397,75 @@ py::dict labels() {
   return out;
 }
 
+// The label detect() gives each id: the familiar one of the registry's, so
+// that charset_id() maps it back. EUC-TW has none.
+constexpr const char* familiar_labels[] = {
+    nullptr,        "unicode",      "gb18030",        "big5",         "jis0201",
+    "jis_x0208",    "jis_x0212",    "shift_jis",      "utf-8",        "utf-16",
+    "utf-16be",     "utf-16le",     "ks_c_5601-1987", "ksx1001",      "iso-2022-cn",
+    "iso-2022-jp",  "iso-2022-kr",  "euc-cn",         nullptr,        "euc-jp",
+    "euc-kr",       "koi8-r",       "koi8-u",         "koi8-ru",      "iso-8859-1",
+    "iso-8859-2",   "iso-8859-3",   "iso-8859-4",     "iso-8859-5",   "iso-8859-6",
+    "iso-8859-7",   "iso-8859-8",   "iso-8859-9",     "iso-8859-10",  "iso-8859-11",
+    "iso-8859-13",  "iso-8859-14",  "iso-8859-15",    "iso-8859-16",  "cp874",
+    "windows-1250", "windows-1251", "windows-1252",   "windows-1253", "windows-1254",
+    "windows-1255", "windows-1256", "windows-1257",   "windows-1258", "ibm850",
+    "ibm866",       "cp1133",       "tcvn",           "armscii-8",    "macthai",
+    "mulelao-1",
+};
+static_assert(std::size(familiar_labels) == ZEL_CHARSET_RESERVED);
+
+py::object familiar_label(int id) {
+  const bool known = id > 0 && id < ZEL_CHARSET_RESERVED && familiar_labels[id];
+  return known ? py::object(py::str(familiar_labels[id])) : py::object(py::none());
+}
+
+const char* reason_name(int reason) {
+  switch (reason) {
+    case ZEL_DETECT_BOM:
+      return "bom";
+    case ZEL_DETECT_ASCII:
+      return "ascii";
+    case ZEL_DETECT_STRUCTURE:
+      return "structure";
+    case ZEL_DETECT_STATISTICS:
+      return "statistics";
+    default:
+      return "nothing";
+  }
+}
+
+// The Guess named tuple, made when the module is: the module's attribute
+// keeps it alive.
+py::handle guess_type;
+
+py::object detect(py::handle data, py::handle candidates, bool whole) {
+  std::vector<int> ids;
+  const bool limited = !candidates.is_none();
+  if (limited) {
+    if (PyUnicode_Check(candidates.ptr()) || PyLong_Check(candidates.ptr()))
+      throw py::type_error("candidates is a list of labels or ids");
+    for (py::handle c : candidates) ids.push_back(resolve(c));
+    if (ids.empty()) throw py::value_error("candidates is empty");
+  }
+  const input_bytes in(data);
+  if (whole) check_length(in.size());
+  const auto n = static_cast<std::int32_t>(std::min(in.size(), max_size));
+  zel_guess g{};
+  int result;
+  {
+    maybe_released unlocked(whole ? in.size()
+                                  : std::min<std::size_t>(in.size(), ZEL_DETECT_PREFIX));
+    result = zel_detect(in.data(), n, limited ? ids.data() : nullptr,
+                        static_cast<std::int32_t>(ids.size()), whole ? ZEL_DETECT_WHOLE : 0, &g);
+  }
+  if (result == ZEL_RESULT_BAD_ARGUMENT && limited)
+    throw py::value_error("no candidate names a charset with a decoder");
+  check_result(result);
+  return guess_type(g.id, familiar_label(g.id), g.confidence, g.runner_up, g.runner_up_confidence,
+                    reason_name(g.reason), g.examined);
+}
+
 // One zel_stream and its output buffer. A lock keeps two threads from
 // feeding it at once, as the GIL is released while it converts.
 class stream {
@@ -679,6 +750,18 @@ PYBIND11_MODULE(_zel_code, m) {
         "Replace HTML character references in text of 'utf-8', 'gbk' or 'gb18030'.");
   m.def("charset_id", &charset_id, py::arg("label"),
         "The charset id of a label; ValueError when the library knows no such label.");
+  guess_type = py::module_::import("collections")
+                   .attr("namedtuple")("Guess",
+                                       "id label confidence runner_up runner_up_confidence "
+                                       "reason examined");
+  m.attr("Guess") = guess_type;
+  m.def("detect", &detect, py::arg("data"), py::arg("candidates") = py::none(),
+        py::arg("whole") = false,
+        "Guess the charset of bytes: a Guess of the id, a label charset_id() takes\n"
+        "(None for EUC-TW), the confidence (0..1), the runner-up id and its\n"
+        "confidence, the reason ('bom', 'ascii', 'structure', 'statistics' or\n"
+        "'nothing') and the bytes examined. Reads the first 64 KiB unless whole;\n"
+        "candidates (labels or ids) limits the answer to them.");
   m.def("labels", &labels,
         "Every label the library knows, mapped to its charset id; a label ending in\n"
         "'*' also stands for every label that begins with it.");

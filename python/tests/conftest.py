@@ -35,6 +35,17 @@ class ZelReport(ctypes.Structure):
     ] + [("truncated", ctypes.c_int32), ("unused", ctypes.c_int32)]
 
 
+class ZelGuess(ctypes.Structure):
+    _fields_ = [
+        ("confidence", ctypes.c_double),
+        ("runner_up_confidence", ctypes.c_double),
+        ("id", ctypes.c_int32),
+        ("runner_up", ctypes.c_int32),
+        ("reason", ctypes.c_int32),
+        ("examined", ctypes.c_int32),
+    ]
+
+
 class CLibrary:
     """The shared library's exports, called as a C caller would."""
 
@@ -50,6 +61,14 @@ class CLibrary:
         out = ctypes.string_at(s.data, max(s.length, 0)) if s.data else b""
         self.lib.zel_string_free(ctypes.byref(s))
         return result, out, r
+
+    def detect(self, data, candidates=(), flags=0):
+        """(result, zel_guess) of zel_detect on data."""
+        g = ZelGuess()
+        ids = (ctypes.c_int * len(candidates))(*candidates)
+        result = self.lib.zel_detect(data, len(data), ids if candidates else None,
+                                     len(candidates), flags, ctypes.byref(g))
+        return result, g
 
     def charset(self, label):
         s = ZelString()

@@ -10,6 +10,13 @@ or bytes of UTF-8, GBK, GB18030 or the library's pivot UCS-2LE::
     >>> zel_code.convert("中文".encode("big5"), "big5", to="gb18030")
     b'\\xd6\\xd0\\xce\\xc4'
 
+zel_code.detect guesses the charset of bytes whose charset is not known::
+
+    >>> g = zel_code.detect("中文文本".encode("gbk") * 8)
+    >>> g.label, g.reason
+    ('gb18030', 'statistics')
+    >>> text = zel_code.decode(data, g.id)
+
 Malformed input degrades as the library's rules say (a byte that starts no
 sequence passes through as U+0000..U+00FF, a code without a character
 becomes U+FFFD); errors="strict" raises UnicodeDecodeError at the first
@@ -22,6 +29,7 @@ zel_code.pandas decodes Series of bytes.
 
 from ._zel_code import (
     Decoder,
+    Guess,
     Report,
     Stream,
     __version__,
@@ -30,12 +38,14 @@ from ._zel_code import (
     convert,
     decode,
     decode_references,
+    detect,
     gbk_to_big5,
     labels,
 )
 
 __all__ = [
     "Decoder",
+    "Guess",
     "Report",
     "Stream",
     "__version__",
@@ -44,6 +54,7 @@ __all__ = [
     "convert",
     "decode",
     "decode_references",
+    "detect",
     "gbk_to_big5",
     "labels",
 ]

@@ -1,4 +1,4 @@
-from typing import Literal, Union
+from typing import Iterable, Literal, NamedTuple, Optional, Union
 
 # A bytes-like object: bytes, bytearray, memoryview, array.array, ...
 _Bytes = Union[bytes, bytearray, memoryview]
@@ -29,6 +29,21 @@ class Report:
     @property
     def truncated_at(self) -> int: ...
 
+class Guess(NamedTuple):
+    """A charset guess: the id, a label charset_id() maps back to it (None for
+    EUC-TW), how sure the guess is and why."""
+
+    id: int
+    label: Optional[str]
+    confidence: float
+    runner_up: int
+    runner_up_confidence: float
+    reason: Literal["nothing", "bom", "ascii", "structure", "statistics"]
+    examined: int
+
+def detect(
+    data: _Bytes, candidates: Optional[Iterable[_Charset]] = None, whole: bool = False
+) -> Guess: ...
 def decode(data: _Bytes, charset: _Charset, errors: _Errors = "replace") -> str: ...
 def convert(
     data: _Bytes, charset: _Charset, to: _Target = "utf-8", errors: _Errors = "replace"

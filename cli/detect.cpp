@@ -1,0 +1,93 @@
+#include "cli/detect.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "cli/charsets.h"
+#include "cli/output.h"
+
+namespace zelconv {
+namespace {
+
+constexpr int exit_failure = 1;
+constexpr int exit_usage = 2;
+
+const char* reason_text(int reason) {
+  switch (reason) {
+    case ZEL_DETECT_BOM:
+      return "by its byte-order mark";
+    case ZEL_DETECT_ASCII:
+      return "7-bit text";
+    case ZEL_DETECT_STRUCTURE:
+      return "by its structure";
+    case ZEL_DETECT_STATISTICS:
+      return "by statistics";
+    default:
+      return "nothing fits well";
+  }
+}
+
+std::string confidence(double c) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%.2f", c);
+  return text;
+}
+
+}  // namespace
+
+zel_guess guess_charset(const std::uint8_t* p, std::size_t n) {
+  zel_guess g{};
+  const auto size = static_cast<std::int32_t>(std::min(n, guess_prefix));
+  if (zel_detect(reinterpret_cast<const char*>(p), size, nullptr, 0, 0, &g) != ZEL_RESULT_OK) {
+    // Not for these arguments; should it happen, the text is taken as UTF-8.
+    g = zel_guess{};
+    g.id = ZEL_CHARSET_UTF8;
+  }
+  return g;
+}
+
+int auto_charset(const zel_guess& g, const std::uint8_t* p, std::size_t n) {
+  if (n >= 2 && ((p[0] == 0xFE && p[1] == 0xFF) || (p[0] == 0xFF && p[1] == 0xFE)))
+    return ZEL_CHARSET_UTF16;
+  return g.id;
+}
+
+std::string describe_guess(const zel_guess& g, bool detail) {
+  std::string text = label_of(g.id) + " (confidence " + confidence(g.confidence);
+  if (detail) {
+    text += std::string(", ") + reason_text(g.reason);
+    if (g.runner_up != ZEL_CHARSET_UNKNOWN)
+      text += "; runner-up " + label_of(g.runner_up) + " at " + confidence(g.runner_up_confidence);
+  }
+  return text + ")";
+}
+
+int detect_files(const options& o) {
+  if (!o.from.empty() || !o.to.empty() || o.entities || o.big5_to_gbk || o.gbk_to_big5 ||
+      o.in_place || o.output != "-") {
+    std::fputs("zelconv: --detect takes no -f, -t, -E, -o, --in-place or transcoding\n", stderr);
+    return exit_usage;
+  }
+  std::vector<std::string> files = o.files;
+  if (files.empty()) files.emplace_back("-");
+  std::vector<std::uint8_t> prefix(guess_prefix);
+  int status = 0;
+  for (const std::string& path : files) {
+    input in;
+    const bool opened = in.open(path);
+    const std::size_t got = opened ? in.read(prefix.data(), prefix.size()) : 0;
+    if (!opened || in.failed()) {
+      std::fprintf(stderr, "zelconv: cannot read %s: %s\n", in.describe().c_str(),
+                   std::strerror(in.error()));
+      status = exit_failure;
+      continue;
+    }
+    const zel_guess g = guess_charset(prefix.data(), got);
+    std::printf("%s: %s\n", path.c_str(), describe_guess(g, o.verbose).c_str());
+  }
+  return std::fflush(stdout) == 0 ? status : exit_failure;
+}
+
+}  // namespace zelconv

@@ -1,0 +1,104 @@
+// Charset detection through the export: the hard pairs of the golden texts
+// must be read right whole and behind a prefix cut short, junk must give a
+// weak guess of a real charset, and bad arguments are refused.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "tests/support/conversion.h"
+#include "zel_code.h"
+
+namespace {
+
+using zel_test::convert;
+using zel_test::read_golden;
+using zel_test::to_hex;
+
+zel_guess detect(const std::string& bytes, std::vector<int> candidates = {}, int flags = 0) {
+  zel_guess g{};
+  const int r = zel_detect(bytes.data(), static_cast<int32_t>(bytes.size()),
+                           candidates.empty() ? nullptr : candidates.data(),
+                           static_cast<int32_t>(candidates.size()), flags, &g);
+  EXPECT_EQ(r, ZEL_RESULT_OK);
+  EXPECT_GE(g.confidence, 0.0);
+  EXPECT_LE(g.confidence, 1.0);
+  EXPECT_LE(g.runner_up_confidence, g.confidence);
+  return g;
+}
+
+// A guess is right when the guessed charset reads the text as it was.
+TEST(Detect, ReadsTheGoldenTextsRight) {
+  for (const auto& line : read_golden("detect_golden.txt")) {
+    const zel_guess g = detect(line.given);
+    EXPECT_EQ(to_hex(convert(zel_code_unicode, g.id, line.given)), to_hex(line.expected))
+        << "input " << to_hex(line.given) << " guessed " << g.id;
+    bool ascii = true;
+    for (char c : line.given) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (ascii && line.given.find('\x1b') == std::string::npos) {
+      EXPECT_EQ(g.reason, ZEL_DETECT_ASCII) << to_hex(line.given);
+    }
+  }
+}
+
+TEST(Detect, StructureDecides) {
+  struct Case {
+    std::string bytes;
+    int id;
+    int reason;
+  };
+  const Case cases[] = {
+      {"\xEF\xBB\xBFtext", ZEL_CHARSET_UTF8, ZEL_DETECT_BOM},
+      {std::string("\xFF\xFEh\0i\0", 6), ZEL_CHARSET_UTF16, ZEL_DETECT_BOM},
+      {std::string("h\0e\0l\0l\0o\0", 10), ZEL_CHARSET_UTF16LE, ZEL_DETECT_STRUCTURE},
+      {std::string("\0h\0e\0l\0l\0o", 10), ZEL_CHARSET_UTF16BE, ZEL_DETECT_STRUCTURE},
+      {"", ZEL_CHARSET_UTF8, ZEL_DETECT_NOTHING},
+  };
+  for (const Case& c : cases) {
+    const zel_guess g = detect(c.bytes);
+    EXPECT_EQ(g.id, c.id) << to_hex(c.bytes);
+    EXPECT_EQ(g.reason, c.reason) << to_hex(c.bytes);
+  }
+}
+
+// Candidates limit the answer; an ASCII text goes to the first
+// ASCII-compatible one.
+TEST(Detect, CandidatesLimitTheAnswer) {
+  EXPECT_EQ(detect("plain", {ZEL_CHARSET_KOI8_R, ZEL_CHARSET_CP1251}).id, ZEL_CHARSET_KOI8_R);
+  const std::string gbk = "\xC4\xE3\xBA\xC3\xA3\xAC\xCA\xC0\xBD\xE7";  // 你好，世界
+  EXPECT_EQ(detect(gbk, {ZEL_CHARSET_BIG5, ZEL_CHARSET_SHIFT_JIS, 0, 999}).id != 0, true);
+  const zel_guess g = detect(gbk, {ZEL_CHARSET_UTF16LE});
+  EXPECT_EQ(g.id, ZEL_CHARSET_UTF16LE);
+}
+
+// Every text cut at every length up to 40 bytes, and random junk: a real
+// charset, and junk only weakly.
+TEST(Detect, CutTextsAndJunkGiveACharsetWithADecoder) {
+  for (const auto& line : read_golden("detect_golden.txt"))
+    for (std::size_t n = 0; n <= 40 && n <= line.given.size(); ++n) {
+      const zel_guess g = detect(line.given.substr(0, n));
+      EXPECT_NE(g.id, 0);
+      EXPECT_NE(g.id, ZEL_CHARSET_UCS2LE);
+      EXPECT_LE(g.examined, static_cast<int32_t>(n));
+    }
+  std::mt19937 rng(20261207);
+  for (std::size_t n : {7, 64, 1000, 70000}) {
+    const zel_guess g = detect(zel_test::random_bytes(rng, n));
+    EXPECT_LT(g.confidence, 0.5) << n;
+    EXPECT_EQ(detect(zel_test::random_bytes(rng, n), {}, ZEL_DETECT_WHOLE).examined,
+              static_cast<int32_t>(n));
+  }
+}
+
+TEST(Detect, RefusesBadArguments) {
+  zel_guess g{};
+  const int none[] = {0, ZEL_CHARSET_UCS2LE, ZEL_CHARSET_RESERVED, -5};
+  EXPECT_EQ(zel_detect("x", 1, nullptr, 0, 0, nullptr), ZEL_RESULT_BAD_ARGUMENT);
+  EXPECT_EQ(zel_detect(nullptr, 1, nullptr, 0, 0, &g), ZEL_RESULT_BAD_ARGUMENT);
+  EXPECT_EQ(zel_detect("x", -1, nullptr, 0, 0, &g), ZEL_RESULT_BAD_ARGUMENT);
+  EXPECT_EQ(zel_detect("x", 1, none, 4, 0, &g), ZEL_RESULT_BAD_ARGUMENT);
+  EXPECT_EQ(zel_detect("x", 1, nullptr, -1, 0, &g), ZEL_RESULT_BAD_ARGUMENT);
+}
+
+}  // namespace
