@@ -16,9 +16,9 @@
  * the shared library's SONAME version and changes only when a change breaks
  * callers; a new export raises the minor version. */
 #define ZEL_CODE_VERSION_MAJOR 0
-#define ZEL_CODE_VERSION_MINOR 3
+#define ZEL_CODE_VERSION_MINOR 4
 #define ZEL_CODE_VERSION_PATCH 0
-#define ZEL_CODE_VERSION "0.3.0"
+#define ZEL_CODE_VERSION "0.4.0"
 
 #ifdef __cplusplus
 extern "C" {
