@@ -1,11 +1,14 @@
-// The two-byte vector kernel against its plain twin, and the two-byte
-// decoders with their vector path against the same decoders without it.
+// The two-byte vector kernel in each of its shapes against its plain twin,
+// and the two-byte decoders with their vector path against the same
+// decoders without it.
 //
-// Texts mix ASCII, pairs with a character and the pairs and bytes that must
-// stop the kernel (every lead and trail edge of each table, cells of U+FFFD,
-// the first index past the stored cells, lone leads, GB18030 four-byte
-// codes), at every offset 0..64 and length 0..200, so that pairs straddle
-// each window edge.
+// Texts mix ASCII, the charset's own singles (Shift_JIS's yen sign, overline
+// and katakana, EUC-JP's 0x8E katakana), pairs with a character and the
+// pairs and bytes that must stop the kernel (every lead and trail edge of
+// each table, cells of U+FFFD, the first index past the stored cells, lone
+// leads and single shifts, single bytes without a character, GB18030
+// four-byte codes, JIS X 0212 codes), at every offset 0..64 and length
+// 0..200, so that each straddles every window edge.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -15,6 +18,7 @@
 
 #include "src/core/report.h"
 #include "src/decode/gb18030_big5.h"
+#include "src/decode/japanese.h"
 #include "src/decode/korean.h"
 #include "src/encode/pivot_output.h"
 #include "src/encode/utf8.h"
@@ -25,25 +29,61 @@
 
 namespace {
 
+using zel::pair_shape;
 using zel_test::to_hex;
 
-enum class Family { gb18030, big5, ksc5601, euc_kr };
+enum class Family { gb18030, big5, ksc5601, euc_kr, shift_jis, euc_jp };
 
 struct Charset {
   const char* what;
   Family family;
+  pair_shape shape;
   zel::pair_table table;  // as its decoder reads it
+  // Clean single characters besides ASCII, and the charset's own pieces
+  // that must stop the kernel.
+  std::vector<std::string> singles, stops;
 };
 
 const Charset charsets[] = {
-    {"GB18030", Family::gb18030,
-     zel::make_pair_table(zel::gbk_to_ucs2, zel::gbk_columns, 0x81, 0xFE, 0x40, 0xFE)},
-    {"Big5", Family::big5,
-     zel::make_pair_table(zel::big5_to_ucs2, zel::big5_columns, 0x80, 0xFF, 0x40, 0xFE)},
-    {"code page 949", Family::ksc5601,
-     zel::make_pair_table(zel::ksc5601_to_ucs2, zel::ksc5601_columns, 0x81, 0xFF, 0x40, 0xFE)},
-    {"EUC-KR", Family::euc_kr,
-     zel::make_pair_table(zel::ksx1001_to_ucs2, zel::ksx1001_columns, 0xA1, 0xFE, 0xA1, 0xFE)},
+    {"GB18030",
+     Family::gb18030,
+     pair_shape::lead_trail,
+     zel::make_pair_table(zel::gbk_to_ucs2, zel::gbk_columns, 0x81, 0xFE, 0x40, 0xFE),
+     {"\x7f"},
+     {}},
+    {"Big5",
+     Family::big5,
+     pair_shape::lead_trail,
+     zel::make_pair_table(zel::big5_to_ucs2, zel::big5_columns, 0x80, 0xFF, 0x40, 0xFE),
+     {"\x7f"},
+     {}},
+    {"code page 949",
+     Family::ksc5601,
+     pair_shape::lead_trail,
+     zel::make_pair_table(zel::ksc5601_to_ucs2, zel::ksc5601_columns, 0x81, 0xFF, 0x40, 0xFE),
+     {"\x7f"},
+     {}},
+    {"EUC-KR",
+     Family::euc_kr,
+     pair_shape::lead_trail,
+     zel::make_pair_table(zel::ksx1001_to_ucs2, zel::ksx1001_columns, 0xA1, 0xFE, 0xA1, 0xFE),
+     {"\x7f"},
+     {}},
+    {"Shift_JIS",
+     Family::shift_jis,
+     pair_shape::shift_jis,
+     zel::make_pair_table(zel::sjis_to_ucs2, zel::sjis_columns, 0x81, 0xFF, 0x40, 0xFE),
+     {"\\", "~", "\xa1", "\xb1", "\xdf", "A\xdf"},
+     {"\x7f", "\x80", "\xa0", "\x81", "\x9f", "\xe0", "\xfc", "\xff", "\x81\x3f", "\x9f\xff",
+      "\xe0\x7f", "\xfd\x40", "\xff\xfe", "\x81\xa0", "\x81\x80", "\x82\x7f"}},
+    {"EUC-JP",
+     Family::euc_jp,
+     pair_shape::euc_jp,
+     zel::make_pair_table(zel::jisx0208_to_ucs2, zel::jis_columns, 0xA1, 0xFE, 0xA1, 0xFE),
+     {"\x7f", "\x8e\xa1", "\x8e\xb1", "\x8e\xdf"},
+     {"\x8e", "\x8e\xa0", "\x8e\xe0", "\x8e\x41", "\x8e\x8e\xb1", "\x8f", "\x8f\xb0\xa1",
+      "\x8f\xa1\x41", "\x80", "\x8d", "\xa0", "\xff", "\xa1", "\xa1\xa0", "\xfe\xfe", "\xa1\xff",
+      "\xa1\x41"}},
 };
 
 template <class Out>
@@ -55,6 +95,10 @@ std::size_t decode_with(Family f, const std::uint8_t* in, std::size_t n, Out& ou
       return zel::big5_decoder(in, n, out, last);
     case Family::ksc5601:
       return zel::ksc5601_decoder(in, n, out, last);
+    case Family::shift_jis:
+      return zel::shift_jis_decoder(in, n, out, last);
+    case Family::euc_jp:
+      return zel::euc_jp_decoder(in, n, out, last);
     case Family::euc_kr:
       break;
   }
@@ -74,12 +118,15 @@ struct Pieces {
   std::vector<std::string> clean, edges;
 };
 
-// Clean pieces: ASCII and pairs drawn from the table's characters. Edges:
-// each edge of the lead and trail ranges, the first and last U+FFFD cell,
-// the first index past the stored cells, lone leads and four-byte codes.
-Pieces pieces_of(const zel::pair_table& t, std::mt19937& rng) {
+// Clean pieces: ASCII, the charset's singles and pairs drawn from the
+// table's characters. Edges: each edge of the lead and trail ranges, the
+// first and last U+FFFD cell a lead can reach, the first index past the
+// stored cells, lone leads, four-byte codes and the charset's stops.
+Pieces pieces_of(const Charset& c, std::mt19937& rng) {
+  const zel::pair_table& t = c.table;
   Pieces p;
-  for (const char* s : {"A", " ", "\n", "\x7f", "@", "0"}) p.clean.emplace_back(s);
+  for (const char* s : {"A", " ", "\n", "@", "0"}) p.clean.emplace_back(s);
+  p.clean.insert(p.clean.end(), c.singles.begin(), c.singles.end());
   while (p.clean.size() < 40) {
     const std::size_t at = rng() % t.size;
     if (t.cells[at] != 0xFFFD) p.clean.push_back(pair_at(t, at));
@@ -89,8 +136,12 @@ Pieces pieces_of(const zel::pair_table& t, std::mt19937& rng) {
          {t.trail_first - 1, int{t.trail_first}, 0x7F, int{t.trail_last}, t.trail_last + 1, 0x30})
       if (lead >= 0x80 && lead <= 0xFF) p.edges.push_back(pair_of(lead, trail & 0xFF));
   std::vector<std::size_t> empty;
-  for (std::size_t at = 0; at < t.size; ++at)
-    if (t.cells[at] == 0xFFFD) empty.push_back(at);
+  for (std::size_t at = 0; at < t.size; ++at) {
+    // Shift_JIS reads these rows' leads as single bytes.
+    const std::size_t lead = t.lead_first + at / t.columns;
+    const bool single = c.shape == pair_shape::shift_jis && lead >= 0xA0 && lead <= 0xDF;
+    if (t.cells[at] == 0xFFFD && !single) empty.push_back(at);
+  }
   EXPECT_FALSE(empty.empty());
   if (!empty.empty())
     for (std::size_t at : {empty.front(), empty.back()}) p.edges.push_back(pair_at(t, at));
@@ -98,6 +149,7 @@ Pieces pieces_of(const zel::pair_table& t, std::mt19937& rng) {
   for (const char* s :
        {"\x80", "\x81", "\xa1", "\xfe", "\xff", "\x81\x30\x81\x30", "\x84\x31\xa4\x39"})
     p.edges.emplace_back(s);
+  p.edges.insert(p.edges.end(), c.stops.begin(), c.stops.end());
   return p;
 }
 
@@ -144,54 +196,6 @@ std::string decoded_units(Family f, const std::string& text) {
   return out.bytes;
 }
 
-// The twin writes what the decoder writes for the bytes it took, and stops
-// only where the decoder would not read one clean character: at a lead cut
-// off, or at two bytes that decode to anything but one unit other than
-// U+FFFD.
-TEST(SimdPairs, TwinTakesWhatTheDecoderReadsCleanly) {
-  std::mt19937 rng(5);
-  const auto twin = zel::pairs_to_ucs2_kernel(zel::simd::plain);
-  for (const Charset& c : charsets) {
-    const Pieces p = pieces_of(c.table, rng);
-    for (int k = 0; k < 400; ++k) {
-      const std::string text = random_text(rng, p, rng() % 120, 5);
-      const KernelRun r = run_kernel(twin, c.table, text);
-      SCOPED_TRACE(std::string(c.what) + ": " + to_hex(text));
-      ASSERT_EQ(to_hex(r.units), to_hex(decoded_units(c.family, text.substr(0, r.step.read))));
-      if (r.step.read == text.size()) continue;
-      ASSERT_GE(static_cast<std::uint8_t>(text[r.step.read]), 0x80) << "stopped at ASCII";
-      if (r.step.read + 1 == text.size()) continue;  // a lead cut off
-      const std::string next = decoded_units(c.family, text.substr(r.step.read, 2));
-      ASSERT_TRUE(next.size() != 2 || next == "\xfd\xff") << "stopped at " << r.step.read;
-    }
-  }
-}
-
-TEST(SimdPairs, EveryLevelEqualsTheTwinAtEveryOffsetAndLength) {
-  std::mt19937 rng(9);
-  const auto twin = zel::pairs_to_ucs2_kernel(zel::simd::plain);
-  for (const Charset& c : charsets) {
-    const Pieces p = pieces_of(c.table, rng);
-    for (unsigned spoil : {0u, 60u, 4u}) {
-      const std::string text = random_text(rng, p, 64 + 200, spoil);
-      for (int l = 1; l <= static_cast<int>(zel::detect_simd_level()); ++l) {
-        const auto kernel = zel::pairs_to_ucs2_kernel(static_cast<zel::simd>(l));
-        for (std::size_t offset = 0; offset <= 64; ++offset) {
-          for (std::size_t length = 0; length <= 200; ++length) {
-            const std::string slice = text.substr(offset, length);
-            const KernelRun want = run_kernel(twin, c.table, slice);
-            const KernelRun got = run_kernel(kernel, c.table, slice);
-            ASSERT_TRUE(got.step.read == want.step.read && got.units == want.units)
-                << c.what << ", spoilt 1 in " << spoil << ", level " << l << ", offset " << offset
-                << ", length " << length << ": read " << got.step.read << " of " << want.step.read
-                << ", input " << to_hex(slice);
-          }
-        }
-      }
-    }
-  }
-}
-
 // The writers with their pair path hidden: the decoders' own loops.
 template <class Base>
 struct without_pairs : zel::reporting_output<Base> {
@@ -216,6 +220,65 @@ Decoded decode(Family f, const std::string& text, std::size_t expected, std::siz
   out.done();
   if (sink.size()) d.bytes.assign(sink.buffer.data, sink.size());
   return d;
+}
+
+// The twin writes what the decoder writes for the bytes it took, and stops
+// only where the decoder would not read one clean character. In the plain
+// shape every byte from 0x80 is a lead: the stop is at a lead cut off, or
+// at two bytes that decode to anything but one unit other than U+FFFD. In
+// the Japanese shapes single bytes from 0x80 have characters too: the stop
+// is where the decoder degrades the next byte, or at EUC-JP's three-byte
+// form, left to the decoder.
+TEST(SimdPairs, TwinTakesWhatTheDecoderReadsCleanly) {
+  std::mt19937 rng(5);
+  for (const Charset& c : charsets) {
+    const auto twin = zel::pairs_to_ucs2_kernel(zel::simd::plain, c.shape);
+    const Pieces p = pieces_of(c, rng);
+    for (int k = 0; k < 1000; ++k) {
+      const std::string text = random_text(rng, p, rng() % 120, 5);
+      const KernelRun r = run_kernel(twin, c.table, text);
+      SCOPED_TRACE(std::string(c.what) + ": " + to_hex(text));
+      ASSERT_EQ(to_hex(r.units), to_hex(decoded_units(c.family, text.substr(0, r.step.read))));
+      if (r.step.read == text.size()) continue;
+      if (c.shape != pair_shape::lead_trail) {
+        if (c.shape == pair_shape::euc_jp && text[r.step.read] == '\x8f') continue;
+        const std::string rest = text.substr(r.step.read);
+        const Decoded d =
+            decode<without_pairs<zel::pivot_output>>(c.family, rest, 1, 3 * rest.size(), true);
+        ASSERT_EQ(d.tally.first, 0) << "stopped at " << r.step.read;
+        continue;
+      }
+      ASSERT_GE(static_cast<std::uint8_t>(text[r.step.read]), 0x80) << "stopped at ASCII";
+      if (r.step.read + 1 == text.size()) continue;  // a lead cut off
+      const std::string next = decoded_units(c.family, text.substr(r.step.read, 2));
+      ASSERT_TRUE(next.size() != 2 || next == "\xfd\xff") << "stopped at " << r.step.read;
+    }
+  }
+}
+
+TEST(SimdPairs, EveryLevelEqualsTheTwinAtEveryOffsetAndLength) {
+  std::mt19937 rng(9);
+  for (const Charset& c : charsets) {
+    const auto twin = zel::pairs_to_ucs2_kernel(zel::simd::plain, c.shape);
+    const Pieces p = pieces_of(c, rng);
+    for (unsigned spoil : {0u, 60u, 4u}) {
+      const std::string text = random_text(rng, p, 64 + 200, spoil);
+      for (int l = 1; l <= static_cast<int>(zel::detect_simd_level()); ++l) {
+        const auto kernel = zel::pairs_to_ucs2_kernel(static_cast<zel::simd>(l), c.shape);
+        for (std::size_t offset = 0; offset <= 64; ++offset) {
+          for (std::size_t length = 0; length <= 200; ++length) {
+            const std::string slice = text.substr(offset, length);
+            const KernelRun want = run_kernel(twin, c.table, slice);
+            const KernelRun got = run_kernel(kernel, c.table, slice);
+            ASSERT_TRUE(got.step.read == want.step.read && got.units == want.units)
+                << c.what << ", spoilt 1 in " << spoil << ", level " << l << ", offset " << offset
+                << ", length " << length << ": read " << got.step.read << " of " << want.step.read
+                << ", input " << to_hex(slice);
+          }
+        }
+      }
+    }
+  }
 }
 
 template <class Base>
@@ -247,7 +310,7 @@ void expect_same_as_own_loop(const Charset& c, const std::string& text) {
 TEST(SimdPairs, DecodersWithTheVectorPathEqualTheirOwnLoops) {
   std::mt19937 rng(13);
   for (const Charset& c : charsets) {
-    const Pieces p = pieces_of(c.table, rng);
+    const Pieces p = pieces_of(c, rng);
     for (int k = 0; k < 30; ++k) {
       const std::string text = random_text(rng, p, 64 + rng() % 700, k % 3 ? 80 : 0);
       expect_same_as_own_loop<zel::pivot_output>(c, text);
