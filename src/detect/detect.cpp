@@ -24,6 +24,8 @@
 #include "src/decode/degrade.h"
 #include "src/detect/stats.h"
 #include "src/encode/ascii_block.h"
+#include "src/tables/cell.h"
+#include "src/tables/single_byte.h"
 #include "zel_code.h"
 
 namespace zel::detect {
@@ -53,6 +55,13 @@ double exp2_of(double x) noexcept {
 // A candidate this many bits behind the leader after a batch is out: the
 // chance that it reads the text better is below 2^-margin.
 constexpr std::int64_t drop_margin = 60;
+
+// The most bits ASCII letters take off a language of another alphabet.
+constexpr std::int64_t letter_cap = 30;
+
+// Single-byte candidates weighed by their characters alone (no pairs) go
+// on within this many bits of the best of them.
+constexpr std::int64_t sift_margin = 60;
 
 // Batches of stretches: at most this many stretches, and about this many
 // bytes, the first batch fewer: most candidates fall behind within a few
@@ -554,6 +563,9 @@ class weigher {
       int& eighths = letter_eighths_[static_cast<std::size_t>(m)];
       if (eighths == 0) eighths = ascii_letter_eighths(m) - ascii_letter_eighths(model::western);
       letters = static_cast<std::int64_t>(ascii_letters) * (eighths < 0 ? eighths : 0) / 8;
+      // Letters of one document are not independent (a manual quotes its
+      // commands whole): enough to tip a few letters, never a page.
+      letters = letters < -letter_cap ? -letter_cap : letters;
     }
     c.s.score = prior(id) + letters;
   }
@@ -569,9 +581,10 @@ class weigher {
     }
     stretch_finder finder{p_, n_};
     std::array<stretch, batch_stretches> batch{};
-    for (;;) {
+    for (bool first = true;; first = false) {
       const std::size_t got = finder.next(batch);
       if (got == 0) break;
+      if (first) sift(batch, got);
       for (std::size_t k = 0; k < count_; ++k) {
         contender& c = all_[k];
         if (!c.alive) continue;
@@ -640,6 +653,50 @@ class weigher {
     if (!than) return true;
     if (c.s.score != than->s.score) return c.s.score > than->s.score;
     return c.rank < than->rank;
+  }
+
+  // Before the first batch is decoded by every candidate, the single-byte
+  // ones are sifted by their characters alone: each distinct marked byte of
+  // the batch is read through each table and weighed once, so the many code
+  // pages that read the text as unlikely letters cost a few table reads
+  // instead of a decoding. Those within sift_margin bits of the best go on.
+  void sift(const std::array<stretch, batch_stretches>& batch, std::size_t got) noexcept {
+    std::array<std::uint32_t, 256> counts{};
+    std::array<std::uint8_t, 256> distinct{};
+    std::size_t kinds = 0;
+    for (std::size_t j = 0; j < got; ++j)
+      for (std::size_t i = batch[j].begin; i < batch[j].end; ++i) {
+        const std::uint8_t b = p_[i];
+        if (!marked(b)) continue;
+        if (counts[b]++ == 0) distinct[kinds++] = b;
+      }
+    std::array<std::int64_t, max_contenders> sifted{};
+    bool any = false;
+    std::int64_t best = 0;
+    for (std::size_t k = 0; k < count_; ++k) {
+      const contender& c = all_[k];
+      if (charset_of(c.id).decoder != decoder_kind::single_byte) continue;
+      const single_byte_table* table = cell(single_byte_tables, single_byte_index(c.id),
+                                            static_cast<const single_byte_table*>(nullptr));
+      if (!table) continue;
+      std::int64_t score = c.s.score;
+      for (std::size_t d = 0; d < kinds; ++d) {
+        const int w = char_weight(c.s.m, cell(*table, distinct[d], std::uint16_t{0xFFFD}));
+        score += static_cast<std::int64_t>(counts[distinct[d]]) *
+                 (w ? w - char_weight_offset : unseen_char);
+      }
+      sifted[k] = score;
+      if (!any || score > best) best = score;
+      any = true;
+    }
+    if (!any) return;
+    for (std::size_t k = 0; k < count_; ++k) {
+      contender& c = all_[k];
+      if (charset_of(c.id).decoder != decoder_kind::single_byte || sifted[k] >= best - sift_margin)
+        continue;
+      c.alive = false;
+      c.behind = best - sifted[k];
+    }
   }
 
   void decode(contender& c, const stretch& at) noexcept {
