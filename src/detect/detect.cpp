@@ -296,18 +296,30 @@ constexpr int prior(int id) noexcept {
 // Thai whatever its few other bytes read as. The ASCII letters are read
 // alike by every candidate, but not alike likely in every language.
 int ascii_letter_eighths(model m) noexcept {
-  double share = 0;
+  // The shares in units of 2^-char_weight_offset: a weight w is 2^w of them.
+  std::uint64_t sum = 0;
   for (char16_t c = 'A'; c <= 'z'; ++c) {
     if (c > 'Z' && c < 'a') continue;
     const int w = char_weight(m, c);
-    if (w) share += exp2_of(w - char_weight_offset);
+    if (w) sum += std::uint64_t{1} << w;
   }
   // No text is all ASCII letters, and a model trained on none (a word
   // list) still meets some: the share is bounded on both sides.
   constexpr int floor = -8 * 6;
-  int eighths = 0;
-  for (double x = share; x < 1 && eighths > floor; x *= exp2_of(0.125)) --eighths;
-  return eighths;
+  if (sum == 0) return floor;
+  // floor(8 log2 sum): the whole bits by the highest one set, the eighths
+  // by comparing with 2^(k/8) scaled alike.
+  int bits = 0;
+  while ((sum >> (bits + 1)) != 0) ++bits;
+  const std::uint64_t scaled = bits <= 40 ? sum << (40 - bits) : sum >> (bits - 40);
+  constexpr std::uint64_t eighth_steps[] = {// 2^40 * 2^(k/8), k = 1..7
+                                            1199025932245ULL, 1307547050779ULL, 1425890169698ULL,
+                                            1554944255987ULL, 1695678735018ULL, 1849150772653ULL,
+                                            2016513216442ULL};
+  int eighths = 8 * bits;
+  for (std::uint64_t step : eighth_steps) eighths += scaled >= step ? 1 : 0;
+  eighths -= 8 * char_weight_offset;
+  return eighths < floor ? floor : eighths > 0 ? 0 : eighths;
 }
 
 // Models written in Latin letters, or with Latin letters among their own
@@ -561,7 +573,10 @@ class weigher {
     std::int64_t letters = 0;
     if (ascii_letters > 0 && !latin_script(m)) {
       int& eighths = letter_eighths_[static_cast<std::size_t>(m)];
-      if (eighths == 0) eighths = ascii_letter_eighths(m) - ascii_letter_eighths(model::western);
+      if (eighths == 0) {
+        if (latin_eighths_ == 0) latin_eighths_ = ascii_letter_eighths(model::western);
+        eighths = ascii_letter_eighths(m) - latin_eighths_;
+      }
       letters = static_cast<std::int64_t>(ascii_letters) * (eighths < 0 ? eighths : 0) / 8;
       // Letters of one document are not independent (a manual quotes its
       // commands whole): enough to tip a few letters, never a page.
@@ -761,6 +776,7 @@ class weigher {
   std::size_t n_;
   std::array<contender, max_contenders> all_{};
   std::array<int, model_count> letter_eighths_{};
+  int latin_eighths_ = 0;
   std::size_t count_ = 0;
 };
 
