@@ -80,6 +80,7 @@ constexpr std::size_t join_gap = 3;
 // language.
 constexpr std::size_t whole_bytes = 4096;
 constexpr std::size_t wide_sample = 512;
+constexpr std::size_t wide_glance = 64;
 
 // Text with more than one control byte in this many is binary data.
 constexpr std::size_t binary_share = 32;
@@ -585,13 +586,15 @@ class weigher {
     c.s.score = prior(id) + letters;
   }
   std::size_t count() const noexcept { return count_; }
+  void narrow() noexcept { (void)prune(); }
 
   // Decodes the marked stretches (or, `whole`, everything) into each
   // contender, dropping those far behind after each batch.
   void run(bool whole, std::size_t cap = whole_bytes) noexcept {
     if (whole) {
       const std::size_t end = n_ < cap ? n_ : cap;
-      for (std::size_t k = 0; k < count_; ++k) decode(all_[k], {0, end, false, false});
+      for (std::size_t k = 0; k < count_; ++k)
+        if (all_[k].alive) decode(all_[k], {0, end, false, false});
       return;
     }
     stretch_finder finder{p_, n_};
@@ -836,6 +839,10 @@ verdict guess(const std::uint8_t* p, std::size_t n, const allowed_ids& allowed) 
         if (allowed.has(id))
           for (model m : all_models) wide.add(id, m, 0, 0);
       if (wide.count() > 0) {
+        // A first look drops the languages far behind, so that only the
+        // likely few read the whole sample.
+        wide.run(true, wide_glance);
+        wide.narrow();
         wide.run(true, wide_sample);
         verdict v = wide.decide();
         if (v.reason == ZEL_DETECT_STATISTICS) {
