@@ -815,6 +815,13 @@ verdict guess(const std::uint8_t* p, std::size_t n, const allowed_ids& allowed) 
 
   const shape s = read_shape(p, n);
 
+  // ISO-2022 designations are decisive, and come before the UTF-16 shapes:
+  // their shifts are control bytes too.
+  if (s.escape && s.high == 0) {
+    const int form = iso2022_form(p, n);
+    if (form && allowed.has(form)) return structural(form, 0.99, ZEL_DETECT_STRUCTURE);
+  }
+
   // UTF-16 without a mark: text with ASCII or an alphabet in it has a byte
   // below 0x20 in many an other place, on one side only; 8-bit text has
   // such bytes almost nowhere.
@@ -851,11 +858,6 @@ verdict guess(const std::uint8_t* p, std::size_t n, const allowed_ids& allowed) 
         }
       }
     }
-  }
-
-  if (s.escape && s.high == 0) {
-    const int form = iso2022_form(p, n);
-    if (form && allowed.has(form)) return structural(form, 0.99, ZEL_DETECT_STRUCTURE);
   }
 
   const bool zeros = s.zeros[0] + s.zeros[1] > 0;
