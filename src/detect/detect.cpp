@@ -908,8 +908,10 @@ verdict guess(const std::uint8_t* p, std::size_t n, const allowed_ids& allowed) 
   }
 
   if (utf8.id) {
-    utf8.runner_up = a.id;
-    utf8.runner_up_confidence = (1 - utf8.confidence) * a.confidence;
+    if (a.id != utf8.id) {
+      utf8.runner_up = a.id;
+      utf8.runner_up_confidence = (1 - utf8.confidence) * a.confidence;
+    }
     return utf8;
   }
   // Control bytes other than line ends and tabs, in more than a few
