@@ -37,10 +37,34 @@ std::string confidence(double c) {
 
 }  // namespace
 
+bool read_for_guess(input& in, std::vector<std::uint8_t>& prefix, std::size_t first, bool& at_end) {
+  prefix.resize(first);
+  std::size_t have = in.read(prefix.data(), first);
+  if (in.failed()) return false;
+  at_end = have < first;
+  const auto seven_bit = [&](std::size_t from) {
+    return std::all_of(prefix.begin() + static_cast<std::ptrdiff_t>(from),
+                       prefix.begin() + static_cast<std::ptrdiff_t>(have),
+                       [](std::uint8_t b) { return b < 0x80 && b != 0; });
+  };
+  for (std::size_t checked = 0; !at_end && have < guess_limit && seven_bit(checked);) {
+    checked = have;
+    const std::size_t more = std::min(have, guess_limit - have);
+    prefix.resize(have + more);
+    const std::size_t got = in.read(prefix.data() + have, more);
+    if (in.failed()) return false;
+    have += got;
+    at_end = got < more;
+  }
+  prefix.resize(have);
+  return true;
+}
+
 zel_guess guess_charset(const std::uint8_t* p, std::size_t n) {
   zel_guess g{};
-  const auto size = static_cast<std::int32_t>(std::min(n, guess_prefix));
-  if (zel_detect(reinterpret_cast<const char*>(p), size, nullptr, 0, 0, &g) != ZEL_RESULT_OK) {
+  const auto size = static_cast<std::int32_t>(std::min(n, guess_limit));
+  const int flags = n > guess_prefix ? ZEL_DETECT_WHOLE : 0;
+  if (zel_detect(reinterpret_cast<const char*>(p), size, nullptr, 0, flags, &g) != ZEL_RESULT_OK) {
     // Not for these arguments; should it happen, the text is taken as UTF-8.
     g = zel_guess{};
     g.id = ZEL_CHARSET_UTF8;
@@ -72,19 +96,18 @@ int detect_files(const options& o) {
   }
   std::vector<std::string> files = o.files;
   if (files.empty()) files.emplace_back("-");
-  std::vector<std::uint8_t> prefix(guess_prefix);
+  std::vector<std::uint8_t> prefix;
   int status = 0;
   for (const std::string& path : files) {
     input in;
-    const bool opened = in.open(path);
-    const std::size_t got = opened ? in.read(prefix.data(), prefix.size()) : 0;
-    if (!opened || in.failed()) {
+    bool at_end = false;
+    if (!in.open(path) || !read_for_guess(in, prefix, guess_prefix, at_end)) {
       std::fprintf(stderr, "zelconv: cannot read %s: %s\n", in.describe().c_str(),
                    std::strerror(in.error()));
       status = exit_failure;
       continue;
     }
-    const zel_guess g = guess_charset(prefix.data(), got);
+    const zel_guess g = guess_charset(prefix.data(), prefix.size());
     std::printf("%s: %s\n", path.c_str(), describe_guess(g, o.verbose).c_str());
   }
   return std::fflush(stdout) == 0 ? status : exit_failure;

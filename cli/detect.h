@@ -6,8 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "cli/options.h"
+#include "cli/output.h"
 #include "zel_code.h"
 
 namespace zelconv {
@@ -15,7 +17,18 @@ namespace zelconv {
 // What a guess reads of an input: the detector looks no further by default.
 inline constexpr std::size_t guess_prefix = ZEL_DETECT_PREFIX;
 
-// The detector's guess for text that starts with these bytes.
+// How far a guess reads on through text that is 7-bit so far.
+inline constexpr std::size_t guess_limit = std::size_t{16} << 20;
+
+// Reads what a guess is made from into `prefix`: the first `first` bytes,
+// and while everything read is 7-bit text, which every ASCII-compatible
+// charset reads alike and so tells nothing, more, up to guess_limit: a
+// file that opens with pages of ASCII is guessed from its first other
+// bytes. Sets at_end when the input ended; false when reading failed.
+bool read_for_guess(input& in, std::vector<std::uint8_t>& prefix, std::size_t first, bool& at_end);
+
+// The detector's guess for text that starts with these bytes (all of them
+// read, when more than the detector's own prefix).
 zel_guess guess_charset(const std::uint8_t* p, std::size_t n);
 
 // The id -f auto converts from. A text with a UTF-16 byte-order mark is

@@ -116,10 +116,9 @@ outcome convert_file(const std::string& path, const plan& p, const options& o, o
   };
   std::vector<std::uint8_t> buffer(first_read(o.block_size, in.size()));
   if (p.from.how == source::kind::sniffed) {
-    std::vector<std::uint8_t> prefix(guess_size(in.size()));
-    const std::size_t got = in.read(prefix.data(), prefix.size());
-    if (in.failed()) return unreadable();
-    at_end = got < prefix.size();
+    std::vector<std::uint8_t> prefix;
+    if (!read_for_guess(in, prefix, guess_size(in.size()), at_end)) return unreadable();
+    const std::size_t got = prefix.size();
     bar.advance(got);
     const zel_guess g = guess_charset(prefix.data(), got);
     if (o.verbose)

@@ -756,6 +756,17 @@ class Guessing(InFolder):
         self.assertEqual(r.returncode, 0, r.stderr)
         self.assertEqual(r.stdout, b"x" + text.encode())
 
+    def test_auto_reads_on_through_seven_bit_text(self):
+        # 7-bit pages before the first other byte tell nothing: the guess
+        # comes from the bytes after them, from a file and from a pipe.
+        text = "x" * 100000 + GUESSED[0][2]
+        data = text.encode("gbk")
+        for args in ((self.path("ascii-first", data),), ()):
+            with self.subTest(args=args):
+                r = run("-f", "auto", "-t", "utf-8", *args, stdin=data)
+                self.assertEqual(r.returncode, 0, r.stderr)
+                self.assertEqual(r.stdout, text.encode())
+
     def test_detect_prints_a_label_for_each_file(self):
         files = [self.path(codec, text.encode(codec)) for codec, _, text in GUESSED]
         missing = self.path("missing")
