@@ -19,8 +19,11 @@
 #include "src/simd/utf8_to_gbk.h"
 #include "src/string/byte_sink.h"
 #include "tests/support/conversion.h"
+#include "tests/support/counted_decode.h"
 
 namespace {
+
+using zel_test::Decoded;
 
 using zel_test::from_hex;
 using zel_test::to_hex;
@@ -143,22 +146,12 @@ struct without_vector : zel::reporting_output<zel::gbk_output> {
   void utf8_blocks() = delete;
 };
 
-struct Decoded {
-  std::string bytes;
-  zel::report_tally tally;
-  std::size_t took = 0;
-};
-
 template <class Output>
 Decoded decode(const std::string& text, std::size_t expected, std::size_t limit, bool last) {
-  const auto* in = reinterpret_cast<const std::uint8_t*>(text.data());
-  Decoded d;
-  zel::byte_sink sink(expected, limit);
-  Output out(sink, d.tally, in);
-  d.took = zel::utf8_decoder(in, text.size(), out, last);
-  out.done();
-  if (sink.size()) d.bytes.assign(sink.buffer.data, sink.size());
-  return d;
+  return zel_test::counted_decode<Output>(text, expected, limit,
+                                          [&](const std::uint8_t* in, std::size_t n, Output& out) {
+                                            return zel::utf8_decoder(in, n, out, last);
+                                          });
 }
 
 // Counted, grown from one byte or stopped at a limit, whole or as a piece

@@ -26,8 +26,11 @@
 #include "src/simd/pairs_to_ucs2.h"
 #include "src/string/byte_sink.h"
 #include "tests/support/conversion.h"
+#include "tests/support/counted_decode.h"
 
 namespace {
+
+using zel_test::Decoded;
 
 using zel::pair_shape;
 using zel_test::to_hex;
@@ -203,23 +206,13 @@ struct without_pairs : zel::reporting_output<Base> {
   void pair_blocks() = delete;
 };
 
-struct Decoded {
-  std::string bytes;
-  zel::report_tally tally;
-  std::size_t took = 0;
-};
-
 template <class Output>
 Decoded decode(Family f, const std::string& text, std::size_t expected, std::size_t limit,
                bool last) {
-  const auto* in = reinterpret_cast<const std::uint8_t*>(text.data());
-  Decoded d;
-  zel::byte_sink sink(expected, limit);
-  Output out(sink, d.tally, in);
-  d.took = decode_with(f, in, text.size(), out, last);
-  out.done();
-  if (sink.size()) d.bytes.assign(sink.buffer.data, sink.size());
-  return d;
+  return zel_test::counted_decode<Output>(text, expected, limit,
+                                          [&](const std::uint8_t* in, std::size_t n, Output& out) {
+                                            return decode_with(f, in, n, out, last);
+                                          });
 }
 
 // The twin writes what the decoder writes for the bytes it took, and stops
