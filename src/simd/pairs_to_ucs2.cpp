@@ -19,11 +19,18 @@
 // they, 0x5C and 0x7E get their units before the cells are expanded; EUC-JP
 // lets the pairs of 0x8E with a katakana byte through the lead checks and
 // writes their units over the expanded cells.
+//
+// The AVX2 kernel takes 16 bytes a window the same way, without compress
+// and expand: it gathers the cells at every lead's own place (two masked
+// gathers of 8), blends them over the single bytes' units, and writes the
+// units at the places that begin a character through the shuffle tables of
+// compress_units.h, 8 places at a time.
 #include "src/simd/pairs_to_ucs2.h"
 
 #include <bit>
 #include <cstring>
 
+#include "src/simd/compress_units.h"
 #include "src/simd/intrinsics.h"
 
 namespace zel {
@@ -205,12 +212,150 @@ ZEL_AVX512 pairs_step pairs_avx512(const pair_table& t, const std::uint8_t* in, 
   return plain_from<S>(t, in, n, out, i, o);
 }
 
+#define ZEL_AVX2 __attribute__((target("avx2,bmi,bmi2,popcnt")))
+
+constexpr std::size_t window_avx2 = 16;
+
+// The places of `bits` (16 of them) as 16-bit lanes of all ones.
+ZEL_AVX2 inline __m256i unit_lanes(std::uint32_t bits) noexcept {
+  const __m256i place = _mm256_setr_epi16(1, 2, 4, 8, 16, 32, 64, 128, 0x100, 0x200, 0x400, 0x800,
+                                          0x1000, 0x2000, 0x4000, static_cast<short>(0x8000));
+  const __m256i spread = _mm256_set1_epi16(static_cast<short>(bits));
+  return _mm256_cmpeq_epi16(_mm256_and_si256(spread, place), place);
+}
+
+// The bytes of v from `first` to `last`, as all ones.
+ZEL_AVX2 inline __m128i bytes_within(__m128i v, std::uint8_t first, std::uint8_t last) noexcept {
+  const __m128i from = _mm_cmpeq_epi8(_mm_max_epu8(v, _mm_set1_epi8(static_cast<char>(first))), v);
+  const __m128i to = _mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(static_cast<char>(last))), v);
+  return _mm_and_si128(from, to);
+}
+
+ZEL_AVX2 inline std::uint32_t byte_bits(__m128i m) noexcept {
+  return static_cast<std::uint32_t>(_mm_movemask_epi8(m));
+}
+
+ZEL_AVX2 inline std::uint32_t unit_bits(__m256i m) noexcept {
+  return byte_bits(_mm_packs_epi16(_mm256_castsi256_si128(m), _mm256_extracti128_si256(m, 1)));
+}
+
+// The cells of 8 places' indexes (32-bit lanes) where `mask` is set, 0
+// elsewhere, read as the AVX-512 kernel reads them.
+ZEL_AVX2 inline __m256i cells_at(const pair_table& t, __m256i wanted, __m256i mask) noexcept {
+  const __m256i at = _mm256_min_epu32(wanted, _mm256_set1_epi32(static_cast<int>(t.size - 2)));
+  const __m256i two = _mm256_mask_i32gather_epi32(
+      _mm256_setzero_si256(), reinterpret_cast<const int*>(t.cells), at, mask, 2);
+  const __m256i shift = _mm256_slli_epi32(_mm256_sub_epi32(wanted, at), 4);
+  return _mm256_and_si256(_mm256_srlv_epi32(two, shift), _mm256_set1_epi32(0xFFFF));
+}
+
+// Writes the units of `units` at the places of `begins` in order.
+ZEL_AVX2 inline void put_begins(__m256i units, std::uint32_t begins, std::uint8_t* out,
+                                std::size_t& o) noexcept {
+  const compress_entry& lo = compress_units[begins & 0xFF];
+  const compress_entry& hi = compress_units[begins >> 8 & 0xFF];
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * o),
+                   _mm_shuffle_epi8(_mm256_castsi256_si128(units),
+                                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(lo.shuffle))));
+  o += lo.count;
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * o),
+                   _mm_shuffle_epi8(_mm256_extracti128_si256(units, 1),
+                                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(hi.shuffle))));
+  o += hi.count;
+}
+
+template <pair_shape S>
+ZEL_AVX2 pairs_step pairs_avx2(const pair_table& t, const std::uint8_t* in, std::size_t n,
+                               std::uint8_t* out) noexcept {
+  const __m256i lead_base = _mm256_set1_epi16(t.lead_first);
+  const __m256i trail_base = _mm256_set1_epi16(t.trail_first);
+  const __m256i columns = _mm256_set1_epi16(static_cast<short>(t.columns));
+  const __m256i stored = _mm256_set1_epi16(static_cast<short>(t.size));
+  const __m256i replaced_unit = _mm256_set1_epi16(static_cast<short>(replacement));
+  const __m256i to_kana = _mm256_set1_epi16(static_cast<short>(katakana_offset));
+  std::size_t i = 0, o = 0;
+  // A lead at the window's last byte reads its trail from the byte after.
+  while (n - i > window_avx2) {
+    const std::uint8_t* p = in + i;
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m256i bytes = _mm256_cvtepu8_epi16(v);
+    std::uint32_t high = byte_bits(v);  // bytes that may lead
+    __m256i singles = bytes;
+    std::uint32_t lost = 0;  // single bytes without a character
+    if constexpr (S == pair_shape::shift_jis) {
+      const __m128i kana = bytes_within(v, 0xA1, 0xDF);
+      const __m128i yen = _mm_cmpeq_epi8(v, _mm_set1_epi8(0x5C));
+      const __m128i overline = _mm_cmpeq_epi8(v, _mm_set1_epi8(0x7E));
+      lost = byte_bits(
+          _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(0x7F)),
+                                    _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0x80)))),
+                       _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xA0)))));
+      high &= ~(byte_bits(kana) | lost);
+      singles = _mm256_add_epi16(singles, _mm256_and_si256(_mm256_cvtepi8_epi16(kana), to_kana));
+      singles = _mm256_blendv_epi8(singles, _mm256_set1_epi16(0xA5), _mm256_cvtepi8_epi16(yen));
+      singles =
+          _mm256_blendv_epi8(singles, _mm256_set1_epi16(0x203E), _mm256_cvtepi8_epi16(overline));
+    }
+    if (!(high | lost)) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 2 * o), singles);
+      i += window_avx2;
+      o += window_avx2;
+      continue;
+    }
+    const std::uint32_t leads = lead_places(high);
+    std::uint32_t stop = lost & ~(leads << 1);  // a trail may be any of them
+    __m256i units = singles;
+    if (leads) {
+      const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
+      const std::uint32_t lead_in = byte_bits(bytes_within(v, t.lead_first, t.lead_last));
+      const std::uint32_t trail_in = byte_bits(bytes_within(next, t.trail_first, t.trail_last));
+      const __m256i trails = _mm256_cvtepu8_epi16(next);
+      // Exact for every lead and trail in range: at most 191 * 127 + 190.
+      const __m256i index =
+          _mm256_add_epi16(_mm256_mullo_epi16(_mm256_sub_epi16(bytes, lead_base), columns),
+                           _mm256_sub_epi16(trails, trail_base));
+      stop |= leads & ~(lead_in & trail_in);
+      stop |= leads & unit_bits(_mm256_cmpeq_epi16(_mm256_max_epu16(index, stored), index));
+      const __m256i lead_lanes = unit_lanes(leads);
+      const __m256i low = cells_at(t, _mm256_cvtepu16_epi32(_mm256_castsi256_si128(index)),
+                                   _mm256_cvtepi16_epi32(_mm256_castsi256_si128(lead_lanes)));
+      const __m256i high_cells =
+          cells_at(t, _mm256_cvtepu16_epi32(_mm256_extracti128_si256(index, 1)),
+                   _mm256_cvtepi16_epi32(_mm256_extracti128_si256(lead_lanes, 1)));
+      const __m256i cells = _mm256_permute4x64_epi64(_mm256_packus_epi32(low, high_cells), 0xD8);
+      stop |= leads & unit_bits(_mm256_cmpeq_epi16(cells, replaced_unit));
+      units = _mm256_blendv_epi8(singles, cells, lead_lanes);
+      if constexpr (S == pair_shape::euc_jp) {
+        const std::uint32_t kana =
+            leads & byte_bits(_mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0x8E)))) &
+            byte_bits(bytes_within(next, 0xA1, 0xDF));
+        stop &= ~kana;
+        units = _mm256_blendv_epi8(units, _mm256_add_epi16(trails, to_kana), unit_lanes(kana));
+      }
+    }
+    // The places that begin a character; a lead at the last one takes the
+    // next window's first byte.
+    std::uint32_t begins = ~(leads << 1) & 0xFFFF;
+    std::size_t read = window_avx2 + (leads >> 15 & 1);
+    if (stop) {
+      const auto before = static_cast<unsigned>(std::countr_zero(stop));
+      begins &= (1u << before) - 1;
+      read = before;
+    }
+    put_begins(units, begins, out, o);
+    i += read;
+    if (stop) return {i, o};
+  }
+  return plain_from<S>(t, in, n, out, i, o);
+}
+
 #endif  // ZEL_SIMD_X86
 
 template <pair_shape S>
 pairs_to_ucs2_fn kernel_of(simd level) noexcept {
 #ifdef ZEL_SIMD_X86
   if (level >= simd::avx512) return pairs_avx512<S>;
+  if (level >= simd::avx2) return pairs_avx2<S>;
 #else
   (void)level;
 #endif

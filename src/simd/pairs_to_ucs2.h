@@ -66,8 +66,8 @@ struct pairs_step {
 using pairs_to_ucs2_fn = pairs_step (*)(const pair_table& t, const std::uint8_t* in, std::size_t n,
                                         std::uint8_t* out) noexcept;
 
-// The kernel of the highest level at or below `level` for `shape` (below
-// AVX-512, whose byte compress and expand it is built on, the plain twin).
+// The kernel of the highest level at or below `level` for `shape` (AVX-512
+// or AVX2, whose gathers it is built on; below them the plain twin).
 pairs_to_ucs2_fn pairs_to_ucs2_kernel(simd level,
                                       pair_shape shape = pair_shape::lead_trail) noexcept;
 

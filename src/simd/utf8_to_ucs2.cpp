@@ -17,10 +17,10 @@
 // twin does.
 #include "src/simd/utf8_to_ucs2.h"
 
-#include <array>
 #include <bit>
 #include <cstring>
 
+#include "src/simd/compress_units.h"
 #include "src/simd/intrinsics.h"
 
 namespace zel {
@@ -108,31 +108,6 @@ inline bool only_three_byte(const window_masks& w, std::uint64_t ends, unsigned 
   const std::uint64_t span = (std::uint64_t{1} << bytes) - 1;
   return (w.lead & span) == leads && (ends & span) == leads << 2;
 }
-
-// For each set of 8 unit positions, the shuffle that moves those units to
-// the front, and how many there are.
-struct compress_entry {
-  std::uint8_t shuffle[16];
-  std::uint8_t count;
-};
-
-constexpr std::array<compress_entry, 256> make_compress_table() {
-  std::array<compress_entry, 256> table{};
-  for (unsigned m = 0; m < 256; ++m) {
-    std::size_t k = 0;
-    for (std::size_t j = 0; j < 8; ++j) {
-      if (!(m >> j & 1)) continue;
-      table[m].shuffle[2 * k] = static_cast<std::uint8_t>(2 * j);
-      table[m].shuffle[2 * k + 1] = static_cast<std::uint8_t>(2 * j + 1);
-      ++k;
-    }
-    table[m].count = static_cast<std::uint8_t>(k);
-    for (; k < 8; ++k) table[m].shuffle[2 * k] = table[m].shuffle[2 * k + 1] = 0x80;
-  }
-  return table;
-}
-
-constexpr std::array<compress_entry, 256> compress_units = make_compress_table();
 
 // Three-byte sequences, 8 of them from 24 bytes read as bytes 0..15 (a) and
 // 8..23 (b): the third byte and the lead of each as one unit, the middle
