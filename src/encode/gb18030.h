@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "src/encode/narrow_output.h"
+#include "src/encode/gbk_family_output.h"
 #include "src/string/byte_sink.h"
 #include "src/tables/gbk_gb18030.h"
 
@@ -60,6 +60,7 @@ inline void gb18030_writer(std::uint32_t cp, byte_sink& sink) {
 }
 
 // GB18030 maps U+0000..U+007F to their own single bytes.
-using gb18030_output = narrow_output<4, gb18030_put<sink_cursor>, gb18030_holds>;
+using gb18030_output =
+    gbk_family_output<4, gb18030_put<sink_cursor>, gb18030_holds, gbk_target::gb18030>;
 
 }  // namespace zel

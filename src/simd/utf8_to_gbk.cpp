@@ -1,12 +1,15 @@
-// UTF-8 to GBK a piece at a time: the vector windows of the UTF-8 to UCS-2
-// kernel decode a piece into units on the stack, and the units then become
-// GBK 32 at a step. A step packs its units beyond ASCII together, so that a
-// text of mostly ASCII needs fewer gathers, and reads their reverse-table
-// cells 16 at a gather (32 bits at unit - 1, the cell in the high half, so
-// no read leaves the table); the cells go back to their units, lead byte
+// UTF-8 to GBK or GB18030 a piece at a time: the vector windows of the
+// UTF-8 to UCS-2 kernel decode a piece into units on the stack, and the
+// units then become two-byte codes 32 at a step. A step packs its units
+// beyond ASCII together, so that a text of mostly ASCII needs fewer gathers,
+// and reads their reverse-table cells 16 at a gather (32 bits at unit - 1,
+// the cell in the high half, so no read leaves the table); GBK's cells are
+// the codes, GB18030's the index of a two-byte code (lead 0x81 + index / 191,
+// trail 0x40 + index % 191, the division done by a multiplication) or past
+// them for a four-byte one. The codes go back to their units, lead byte
 // first, and one byte compress drops the second byte of each ASCII unit. A
-// step that meets a unit GBK lacks writes the units before it and ends the
-// call. Units short of a step wait for the next piece; what the windows
+// step that meets a unit without a two-byte code writes the units before it
+// and ends the call. Units short of a step wait for the next piece; what the windows
 // leave (a window a strict reader refuses, the last bytes) goes through the
 // UTF-8 kernel's plain tail, and the last units one at a time, as the plain
 // twin writes them.
@@ -24,21 +27,36 @@ namespace {
 
 inline bool continues(std::uint8_t b) noexcept { return (b & 0xC0) == 0x80; }
 
-// The unit u at out[o..], as the GBK writer puts it; false, with nothing
-// written, for a unit GBK lacks or whose bytes do not fit the room.
+// The two-byte code of a unit from 0x80, or none.
+template <gbk_target T>
+inline std::uint32_t two_byte_code(unsigned u) noexcept {
+  if constexpr (T == gbk_target::gbk) {
+    const std::uint16_t code = cell(ucs2_to_gbk, u, gbk_none);
+    return code == gbk_none ? 0 : code;
+  } else {
+    const std::uint32_t code = gb18030_code(static_cast<std::uint16_t>(u));
+    return code >= 0x8140 && code <= 0xFEFE ? code : 0;
+  }
+}
+
+// The unit u at out[o..], as the writer puts it; false, with nothing
+// written, for a unit without a two-byte code or whose bytes do not fit the
+// room.
+template <gbk_target T>
 inline bool put_gbk(unsigned u, std::uint8_t* out, std::size_t& o, std::size_t room) noexcept {
   if (u < 0x80) {
     if (o == room) return false;
     out[o++] = static_cast<std::uint8_t>(u);
     return true;
   }
-  const std::uint16_t code = cell(ucs2_to_gbk, u, gbk_none);
-  if (code == gbk_none || room - o < 2) return false;
+  const std::uint32_t code = two_byte_code<T>(u);
+  if (!code || room - o < 2) return false;
   out[o++] = static_cast<std::uint8_t>(code >> 8);
   out[o++] = static_cast<std::uint8_t>(code & 0xFF);
   return true;
 }
 
+template <gbk_target T>
 utf8_gbk_run utf8_to_gbk_plain(const std::uint8_t* in, std::size_t n, std::uint8_t* out,
                                std::size_t room) noexcept {
   std::size_t i = 0, o = 0;
@@ -60,7 +78,7 @@ utf8_gbk_run utf8_to_gbk_plain(const std::uint8_t* in, std::size_t n, std::uint8
       u = (b & 0x0Fu) << 12 | (b1 & 0x3Fu) << 6 | (in[i + 2] & 0x3Fu);
       length = 3;
     }
-    if (!put_gbk(u, out, o, room)) break;
+    if (!put_gbk<T>(u, out, o, room)) break;
     i += length;
   }
   return {i, o};
@@ -77,7 +95,11 @@ constexpr std::size_t window = utf8_to_ucs2_window;
 constexpr std::size_t piece = 1024;
 
 // The gather reads cells u - 1 and u of any unit from 0x80 up.
-static_assert(ucs2_to_gbk_size == 0x10000, "every unit indexes the reverse table");
+static_assert(ucs2_to_gbk_size == 0x10000 && ucs2_to_gb18030_size == 0x10000,
+              "every unit indexes the reverse tables");
+// GB18030's two-byte indexes: index / 191 is (index * 2745) >> 19 below
+// 2^15, and so for all of them.
+static_assert(gbk_columns == 191 && gbk_to_ucs2_size < 0x8000);
 
 struct units_taken {
   std::size_t units;
@@ -93,9 +115,35 @@ ZEL_AVX512 inline std::uint32_t kept_bytes(std::uint32_t units, std::uint32_t wi
   return _pdep_u32(units, 0x55555555u) | _pdep_u32(wide, 0xAAAAAAAAu);
 }
 
-// The n units at `units` as GBK, 32 at a step while a step's 64 bytes fit;
+template <gbk_target T>
+constexpr const std::uint16_t* reverse_table() noexcept {
+  return T == gbk_target::gbk ? ucs2_to_gbk : ucs2_to_gb18030;
+}
+
+// The places among 32 cells whose unit has no two-byte code (cells of
+// unused lanes are 0).
+template <gbk_target T>
+ZEL_AVX512 inline std::uint32_t without_code(__m512i cells) noexcept {
+  if constexpr (T == gbk_target::gbk)
+    return _mm512_cmpeq_epi16_mask(cells, _mm512_set1_epi16(static_cast<short>(gbk_none)));
+  return _mm512_cmpge_epu16_mask(cells, _mm512_set1_epi16(static_cast<short>(gbk_to_ucs2_size)));
+}
+
+// The two-byte codes of 32 cells, lead byte high.
+template <gbk_target T>
+ZEL_AVX512 inline __m512i codes_of(__m512i cells) noexcept {
+  if constexpr (T == gbk_target::gbk) return cells;
+  const __m512i lead = _mm512_srli_epi16(_mm512_mulhi_epu16(cells, _mm512_set1_epi16(2745)), 3);
+  const __m512i trail =
+      _mm512_sub_epi16(cells, _mm512_mullo_epi16(lead, _mm512_set1_epi16(gbk_columns)));
+  return _mm512_or_si512(_mm512_slli_epi16(_mm512_add_epi16(lead, _mm512_set1_epi16(0x81)), 8),
+                         _mm512_add_epi16(trail, _mm512_set1_epi16(0x40)));
+}
+
+// The n units at `units` as two-byte codes, 32 at a step while a step's 64 bytes fit;
 // the units left over go one at a time when `all` or the room is short,
 // else they wait for the next piece.
+template <gbk_target T>
 ZEL_AVX512 units_taken units_to_gbk_avx512(const std::uint8_t* units, std::size_t n, bool all,
                                            std::uint8_t* out, std::size_t room) noexcept {
   std::size_t k = 0, o = 0, read = 0;
@@ -117,22 +165,23 @@ ZEL_AVX512 units_taken units_to_gbk_avx512(const std::uint8_t* units, std::size_
     const __m512i low = _mm512_cvtepu16_epi32(_mm512_castsi512_si256(packed));
     const auto low_lanes = static_cast<__mmask16>(count >= 16 ? 0xFFFF : (1u << count) - 1);
     __m256i cells_high = _mm256_setzero_si256();
-    const __m256i cells_low = _mm512_cvtepi32_epi16(_mm512_srli_epi32(
-        _mm512_mask_i32gather_epi32(one, low_lanes, _mm512_sub_epi32(low, one), ucs2_to_gbk, 2),
-        16));
+    const __m256i cells_low = _mm512_cvtepi32_epi16(
+        _mm512_srli_epi32(_mm512_mask_i32gather_epi32(one, low_lanes, _mm512_sub_epi32(low, one),
+                                                      reverse_table<T>(), 2),
+                          16));
     if (count > 16) {
       const __m512i high = _mm512_cvtepu16_epi32(_mm512_extracti64x4_epi64(packed, 1));
       const auto high_lanes =
           static_cast<__mmask16>(count == 32 ? 0xFFFF : (1u << (count - 16)) - 1);
       cells_high = _mm512_cvtepi32_epi16(_mm512_srli_epi32(
-          _mm512_mask_i32gather_epi32(one, high_lanes, _mm512_sub_epi32(high, one), ucs2_to_gbk, 2),
+          _mm512_mask_i32gather_epi32(one, high_lanes, _mm512_sub_epi32(high, one),
+                                      reverse_table<T>(), 2),
           16));
     }
     const __m512i cells = _mm512_inserti64x4(_mm512_castsi256_si512(cells_low), cells_high, 1);
-    const std::uint32_t lacking =
-        _mm512_cmpeq_epi16_mask(cells, _mm512_set1_epi16(static_cast<short>(gbk_none)));
-    // Each cell back at its unit, lead byte first; ASCII units as they are.
-    const __m512i codes = _mm512_maskz_expand_epi16(wide, cells);
+    const std::uint32_t lacking = without_code<T>(cells);
+    // Each code back at its unit, lead byte first; ASCII units as they are.
+    const __m512i codes = _mm512_maskz_expand_epi16(wide, codes_of<T>(cells));
     const __m512i swapped =
         _mm512_or_si512(_mm512_srli_epi16(codes, 8), _mm512_slli_epi16(codes, 8));
     const __m512i bytes = _mm512_mask_mov_epi16(u, wide, swapped);
@@ -155,13 +204,14 @@ ZEL_AVX512 units_taken units_to_gbk_avx512(const std::uint8_t* units, std::size_
   if (all || room - o < 64) {
     for (; k < n; ++k) {
       const unsigned u = units[2 * k] | static_cast<unsigned>(units[2 * k + 1]) << 8;
-      if (!put_gbk(u, out, o, room)) return {k, o, read, true};
+      if (!put_gbk<T>(u, out, o, room)) return {k, o, read, true};
       read += u < 0x80 ? 1 : u < 0x800 ? 2 : 3;
     }
   }
   return {k, o, read, false};
 }
 
+template <gbk_target T>
 ZEL_AVX512 utf8_gbk_run utf8_to_gbk_avx512(const std::uint8_t* in, std::size_t n, std::uint8_t* out,
                                            std::size_t room) noexcept {
   const utf8_to_ucs2_fn windows = utf8_to_ucs2_windows(simd::avx512);
@@ -185,7 +235,7 @@ ZEL_AVX512 utf8_gbk_run utf8_to_gbk_avx512(const std::uint8_t* in, std::size_t n
     }
     decoded += step.read;
     held += step.units;
-    const units_taken t = units_to_gbk_avx512(units, held, last, out + o, room - o);
+    const units_taken t = units_to_gbk_avx512<T>(units, held, last, out + o, room - o);
     i += t.read;
     o += t.bytes;
     if (t.stopped) break;
@@ -197,20 +247,26 @@ ZEL_AVX512 utf8_gbk_run utf8_to_gbk_avx512(const std::uint8_t* in, std::size_t n
 
 #endif  // ZEL_SIMD_X86
 
-}  // namespace
-
-utf8_to_gbk_fn utf8_to_gbk_kernel(simd level) noexcept {
+template <gbk_target T>
+utf8_to_gbk_fn kernel_of(simd level) noexcept {
 #ifdef ZEL_SIMD_X86
-  if (level >= simd::avx512) return utf8_to_gbk_avx512;
+  if (level >= simd::avx512) return utf8_to_gbk_avx512<T>;
 #else
   (void)level;
 #endif
-  return utf8_to_gbk_plain;
+  return utf8_to_gbk_plain<T>;
 }
 
-utf8_to_gbk_fn utf8_to_gbk_active() noexcept {
-  const utf8_to_gbk_fn k = utf8_to_gbk_kernel(simd_level());
-  return k == utf8_to_gbk_plain ? nullptr : k;
+}  // namespace
+
+utf8_to_gbk_fn utf8_to_gbk_kernel(simd level, gbk_target target) noexcept {
+  return target == gbk_target::gbk ? kernel_of<gbk_target::gbk>(level)
+                                   : kernel_of<gbk_target::gb18030>(level);
+}
+
+utf8_to_gbk_fn utf8_to_gbk_active(gbk_target target) noexcept {
+  const utf8_to_gbk_fn k = utf8_to_gbk_kernel(simd_level(), target);
+  return k == utf8_to_gbk_kernel(simd::plain, target) ? nullptr : k;
 }
 
 }  // namespace zel
