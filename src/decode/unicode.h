@@ -44,21 +44,24 @@ inline bool utf8_malformed(const std::uint8_t* p, std::size_t length) noexcept {
   return (p[0] == 0xE0 && p[1] < 0xA0) || (p[0] == 0xED && p[1] >= 0xA0);
 }
 
-// Each decoder returns how many bytes it took: all of them for the last
-// piece of a text (`last`), else up to where the next piece must go on.
+// Outputs with a vector path for UTF-8, which has_utf8_blocks() says the
+// CPU's level gives them.
 template <class Out>
-std::size_t utf8_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool last = true) {
+concept writes_utf8_blocks = requires(Out& o, const std::uint8_t* p, std::size_t k) {
+  { o.utf8_blocks(p, k) } -> std::same_as<std::size_t>;
+  { o.has_utf8_blocks() } -> std::same_as<bool>;
+};
+
+// Outputs with a vector path take the well-formed stretches, whole
+// sequences before `limit`, in bulk; this loop then reads what stopped it
+// for a few bytes and hands back.
+template <bool Bulk, class Out>
+std::size_t utf8_loop(const std::uint8_t* in, std::size_t n, Out& out, bool last) {
   const std::size_t limit = start_limit(n, last, 4);
-  // Outputs with a vector path take the well-formed stretches, whole
-  // sequences before `limit`, in bulk; this loop then reads what stopped it
-  // for a few bytes and hands back.
-  constexpr bool bulk = requires(Out & o, const std::uint8_t* p, std::size_t k) {
-    { o.utf8_blocks(p, k) } -> std::same_as<std::size_t>;
-  };
   std::size_t i = 0;
   while (i < limit) {
     bool took_bulk = false;
-    if constexpr (bulk) {
+    if constexpr (Bulk) {
       const std::size_t took = out.utf8_blocks(in + i, limit - i);
       i += took;
       if (i >= limit) break;
@@ -95,6 +98,17 @@ std::size_t utf8_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool l
     } while (i < stretch_end && i < limit && in[i] >= 0x80);
   }
   return i;
+}
+
+// Each decoder returns how many bytes it took: all of them for the last
+// piece of a text (`last`), else up to where the next piece must go on.
+// Two copies of the loop, so that one without a vector path does not ask
+// for it at every stretch.
+template <class Out>
+std::size_t utf8_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool last = true) {
+  if constexpr (writes_utf8_blocks<Out>)
+    if (out.has_utf8_blocks()) return utf8_loop<true>(in, n, out, last);
+  return utf8_loop<false>(in, n, out, last);
 }
 
 // little_endian: nonzero for UTF-16LE, 0 for UTF-16BE.

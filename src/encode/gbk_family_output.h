@@ -36,8 +36,9 @@ struct gbk_family_output : narrow_output<MaxUnitBytes, Put, Holds> {
   // stops on the same whole character. The last byte is left to the decoder,
   // whose loop would end on reaching `avail` before the ASCII it copies past
   // it.
+  bool has_utf8_blocks() const noexcept { return utf8_kernel != nullptr; }
   std::size_t utf8_blocks(const std::uint8_t* p, std::size_t avail) {
-    if (!utf8_kernel || avail <= utf8_to_gbk_window || avail > resume_when_left) return 0;
+    if (avail <= utf8_to_gbk_window || avail > resume_when_left) return 0;
     sink_cursor& to = this->at;
     const utf8_gbk_run run =
         utf8_kernel(p, avail - 1, to.pos, static_cast<std::size_t>(to.end - to.pos));

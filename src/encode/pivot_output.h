@@ -48,8 +48,8 @@ struct pivot_output {
   // kernel: returns how many bytes are now written. It reads only as many
   // bytes as could fill the room at hand, two bytes a unit, so output that
   // reaches the longest string still stops on the same whole unit.
+  bool has_utf8_blocks() const noexcept { return vectored; }
   std::size_t utf8_blocks(const std::uint8_t* p, std::size_t avail) {
-    if (!vectored) return 0;
     const std::size_t room = static_cast<std::size_t>(at.end - at.pos) / 2;
     const std::size_t take = avail < room ? avail : room;
     if (take < utf8_to_ucs2_window) return 0;
