@@ -150,7 +150,7 @@ void utf8_to_gbk(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return;
   const std::size_t n = size - 1;
   const auto target = data[0] & 1 ? zel::gbk_target::gb18030 : zel::gbk_target::gbk;
-  const std::size_t short_by = 2 * std::size_t{data[0] >> 1};
+  const std::size_t short_by = 2 * static_cast<std::size_t>(data[0] >> 1);
   const std::size_t room = 2 * n > short_by ? 2 * n - short_by : 0;
   const std::vector<std::uint8_t> in(data + 1, data + size);
   std::vector<std::uint8_t> twin(room + 1), out(room + 64);
