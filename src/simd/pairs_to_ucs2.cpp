@@ -224,11 +224,20 @@ ZEL_AVX2 inline __m256i unit_lanes(std::uint32_t bits) noexcept {
   return _mm256_cmpeq_epi16(_mm256_and_si256(spread, place), place);
 }
 
-// The bytes of v from `first` to `last`, as all ones.
-ZEL_AVX2 inline __m128i bytes_within(__m128i v, std::uint8_t first, std::uint8_t last) noexcept {
-  const __m128i from = _mm_cmpeq_epi8(_mm_max_epu8(v, _mm_set1_epi8(static_cast<char>(first))), v);
-  const __m128i to = _mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(static_cast<char>(last))), v);
-  return _mm_and_si128(from, to);
+ZEL_AVX2 inline __m128i byte_vector(std::uint8_t b) noexcept {
+  return _mm_set1_epi8(static_cast<char>(b));
+}
+
+// A range of bytes, its ends made vectors once a call: the compiler would
+// otherwise build them again in every window.
+struct byte_range {
+  __m128i first, last;
+};
+
+// The bytes of v within r, as all ones.
+ZEL_AVX2 inline __m128i bytes_within(__m128i v, const byte_range& r) noexcept {
+  return _mm_and_si128(_mm_cmpeq_epi8(_mm_max_epu8(v, r.first), v),
+                       _mm_cmpeq_epi8(_mm_min_epu8(v, r.last), v));
 }
 
 ZEL_AVX2 inline std::uint32_t byte_bits(__m128i m) noexcept {
@@ -241,8 +250,9 @@ ZEL_AVX2 inline std::uint32_t unit_bits(__m256i m) noexcept {
 
 // The cells of 8 places' indexes (32-bit lanes) where `mask` is set, 0
 // elsewhere, read as the AVX-512 kernel reads them.
-ZEL_AVX2 inline __m256i cells_at(const pair_table& t, __m256i wanted, __m256i mask) noexcept {
-  const __m256i at = _mm256_min_epu32(wanted, _mm256_set1_epi32(static_cast<int>(t.size - 2)));
+ZEL_AVX2 inline __m256i cells_at(const pair_table& t, __m256i last_pair, __m256i wanted,
+                                 __m256i mask) noexcept {
+  const __m256i at = _mm256_min_epu32(wanted, last_pair);
   const __m256i two = _mm256_mask_i32gather_epi32(
       _mm256_setzero_si256(), reinterpret_cast<const int*>(t.cells), at, mask, 2);
   const __m256i shift = _mm256_slli_epi32(_mm256_sub_epi32(wanted, at), 4);
@@ -273,6 +283,14 @@ ZEL_AVX2 pairs_step pairs_avx2(const pair_table& t, const std::uint8_t* in, std:
   const __m256i stored = _mm256_set1_epi16(static_cast<short>(t.size));
   const __m256i replaced_unit = _mm256_set1_epi16(static_cast<short>(replacement));
   const __m256i to_kana = _mm256_set1_epi16(static_cast<short>(katakana_offset));
+  const __m256i last_pair = _mm256_set1_epi32(static_cast<int>(t.size - 2));
+  const byte_range lead_bytes{byte_vector(t.lead_first), byte_vector(t.lead_last)};
+  const byte_range trail_bytes{byte_vector(t.trail_first), byte_vector(t.trail_last)};
+  const byte_range kana_bytes{byte_vector(0xA1), byte_vector(0xDF)};
+  const __m128i yen_byte = byte_vector(0x5C), overline_byte = byte_vector(0x7E);
+  const __m128i lost_bytes[] = {byte_vector(0x7F), byte_vector(0x80), byte_vector(0xA0)};
+  const __m128i kana_lead = byte_vector(0x8E);
+  const __m256i yen_unit = _mm256_set1_epi16(0xA5), overline_unit = _mm256_set1_epi16(0x203E);
   std::size_t i = 0, o = 0;
   // A lead at the window's last byte reads its trail from the byte after.
   while (n - i > window_avx2) {
@@ -283,18 +301,16 @@ ZEL_AVX2 pairs_step pairs_avx2(const pair_table& t, const std::uint8_t* in, std:
     __m256i singles = bytes;
     std::uint32_t lost = 0;  // single bytes without a character
     if constexpr (S == pair_shape::shift_jis) {
-      const __m128i kana = bytes_within(v, 0xA1, 0xDF);
-      const __m128i yen = _mm_cmpeq_epi8(v, _mm_set1_epi8(0x5C));
-      const __m128i overline = _mm_cmpeq_epi8(v, _mm_set1_epi8(0x7E));
-      lost = byte_bits(
-          _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(0x7F)),
-                                    _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0x80)))),
-                       _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0xA0)))));
+      const __m128i kana = bytes_within(v, kana_bytes);
+      const __m128i yen = _mm_cmpeq_epi8(v, yen_byte);
+      const __m128i overline = _mm_cmpeq_epi8(v, overline_byte);
+      lost = byte_bits(_mm_or_si128(
+          _mm_or_si128(_mm_cmpeq_epi8(v, lost_bytes[0]), _mm_cmpeq_epi8(v, lost_bytes[1])),
+          _mm_cmpeq_epi8(v, lost_bytes[2])));
       high &= ~(byte_bits(kana) | lost);
       singles = _mm256_add_epi16(singles, _mm256_and_si256(_mm256_cvtepi8_epi16(kana), to_kana));
-      singles = _mm256_blendv_epi8(singles, _mm256_set1_epi16(0xA5), _mm256_cvtepi8_epi16(yen));
-      singles =
-          _mm256_blendv_epi8(singles, _mm256_set1_epi16(0x203E), _mm256_cvtepi8_epi16(overline));
+      singles = _mm256_blendv_epi8(singles, yen_unit, _mm256_cvtepi8_epi16(yen));
+      singles = _mm256_blendv_epi8(singles, overline_unit, _mm256_cvtepi8_epi16(overline));
     }
     if (!(high | lost)) {
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 2 * o), singles);
@@ -307,8 +323,8 @@ ZEL_AVX2 pairs_step pairs_avx2(const pair_table& t, const std::uint8_t* in, std:
     __m256i units = singles;
     if (leads) {
       const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
-      const std::uint32_t lead_in = byte_bits(bytes_within(v, t.lead_first, t.lead_last));
-      const std::uint32_t trail_in = byte_bits(bytes_within(next, t.trail_first, t.trail_last));
+      const std::uint32_t lead_in = byte_bits(bytes_within(v, lead_bytes));
+      const std::uint32_t trail_in = byte_bits(bytes_within(next, trail_bytes));
       const __m256i trails = _mm256_cvtepu8_epi16(next);
       // Exact for every lead and trail in range: at most 191 * 127 + 190.
       const __m256i index =
@@ -317,18 +333,18 @@ ZEL_AVX2 pairs_step pairs_avx2(const pair_table& t, const std::uint8_t* in, std:
       stop |= leads & ~(lead_in & trail_in);
       stop |= leads & unit_bits(_mm256_cmpeq_epi16(_mm256_max_epu16(index, stored), index));
       const __m256i lead_lanes = unit_lanes(leads);
-      const __m256i low = cells_at(t, _mm256_cvtepu16_epi32(_mm256_castsi256_si128(index)),
-                                   _mm256_cvtepi16_epi32(_mm256_castsi256_si128(lead_lanes)));
+      const __m256i low =
+          cells_at(t, last_pair, _mm256_cvtepu16_epi32(_mm256_castsi256_si128(index)),
+                   _mm256_cvtepi16_epi32(_mm256_castsi256_si128(lead_lanes)));
       const __m256i high_cells =
-          cells_at(t, _mm256_cvtepu16_epi32(_mm256_extracti128_si256(index, 1)),
+          cells_at(t, last_pair, _mm256_cvtepu16_epi32(_mm256_extracti128_si256(index, 1)),
                    _mm256_cvtepi16_epi32(_mm256_extracti128_si256(lead_lanes, 1)));
       const __m256i cells = _mm256_permute4x64_epi64(_mm256_packus_epi32(low, high_cells), 0xD8);
       stop |= leads & unit_bits(_mm256_cmpeq_epi16(cells, replaced_unit));
       units = _mm256_blendv_epi8(singles, cells, lead_lanes);
       if constexpr (S == pair_shape::euc_jp) {
-        const std::uint32_t kana =
-            leads & byte_bits(_mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(0x8E)))) &
-            byte_bits(bytes_within(next, 0xA1, 0xDF));
+        const std::uint32_t kana = leads & byte_bits(_mm_cmpeq_epi8(v, kana_lead)) &
+                                   byte_bits(bytes_within(next, kana_bytes));
         stop &= ~kana;
         units = _mm256_blendv_epi8(units, _mm256_add_epi16(trails, to_kana), unit_lanes(kana));
       }
