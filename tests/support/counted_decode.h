@@ -5,12 +5,15 @@
 // compare the two.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "src/core/report.h"
 #include "src/string/byte_sink.h"
+#include "tests/support/conversion.h"
 
 namespace zel_test {
 
@@ -32,6 +35,17 @@ Decoded counted_decode(const std::string& text, std::size_t expected, std::size_
   out.done();
   if (sink.size()) d.bytes.assign(sink.buffer.data, sink.size());
   return d;
+}
+
+// The vector path's run `got` against the decoder's own loop's `want`: the
+// same bytes, bytes taken and report. Wrap it in ASSERT_NO_FATAL_FAILURE.
+inline void expect_same_decoded(const Decoded& got, const Decoded& want) {
+  ASSERT_EQ(to_hex(got.bytes), to_hex(want.bytes));
+  ASSERT_EQ(got.took, want.took);
+  for (int kind = 0; kind < 5; ++kind)
+    ASSERT_EQ(got.tally.counts[kind], want.tally.counts[kind]) << "kind " << kind;
+  ASSERT_EQ(got.tally.first, want.tally.first);
+  ASSERT_EQ(got.tally.truncated_at, want.tally.truncated_at);
 }
 
 }  // namespace zel_test
