@@ -9,10 +9,10 @@
 // them for a four-byte one. The codes go back to their units, lead byte
 // first, and one byte compress drops the second byte of each ASCII unit. A
 // step that meets a unit without a two-byte code writes the units before it
-// and ends the call. Units short of a step wait for the next piece; what the windows
-// leave (a window a strict reader refuses, the last bytes) goes through the
-// UTF-8 kernel's plain tail, and the last units one at a time, as the plain
-// twin writes them.
+// and ends the call. Units short of a step wait for the next piece; what
+// the windows leave (a window a strict reader refuses, the last bytes) goes
+// through the UTF-8 kernel's plain tail, and the last units one at a time,
+// as the plain twin writes them.
 #include "src/simd/utf8_to_gbk.h"
 
 #include <bit>
@@ -140,9 +140,9 @@ ZEL_AVX512 inline __m512i codes_of(__m512i cells) noexcept {
                          _mm512_add_epi16(trail, _mm512_set1_epi16(0x40)));
 }
 
-// The n units at `units` as two-byte codes, 32 at a step while a step's 64 bytes fit;
-// the units left over go one at a time when `all` or the room is short,
-// else they wait for the next piece.
+// The n units at `units` as two-byte codes, 32 at a step while a step's 64
+// bytes fit; the units left over go one at a time when `all` or the room is
+// short, else they wait for the next piece.
 template <gbk_target T>
 ZEL_AVX512 units_taken units_to_gbk_avx512(const std::uint8_t* units, std::size_t n, bool all,
                                            std::uint8_t* out, std::size_t room) noexcept {
