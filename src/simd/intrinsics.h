@@ -12,4 +12,10 @@
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
 #include <immintrin.h>
+
+// Makes the vector `v` opaque to the compiler, so that a constant built
+// before a loop is kept in a register, or spilled once and read from the
+// stack, instead of being built again from an immediate at every use
+// inside the loop, which GCC 12 does for broadcasts.
+#define ZEL_KEEP(v) __asm__("" : "+x"(v))
 #endif

@@ -224,20 +224,34 @@ ZEL_AVX2 inline __m256i unit_lanes(std::uint32_t bits) noexcept {
   return _mm256_cmpeq_epi16(_mm256_and_si256(spread, place), place);
 }
 
+// Constants of the loop, built once a call (ZEL_KEEP).
 ZEL_AVX2 inline __m128i byte_vector(std::uint8_t b) noexcept {
-  return _mm_set1_epi8(static_cast<char>(b));
+  __m128i v = _mm_set1_epi8(static_cast<char>(b));
+  ZEL_KEEP(v);
+  return v;
 }
 
-// A range of bytes, its ends made vectors once a call: the compiler would
-// otherwise build them again in every window.
+ZEL_AVX2 inline __m256i unit_vector(unsigned u) noexcept {
+  __m256i v = _mm256_set1_epi16(static_cast<short>(u));
+  ZEL_KEEP(v);
+  return v;
+}
+
+// A range of bytes first..last (narrower than all 256), tested by one
+// addition and one signed compare: the addition moves first to -128, so the
+// range's bytes are exactly those below -128 + (last - first + 1).
 struct byte_range {
-  __m128i first, last;
+  __m128i offset, limit;
 };
+
+ZEL_AVX2 inline byte_range byte_range_of(std::uint8_t first, std::uint8_t last) noexcept {
+  return {byte_vector(static_cast<std::uint8_t>(0x80 - first)),
+          byte_vector(static_cast<std::uint8_t>(last - first + 0x81))};
+}
 
 // The bytes of v within r, as all ones.
 ZEL_AVX2 inline __m128i bytes_within(__m128i v, const byte_range& r) noexcept {
-  return _mm_and_si128(_mm_cmpeq_epi8(_mm_max_epu8(v, r.first), v),
-                       _mm_cmpeq_epi8(_mm_min_epu8(v, r.last), v));
+  return _mm_cmpgt_epi8(r.limit, _mm_add_epi8(v, r.offset));
 }
 
 ZEL_AVX2 inline std::uint32_t byte_bits(__m128i m) noexcept {
@@ -250,11 +264,11 @@ ZEL_AVX2 inline std::uint32_t unit_bits(__m256i m) noexcept {
 
 // The cells of 8 places' indexes (32-bit lanes) where `mask` is set, 0
 // elsewhere, read as the AVX-512 kernel reads them.
-ZEL_AVX2 inline __m256i cells_at(const pair_table& t, __m256i last_pair, __m256i wanted,
+ZEL_AVX2 inline __m256i cells_at(const std::uint16_t* cells, __m256i last_pair, __m256i wanted,
                                  __m256i mask) noexcept {
   const __m256i at = _mm256_min_epu32(wanted, last_pair);
-  const __m256i two = _mm256_mask_i32gather_epi32(
-      _mm256_setzero_si256(), reinterpret_cast<const int*>(t.cells), at, mask, 2);
+  const __m256i two = _mm256_mask_i32gather_epi32(_mm256_setzero_si256(),
+                                                  reinterpret_cast<const int*>(cells), at, mask, 2);
   const __m256i shift = _mm256_slli_epi32(_mm256_sub_epi32(wanted, at), 4);
   return _mm256_and_si256(_mm256_srlv_epi32(two, shift), _mm256_set1_epi32(0xFFFF));
 }
@@ -277,20 +291,24 @@ ZEL_AVX2 inline void put_begins(__m256i units, std::uint32_t begins, std::uint8_
 template <pair_shape S>
 ZEL_AVX2 pairs_step pairs_avx2(const pair_table& t, const std::uint8_t* in, std::size_t n,
                                std::uint8_t* out) noexcept {
-  const __m256i lead_base = _mm256_set1_epi16(t.lead_first);
-  const __m256i trail_base = _mm256_set1_epi16(t.trail_first);
-  const __m256i columns = _mm256_set1_epi16(static_cast<short>(t.columns));
-  const __m256i stored = _mm256_set1_epi16(static_cast<short>(t.size));
-  const __m256i replaced_unit = _mm256_set1_epi16(static_cast<short>(replacement));
-  const __m256i to_kana = _mm256_set1_epi16(static_cast<short>(katakana_offset));
-  const __m256i last_pair = _mm256_set1_epi32(static_cast<int>(t.size - 2));
-  const byte_range lead_bytes{byte_vector(t.lead_first), byte_vector(t.lead_last)};
-  const byte_range trail_bytes{byte_vector(t.trail_first), byte_vector(t.trail_last)};
-  const byte_range kana_bytes{byte_vector(0xA1), byte_vector(0xDF)};
+  const __m256i lead_base = unit_vector(t.lead_first);
+  const __m256i trail_base = unit_vector(t.trail_first);
+  const __m256i columns = unit_vector(t.columns);
+  const __m256i stored = unit_vector(t.size);
+  const __m256i replaced_unit = unit_vector(replacement);
+  const __m256i to_kana = unit_vector(katakana_offset);
+  __m256i last_pair = _mm256_set1_epi32(static_cast<int>(t.size - 2));
+  ZEL_KEEP(last_pair);
+  const byte_range lead_bytes = byte_range_of(t.lead_first, t.lead_last);
+  const byte_range trail_bytes = byte_range_of(t.trail_first, t.trail_last);
+  const byte_range kana_bytes = byte_range_of(0xA1, 0xDF);
   const __m128i yen_byte = byte_vector(0x5C), overline_byte = byte_vector(0x7E);
-  const __m128i lost_bytes[] = {byte_vector(0x7F), byte_vector(0x80), byte_vector(0xA0)};
+  // 0x80 and 0xA0 differ in bit 5 alone.
+  const __m128i lost_byte = byte_vector(0x7F), lost_pair = byte_vector(0xA0),
+                lost_bit = byte_vector(0x20);
   const __m128i kana_lead = byte_vector(0x8E);
-  const __m256i yen_unit = _mm256_set1_epi16(0xA5), overline_unit = _mm256_set1_epi16(0x203E);
+  const __m256i yen_unit = unit_vector(0xA5), overline_unit = unit_vector(0x203E);
+  const std::uint16_t* const cells = t.cells;
   std::size_t i = 0, o = 0;
   // A lead at the window's last byte reads its trail from the byte after.
   while (n - i > window_avx2) {
@@ -304,13 +322,16 @@ ZEL_AVX2 pairs_step pairs_avx2(const pair_table& t, const std::uint8_t* in, std:
       const __m128i kana = bytes_within(v, kana_bytes);
       const __m128i yen = _mm_cmpeq_epi8(v, yen_byte);
       const __m128i overline = _mm_cmpeq_epi8(v, overline_byte);
-      lost = byte_bits(_mm_or_si128(
-          _mm_or_si128(_mm_cmpeq_epi8(v, lost_bytes[0]), _mm_cmpeq_epi8(v, lost_bytes[1])),
-          _mm_cmpeq_epi8(v, lost_bytes[2])));
-      high &= ~(byte_bits(kana) | lost);
-      singles = _mm256_add_epi16(singles, _mm256_and_si256(_mm256_cvtepi8_epi16(kana), to_kana));
-      singles = _mm256_blendv_epi8(singles, yen_unit, _mm256_cvtepi8_epi16(yen));
-      singles = _mm256_blendv_epi8(singles, overline_unit, _mm256_cvtepi8_epi16(overline));
+      lost = byte_bits(_mm_or_si128(_mm_cmpeq_epi8(v, lost_byte),
+                                    _mm_cmpeq_epi8(_mm_or_si128(v, lost_bit), lost_pair)));
+      const std::uint32_t kana_bits = byte_bits(kana);
+      high &= ~(kana_bits | lost);
+      // Most windows of Japanese text hold none of them.
+      if (kana_bits | byte_bits(_mm_or_si128(yen, overline))) {
+        singles = _mm256_add_epi16(singles, _mm256_and_si256(_mm256_cvtepi8_epi16(kana), to_kana));
+        singles = _mm256_blendv_epi8(singles, yen_unit, _mm256_cvtepi8_epi16(yen));
+        singles = _mm256_blendv_epi8(singles, overline_unit, _mm256_cvtepi8_epi16(overline));
+      }
     }
     if (!(high | lost)) {
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 2 * o), singles);
@@ -323,30 +344,34 @@ ZEL_AVX2 pairs_step pairs_avx2(const pair_table& t, const std::uint8_t* in, std:
     __m256i units = singles;
     if (leads) {
       const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
-      const std::uint32_t lead_in = byte_bits(bytes_within(v, lead_bytes));
-      const std::uint32_t trail_in = byte_bits(bytes_within(next, trail_bytes));
+      // `next` holds each lead's trail in the lead's own place.
+      const std::uint32_t in_range =
+          byte_bits(_mm_and_si128(bytes_within(v, lead_bytes), bytes_within(next, trail_bytes)));
       const __m256i trails = _mm256_cvtepu8_epi16(next);
       // Exact for every lead and trail in range: at most 191 * 127 + 190.
       const __m256i index =
           _mm256_add_epi16(_mm256_mullo_epi16(_mm256_sub_epi16(bytes, lead_base), columns),
                            _mm256_sub_epi16(trails, trail_base));
-      stop |= leads & ~(lead_in & trail_in);
-      stop |= leads & unit_bits(_mm256_cmpeq_epi16(_mm256_max_epu16(index, stored), index));
       const __m256i lead_lanes = unit_lanes(leads);
       const __m256i low =
-          cells_at(t, last_pair, _mm256_cvtepu16_epi32(_mm256_castsi256_si128(index)),
+          cells_at(cells, last_pair, _mm256_cvtepu16_epi32(_mm256_castsi256_si128(index)),
                    _mm256_cvtepi16_epi32(_mm256_castsi256_si128(lead_lanes)));
       const __m256i high_cells =
-          cells_at(t, last_pair, _mm256_cvtepu16_epi32(_mm256_extracti128_si256(index, 1)),
+          cells_at(cells, last_pair, _mm256_cvtepu16_epi32(_mm256_extracti128_si256(index, 1)),
                    _mm256_cvtepi16_epi32(_mm256_extracti128_si256(lead_lanes, 1)));
-      const __m256i cells = _mm256_permute4x64_epi64(_mm256_packus_epi32(low, high_cells), 0xD8);
-      stop |= leads & unit_bits(_mm256_cmpeq_epi16(cells, replaced_unit));
-      units = _mm256_blendv_epi8(singles, cells, lead_lanes);
+      const __m256i found = _mm256_permute4x64_epi64(_mm256_packus_epi32(low, high_cells), 0xD8);
+      // An index past the stored cells, or a cell without a character.
+      stop |= leads & (~in_range | unit_bits(_mm256_or_si256(
+                                       _mm256_cmpeq_epi16(_mm256_max_epu16(index, stored), index),
+                                       _mm256_cmpeq_epi16(found, replaced_unit))));
+      units = _mm256_blendv_epi8(singles, found, lead_lanes);
       if constexpr (S == pair_shape::euc_jp) {
-        const std::uint32_t kana = leads & byte_bits(_mm_cmpeq_epi8(v, kana_lead)) &
-                                   byte_bits(bytes_within(next, kana_bytes));
-        stop &= ~kana;
-        units = _mm256_blendv_epi8(units, _mm256_add_epi16(trails, to_kana), unit_lanes(kana));
+        // Katakana pairs are rare: most windows have no lead 0x8E.
+        if (const std::uint32_t kana_leads = leads & byte_bits(_mm_cmpeq_epi8(v, kana_lead))) {
+          const std::uint32_t kana = kana_leads & byte_bits(bytes_within(next, kana_bytes));
+          stop &= ~kana;
+          units = _mm256_blendv_epi8(units, _mm256_add_epi16(trails, to_kana), unit_lanes(kana));
+        }
       }
     }
     // The places that begin a character; a lead at the last one takes the

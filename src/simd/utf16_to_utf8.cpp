@@ -3,9 +3,12 @@
 // lane by comparing the unit with 0x80 and 0x800; the one to three bytes of
 // every lane are then packed together, by a byte shuffle looked up from the
 // lanes' lengths (SSSE3, AVX2: four lanes a 16-byte block) or by a byte
-// compress on a mask of the bytes kept (AVX-512 VBMI2). Steps of ASCII units
-// only are narrowed with a saturating pack, and steps below U+0800 are
-// compacted in 16-bit lanes. Big-endian input is byte-swapped on load.
+// compress on a mask of the bytes kept (AVX-512 VBMI2). AVX2 computes the
+// forms in the units' own 16-bit lanes, the first two bytes in one vector
+// and the third in another, and widens by interleaving the two. Steps of
+// ASCII units only are narrowed with a saturating pack (AVX2: two steps at
+// once), and steps below U+0800 are compacted in 16-bit lanes. Big-endian
+// input is byte-swapped on load.
 #include "src/simd/utf16_to_utf8.h"
 
 #include <array>
@@ -234,80 +237,133 @@ ZEL_AVX2 inline __m256i load_units_256(const std::uint8_t* p) {
   return v;
 }
 
-ZEL_AVX2 inline __m256i utf8_lanes_256(__m256i x, __m256i from80, __m256i from800) {
-  const __m256i six = _mm256_set1_epi32(0x3F);
-  const __m256i low = _mm256_and_si256(x, six);
-  const __m256i mid = _mm256_and_si256(_mm256_srli_epi32(x, 6), six);
-  const __m256i two =
-      _mm256_or_si256(_mm256_or_si256(_mm256_srli_epi32(x, 6), _mm256_slli_epi32(low, 8)),
-                      _mm256_set1_epi32(0x80C0));
-  const __m256i three =
-      _mm256_or_si256(_mm256_or_si256(_mm256_srli_epi32(x, 12), _mm256_slli_epi32(mid, 8)),
-                      _mm256_or_si256(_mm256_slli_epi32(low, 16), _mm256_set1_epi32(0x8080E0)));
-  return _mm256_blendv_epi8(_mm256_blendv_epi8(x, two, from80), three, from800);
+// The shuffles of two table rows, one for each 16-byte half.
+ZEL_AVX2 inline __m256i shuffles_of(const shuffle_table& table, unsigned first, unsigned second) {
+  return _mm256_inserti128_si256(
+      _mm256_castsi128_si256(
+          _mm_load_si128(reinterpret_cast<const __m128i*>(table.shuffle[first]))),
+      _mm_load_si128(reinterpret_cast<const __m128i*>(table.shuffle[second])), 1);
 }
 
 // Two 16-byte blocks, each compacted by its own shuffle, stored one after
 // the other.
 ZEL_AVX2 inline std::uint8_t* put_blocks_256(__m256i bytes, const shuffle_table& table,
                                              unsigned first, unsigned second, std::uint8_t* o) {
-  const __m256i order = _mm256_inserti128_si256(
-      _mm256_castsi128_si256(
-          _mm_load_si128(reinterpret_cast<const __m128i*>(table.shuffle[first]))),
-      _mm_load_si128(reinterpret_cast<const __m128i*>(table.shuffle[second])), 1);
-  const __m256i packed = _mm256_shuffle_epi8(bytes, order);
+  const __m256i packed = _mm256_shuffle_epi8(bytes, shuffles_of(table, first, second));
   _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm256_castsi256_si128(packed));
   o += table.length[first];
   _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm256_extracti128_si256(packed, 1));
   return o + table.length[second];
 }
 
-ZEL_AVX2 inline std::uint8_t* put_lanes_256(__m256i x, std::uint8_t* o) {
-  const __m256i from80 = _mm256_cmpgt_epi32(x, _mm256_set1_epi32(0x7F));
-  const __m256i from800 = _mm256_cmpgt_epi32(x, _mm256_set1_epi32(0x7FF));
-  const auto m80 = static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(from80)));
-  const auto m800 = static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(from800)));
-  return put_blocks_256(utf8_lanes_256(x, from80, from800), lane_table,
-                        (m80 & 0xF) | (m800 & 0xF) << 4, m80 >> 4 | (m800 >> 4) << 4, o);
+ZEL_AVX2 inline __m256i repeated(std::uint16_t u) {
+  __m256i v = _mm256_set1_epi16(static_cast<short>(u));
+  ZEL_KEEP(v);
+  return v;
+}
+
+struct avx2_constants {
+  __m256i ascii_bits, pair_bits, surrogate, sign, reach80, reach800, six, mid, two_mark, three_mark,
+      trail_mark;
+};
+
+ZEL_AVX2 inline avx2_constants make_avx2_constants() {
+  return {repeated(0xFF80), repeated(0xF800), repeated(0xD800), repeated(0x8000),
+          repeated(0x807F), repeated(0x87FF), repeated(0x3F),   repeated(0x3F00),
+          repeated(0x80C0), repeated(0x80E0), repeated(0x80)};
+}
+
+// Sixteen units below U+0800, in their 16-bit lanes, lead byte lowest.
+ZEL_AVX2 inline std::uint8_t* put_pairs_256(__m256i v, const avx2_constants& c, std::uint8_t* o) {
+  const __m256i from80 = _mm256_cmpgt_epi16(v, _mm256_srli_epi16(c.ascii_bits, 9));
+  const __m256i two = _mm256_or_si256(
+      _mm256_or_si256(_mm256_srli_epi16(v, 6), _mm256_slli_epi16(_mm256_and_si256(v, c.six), 8)),
+      c.two_mark);
+  // Packed within each 16-byte half: units 0-7 to bits 0-7, 8-15 to 16-23.
+  const auto m = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_packs_epi16(from80, from80)));
+  return put_blocks_256(_mm256_blendv_epi8(v, two, from80), pair_table, m & 0xFF, m >> 16 & 0xFF,
+                        o);
+}
+
+// Sixteen units of any length, computed in their 16-bit lanes: the first
+// two bytes of each form in one vector, the third in another, interleaved
+// into 32-bit lanes (units 0-3 and 8-11 by the low unpack, 4-7 and 12-15 by
+// the high). Comparing with the sign bit flipped makes the signed compares
+// unsigned.
+ZEL_AVX2 inline std::uint8_t* put_units_256(__m256i v, const avx2_constants& c, std::uint8_t* o) {
+  const __m256i flipped = _mm256_xor_si256(v, c.sign);
+  const __m256i from80 = _mm256_cmpgt_epi16(flipped, c.reach80);
+  const __m256i from800 = _mm256_cmpgt_epi16(flipped, c.reach800);
+  const __m256i low = _mm256_and_si256(v, c.six);
+  const __m256i two = _mm256_or_si256(
+      _mm256_or_si256(_mm256_srli_epi16(v, 6), _mm256_slli_epi16(low, 8)), c.two_mark);
+  const __m256i three = _mm256_or_si256(
+      _mm256_or_si256(_mm256_srli_epi16(v, 12), _mm256_and_si256(_mm256_slli_epi16(v, 2), c.mid)),
+      c.three_mark);
+  const __m256i first_two = _mm256_blendv_epi8(_mm256_blendv_epi8(v, two, from80), three, from800);
+  const __m256i third = _mm256_or_si256(low, c.trail_mark);
+  // Bytes 0-3 of the mask: units 0-7 reaching U+0080, then U+0800, then
+  // the same for units 8-15; each group of four units' table index is
+  // their nibble of the first byte under their nibble of the second.
+  const auto m =
+      static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_packs_epi16(from80, from800)));
+  const std::uint32_t low_nibbles = (m & 0x0F0F0F0F) | (m & 0x0F0F0F0F) >> 4;
+  const std::uint32_t high_nibbles = (m & 0xF0F0F0F0) >> 4 | (m & 0xF0F0F0F0) >> 8;
+  const unsigned first = low_nibbles & 0xFF, second = high_nibbles & 0xFF,
+                 third_group = low_nibbles >> 16 & 0xFF, fourth = high_nibbles >> 16 & 0xFF;
+  const __m256i packed_low = _mm256_shuffle_epi8(_mm256_unpacklo_epi16(first_two, third),
+                                                 shuffles_of(lane_table, first, third_group));
+  const __m256i packed_high = _mm256_shuffle_epi8(_mm256_unpackhi_epi16(first_two, third),
+                                                  shuffles_of(lane_table, second, fourth));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm256_castsi256_si128(packed_low));
+  o += lane_table.length[first];
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm256_castsi256_si128(packed_high));
+  o += lane_table.length[second];
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm256_extracti128_si256(packed_low, 1));
+  o += lane_table.length[third_group];
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm256_extracti128_si256(packed_high, 1));
+  return o + lane_table.length[fourth];
 }
 
 // The widest step: four blocks, 3 * 12 bytes then a 16-byte store.
 constexpr std::size_t avx2_step = 16, avx2_room = 64;
 
+// Runs of ASCII go 32 units at a time, while a step's room is there.
 template <bool Big>
 ZEL_AVX2 utf16_utf8_run avx2_run(const std::uint8_t* in, std::size_t units, std::uint8_t* out,
                                  std::size_t room) noexcept {
+  if (units < avx2_step || room < avx2_room) return {0, 0};
+  const avx2_constants c = make_avx2_constants();
+  const std::uint8_t* p = in;
+  const std::uint8_t* const last_step = in + 2 * (units - avx2_step);
   std::uint8_t* o = out;
-  std::size_t k = 0;
-  const __m256i ascii_bits = _mm256_set1_epi16(static_cast<short>(0xFF80));
-  const __m256i pair_bits = _mm256_set1_epi16(static_cast<short>(0xF800));
-  while (units - k >= avx2_step && room - static_cast<std::size_t>(o - out) >= avx2_room) {
-    const __m256i v = load_units_256<Big>(in + 2 * k);
-    if (_mm256_testz_si256(v, ascii_bits)) {
+  std::uint8_t* const last_room = out + (room - avx2_room);
+  while (p <= last_step && o <= last_room) {
+    const __m256i v = load_units_256<Big>(p);
+    if (_mm256_testz_si256(v, c.ascii_bits)) {
+      __m256i w;
+      if (p + 2 * avx2_step <= last_step && o + avx2_step <= last_room &&
+          _mm256_testz_si256(w = load_units_256<Big>(p + 2 * avx2_step), c.ascii_bits)) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(o),
+                            _mm256_permute4x64_epi64(_mm256_packus_epi16(v, w), 0xD8));
+        o += 2 * avx2_step;
+        p += 4 * avx2_step;
+        continue;
+      }
       _mm_storeu_si128(reinterpret_cast<__m128i*>(o),
                        _mm_packus_epi16(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1)));
-      o += 16;
-    } else if (_mm256_testz_si256(v, pair_bits)) {
-      const __m256i from80 = _mm256_cmpgt_epi16(v, _mm256_set1_epi16(0x7F));
-      const __m256i two = _mm256_or_si256(
-          _mm256_or_si256(_mm256_srli_epi16(v, 6),
-                          _mm256_slli_epi16(_mm256_and_si256(v, _mm256_set1_epi16(0x3F)), 8)),
-          _mm256_set1_epi16(static_cast<short>(0x80C0)));
-      // Packed within each 16-byte half: units 0-7 to bits 0-7, 8-15 to 16-23.
-      const auto m = static_cast<unsigned>(
-          _mm256_movemask_epi8(_mm256_packs_epi16(from80, _mm256_setzero_si256())));
-      o = put_blocks_256(_mm256_blendv_epi8(v, two, from80), pair_table, m & 0xFF, m >> 16 & 0xFF,
-                         o);
+      o += avx2_step;
+    } else if (_mm256_testz_si256(v, c.pair_bits)) {
+      o = put_pairs_256(v, c, o);
     } else {
-      const __m256i high = _mm256_cmpeq_epi16(_mm256_and_si256(v, pair_bits),
-                                              _mm256_set1_epi16(static_cast<short>(0xD800)));
-      if (_mm256_movemask_epi8(high)) return finish_before_surrogate<Big>(in, k, out, o);
-      o = put_lanes_256(_mm256_cvtepu16_epi32(_mm256_castsi256_si128(v)), o);
-      o = put_lanes_256(_mm256_cvtepu16_epi32(_mm256_extracti128_si256(v, 1)), o);
+      const __m256i high = _mm256_cmpeq_epi16(_mm256_and_si256(v, c.pair_bits), c.surrogate);
+      if (_mm256_movemask_epi8(high))
+        return finish_before_surrogate<Big>(in, static_cast<std::size_t>(p - in) / 2, out, o);
+      o = put_units_256(v, c, o);
     }
-    k += avx2_step;
+    p += 2 * avx2_step;
   }
-  return {k, static_cast<std::size_t>(o - out)};
+  return {static_cast<std::size_t>(p - in) / 2, static_cast<std::size_t>(o - out)};
 }
 
 // --- AVX-512 VBMI2: thirty-two units a step, compressed by mask ----------
