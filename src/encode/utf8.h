@@ -90,11 +90,14 @@ struct utf8_output : narrow_output<3, utf8_put<sink_cursor>, utf8_holds> {
   // bytes a byte, so nothing is written that would not fit whole.
   std::size_t pair_blocks(pairs_to_ucs2_fn kernel, const pair_table& t, const std::uint8_t* p,
                           std::size_t avail) {
-    constexpr std::size_t piece = 1024;
+    // Each piece ends in the plain twin's tail and the unit-by-unit rest,
+    // so a piece is large; its units stay in the first-level cache.
+    constexpr std::size_t piece = 4096;
     std::uint8_t units[2 * piece];
     std::size_t done = 0;
-    while (avail - done >= pairs_to_ucs2_window && at.has_room(3 * piece)) {
+    while (avail - done >= pairs_to_ucs2_window) {
       const std::size_t take = avail - done < piece ? avail - done : piece;
+      if (!at.has_room(3 * take)) break;
       const pairs_step step = kernel(t, p + done, take, units);
       std::size_t k = utf16_units(units, step.units, false);
       for (; k < step.units; ++k)
