@@ -20,11 +20,11 @@
 // lets the pairs of 0x8E with a katakana byte through the lead checks and
 // writes their units over the expanded cells.
 //
-// The AVX2 kernel takes 16 bytes a window the same way, without compress
-// and expand: it gathers the cells at every lead's own place (two masked
-// gathers of 8), blends them over the single bytes' units, and writes the
-// units at the places that begin a character through the shuffle tables of
-// compress_units.h, 8 places at a time.
+// The AVX2 kernel takes 32-byte windows the same way, in two halves of 16
+// places and without compress and expand: it gathers the cells at every
+// lead's own place (masked gathers of 8), blends them over the single
+// bytes' units, and writes the units at the places that begin a character
+// through the shuffle tables of compress_units.h, 8 places at a time.
 #include "src/simd/pairs_to_ucs2.h"
 
 #include <bit>
@@ -214,7 +214,7 @@ ZEL_AVX512 pairs_step pairs_avx512(const pair_table& t, const std::uint8_t* in, 
 
 #define ZEL_AVX2 __attribute__((target("avx2,bmi,bmi2,popcnt")))
 
-constexpr std::size_t window_avx2 = 16;
+constexpr std::size_t window_avx2 = 32;
 
 // The places of `bits` (16 of them) as 16-bit lanes of all ones.
 ZEL_AVX2 inline __m256i unit_lanes(std::uint32_t bits) noexcept {
@@ -225,8 +225,8 @@ ZEL_AVX2 inline __m256i unit_lanes(std::uint32_t bits) noexcept {
 }
 
 // Constants of the loop, built once a call (ZEL_KEEP).
-ZEL_AVX2 inline __m128i byte_vector(std::uint8_t b) noexcept {
-  __m128i v = _mm_set1_epi8(static_cast<char>(b));
+ZEL_AVX2 inline __m256i byte_vector(std::uint8_t b) noexcept {
+  __m256i v = _mm256_set1_epi8(static_cast<char>(b));
   ZEL_KEEP(v);
   return v;
 }
@@ -241,7 +241,7 @@ ZEL_AVX2 inline __m256i unit_vector(unsigned u) noexcept {
 // addition and one signed compare: the addition moves first to -128, so the
 // range's bytes are exactly those below -128 + (last - first + 1).
 struct byte_range {
-  __m128i offset, limit;
+  __m256i offset, limit;
 };
 
 ZEL_AVX2 inline byte_range byte_range_of(std::uint8_t first, std::uint8_t last) noexcept {
@@ -250,16 +250,29 @@ ZEL_AVX2 inline byte_range byte_range_of(std::uint8_t first, std::uint8_t last) 
 }
 
 // The bytes of v within r, as all ones.
-ZEL_AVX2 inline __m128i bytes_within(__m128i v, const byte_range& r) noexcept {
-  return _mm_cmpgt_epi8(r.limit, _mm_add_epi8(v, r.offset));
+ZEL_AVX2 inline __m256i bytes_within(__m256i v, const byte_range& r) noexcept {
+  return _mm256_cmpgt_epi8(r.limit, _mm256_add_epi8(v, r.offset));
 }
 
-ZEL_AVX2 inline std::uint32_t byte_bits(__m128i m) noexcept {
-  return static_cast<std::uint32_t>(_mm_movemask_epi8(m));
+ZEL_AVX2 inline std::uint32_t byte_bits(__m256i m) noexcept {
+  return static_cast<std::uint32_t>(_mm256_movemask_epi8(m));
 }
 
-ZEL_AVX2 inline std::uint32_t unit_bits(__m256i m) noexcept {
-  return byte_bits(_mm_packs_epi16(_mm256_castsi256_si128(m), _mm256_extracti128_si256(m, 1)));
+// The 16-bit lanes of a window's two halves as one bit each, in order.
+ZEL_AVX2 inline std::uint32_t unit_bits(__m256i first, __m256i second) noexcept {
+  return byte_bits(_mm256_permute4x64_epi64(_mm256_packs_epi16(first, second), 0xD8));
+}
+
+// Half H of a window's 32 bytes.
+template <int H>
+ZEL_AVX2 inline __m128i half(__m256i v) noexcept {
+  if constexpr (H == 0) return _mm256_castsi256_si128(v);
+  return _mm256_extracti128_si256(v, 1);
+}
+
+// Half h of a byte mask, as 16-bit lanes.
+ZEL_AVX2 inline __m256i mask_lanes(__m256i m, int h) noexcept {
+  return _mm256_cvtepi8_epi16(h ? half<1>(m) : half<0>(m));
 }
 
 // The cells of 8 places' indexes (32-bit lanes) where `mask` is set, 0
@@ -273,7 +286,7 @@ ZEL_AVX2 inline __m256i cells_at(const std::uint16_t* cells, __m256i last_pair, 
   return _mm256_and_si256(_mm256_srlv_epi32(two, shift), _mm256_set1_epi32(0xFFFF));
 }
 
-// Writes the units of `units` at the places of `begins` in order.
+// Writes the units of `units` at the places of `begins` (16 bits) in order.
 ZEL_AVX2 inline void put_begins(__m256i units, std::uint32_t begins, std::uint8_t* out,
                                 std::size_t& o) noexcept {
   const compress_entry& lo = compress_units[begins & 0xFF];
@@ -288,102 +301,125 @@ ZEL_AVX2 inline void put_begins(__m256i units, std::uint32_t begins, std::uint8_
   o += hi.count;
 }
 
+struct pair_constants {
+  const std::uint16_t* cells;
+  __m256i lead_base, trail_base, columns, stored, replaced_unit, last_pair;
+};
+
+// Half H of a window with leads: the cells of its leads over `singles`, and
+// in `bad` the leads whose index passes the stored cells or whose cell is
+// U+FFFD.
+template <int H>
+ZEL_AVX2 inline __m256i half_units(const pair_constants& c, __m256i v, __m256i trails,
+                                   __m256i singles, std::uint32_t leads, __m256i& bad) noexcept {
+  // Exact for every lead and trail in range: at most 191 * 127 + 190.
+  const __m256i index = _mm256_add_epi16(
+      _mm256_mullo_epi16(_mm256_sub_epi16(_mm256_cvtepu8_epi16(half<H>(v)), c.lead_base),
+                         c.columns),
+      _mm256_sub_epi16(trails, c.trail_base));
+  const __m256i lead_lanes = unit_lanes(leads >> 16 * H);
+  const __m256i low =
+      cells_at(c.cells, c.last_pair, _mm256_cvtepu16_epi32(_mm256_castsi256_si128(index)),
+               _mm256_cvtepi16_epi32(_mm256_castsi256_si128(lead_lanes)));
+  const __m256i high =
+      cells_at(c.cells, c.last_pair, _mm256_cvtepu16_epi32(_mm256_extracti128_si256(index, 1)),
+               _mm256_cvtepi16_epi32(_mm256_extracti128_si256(lead_lanes, 1)));
+  const __m256i found = _mm256_permute4x64_epi64(_mm256_packus_epi32(low, high), 0xD8);
+  bad = _mm256_or_si256(_mm256_cmpeq_epi16(_mm256_max_epu16(index, c.stored), index),
+                        _mm256_cmpeq_epi16(found, c.replaced_unit));
+  return _mm256_blendv_epi8(singles, found, lead_lanes);
+}
+
 template <pair_shape S>
 ZEL_AVX2 pairs_step pairs_avx2(const pair_table& t, const std::uint8_t* in, std::size_t n,
                                std::uint8_t* out) noexcept {
-  const __m256i lead_base = unit_vector(t.lead_first);
-  const __m256i trail_base = unit_vector(t.trail_first);
-  const __m256i columns = unit_vector(t.columns);
-  const __m256i stored = unit_vector(t.size);
-  const __m256i replaced_unit = unit_vector(replacement);
-  const __m256i to_kana = unit_vector(katakana_offset);
   __m256i last_pair = _mm256_set1_epi32(static_cast<int>(t.size - 2));
   ZEL_KEEP(last_pair);
+  const pair_constants c{t.cells,
+                         unit_vector(t.lead_first),
+                         unit_vector(t.trail_first),
+                         unit_vector(t.columns),
+                         unit_vector(t.size),
+                         unit_vector(replacement),
+                         last_pair};
+  const __m256i to_kana = unit_vector(katakana_offset);
   const byte_range lead_bytes = byte_range_of(t.lead_first, t.lead_last);
   const byte_range trail_bytes = byte_range_of(t.trail_first, t.trail_last);
   const byte_range kana_bytes = byte_range_of(0xA1, 0xDF);
-  const __m128i yen_byte = byte_vector(0x5C), overline_byte = byte_vector(0x7E);
+  const __m256i yen_byte = byte_vector(0x5C), overline_byte = byte_vector(0x7E);
   // 0x80 and 0xA0 differ in bit 5 alone.
-  const __m128i lost_byte = byte_vector(0x7F), lost_pair = byte_vector(0xA0),
+  const __m256i lost_byte = byte_vector(0x7F), lost_pair = byte_vector(0xA0),
                 lost_bit = byte_vector(0x20);
-  const __m128i kana_lead = byte_vector(0x8E);
+  const __m256i kana_lead = byte_vector(0x8E);
   const __m256i yen_unit = unit_vector(0xA5), overline_unit = unit_vector(0x203E);
-  const std::uint16_t* const cells = t.cells;
   std::size_t i = 0, o = 0;
   // A lead at the window's last byte reads its trail from the byte after.
   while (n - i > window_avx2) {
     const std::uint8_t* p = in + i;
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const __m256i bytes = _mm256_cvtepu8_epi16(v);
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
     std::uint32_t high = byte_bits(v);  // bytes that may lead
-    __m256i singles = bytes;
+    __m256i singles[2] = {_mm256_cvtepu8_epi16(half<0>(v)), _mm256_cvtepu8_epi16(half<1>(v))};
     std::uint32_t lost = 0;  // single bytes without a character
     if constexpr (S == pair_shape::shift_jis) {
-      const __m128i kana = bytes_within(v, kana_bytes);
-      const __m128i yen = _mm_cmpeq_epi8(v, yen_byte);
-      const __m128i overline = _mm_cmpeq_epi8(v, overline_byte);
-      lost = byte_bits(_mm_or_si128(_mm_cmpeq_epi8(v, lost_byte),
-                                    _mm_cmpeq_epi8(_mm_or_si128(v, lost_bit), lost_pair)));
+      const __m256i kana = bytes_within(v, kana_bytes);
+      const __m256i yen = _mm256_cmpeq_epi8(v, yen_byte);
+      const __m256i overline = _mm256_cmpeq_epi8(v, overline_byte);
+      lost = byte_bits(_mm256_or_si256(_mm256_cmpeq_epi8(v, lost_byte),
+                                       _mm256_cmpeq_epi8(_mm256_or_si256(v, lost_bit), lost_pair)));
       const std::uint32_t kana_bits = byte_bits(kana);
       high &= ~(kana_bits | lost);
       // Most windows of Japanese text hold none of them.
-      if (kana_bits | byte_bits(_mm_or_si128(yen, overline))) {
-        singles = _mm256_add_epi16(singles, _mm256_and_si256(_mm256_cvtepi8_epi16(kana), to_kana));
-        singles = _mm256_blendv_epi8(singles, yen_unit, _mm256_cvtepi8_epi16(yen));
-        singles = _mm256_blendv_epi8(singles, overline_unit, _mm256_cvtepi8_epi16(overline));
+      if (kana_bits | byte_bits(_mm256_or_si256(yen, overline))) {
+        for (int h = 0; h < 2; ++h) {
+          singles[h] = _mm256_add_epi16(singles[h], _mm256_and_si256(mask_lanes(kana, h), to_kana));
+          singles[h] = _mm256_blendv_epi8(singles[h], yen_unit, mask_lanes(yen, h));
+          singles[h] = _mm256_blendv_epi8(singles[h], overline_unit, mask_lanes(overline, h));
+        }
       }
     }
     if (!(high | lost)) {
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 2 * o), singles);
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 2 * o), singles[0]);
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 2 * o + 32), singles[1]);
       i += window_avx2;
       o += window_avx2;
       continue;
     }
     const std::uint32_t leads = lead_places(high);
     std::uint32_t stop = lost & ~(leads << 1);  // a trail may be any of them
-    __m256i units = singles;
+    __m256i units[2] = {singles[0], singles[1]};
     if (leads) {
-      const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
+      const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 1));
       // `next` holds each lead's trail in the lead's own place.
       const std::uint32_t in_range =
-          byte_bits(_mm_and_si128(bytes_within(v, lead_bytes), bytes_within(next, trail_bytes)));
-      const __m256i trails = _mm256_cvtepu8_epi16(next);
-      // Exact for every lead and trail in range: at most 191 * 127 + 190.
-      const __m256i index =
-          _mm256_add_epi16(_mm256_mullo_epi16(_mm256_sub_epi16(bytes, lead_base), columns),
-                           _mm256_sub_epi16(trails, trail_base));
-      const __m256i lead_lanes = unit_lanes(leads);
-      const __m256i low =
-          cells_at(cells, last_pair, _mm256_cvtepu16_epi32(_mm256_castsi256_si128(index)),
-                   _mm256_cvtepi16_epi32(_mm256_castsi256_si128(lead_lanes)));
-      const __m256i high_cells =
-          cells_at(cells, last_pair, _mm256_cvtepu16_epi32(_mm256_extracti128_si256(index, 1)),
-                   _mm256_cvtepi16_epi32(_mm256_extracti128_si256(lead_lanes, 1)));
-      const __m256i found = _mm256_permute4x64_epi64(_mm256_packus_epi32(low, high_cells), 0xD8);
-      // An index past the stored cells, or a cell without a character.
-      stop |= leads & (~in_range | unit_bits(_mm256_or_si256(
-                                       _mm256_cmpeq_epi16(_mm256_max_epu16(index, stored), index),
-                                       _mm256_cmpeq_epi16(found, replaced_unit))));
-      units = _mm256_blendv_epi8(singles, found, lead_lanes);
+          byte_bits(_mm256_and_si256(bytes_within(v, lead_bytes), bytes_within(next, trail_bytes)));
+      const __m256i trails[2] = {_mm256_cvtepu8_epi16(half<0>(next)),
+                                 _mm256_cvtepu8_epi16(half<1>(next))};
+      __m256i bad[2];
+      units[0] = half_units<0>(c, v, trails[0], singles[0], leads, bad[0]);
+      units[1] = half_units<1>(c, v, trails[1], singles[1], leads, bad[1]);
+      stop |= leads & (~in_range | unit_bits(bad[0], bad[1]));
       if constexpr (S == pair_shape::euc_jp) {
         // Katakana pairs are rare: most windows have no lead 0x8E.
-        if (const std::uint32_t kana_leads = leads & byte_bits(_mm_cmpeq_epi8(v, kana_lead))) {
+        if (const std::uint32_t kana_leads = leads & byte_bits(_mm256_cmpeq_epi8(v, kana_lead))) {
           const std::uint32_t kana = kana_leads & byte_bits(bytes_within(next, kana_bytes));
           stop &= ~kana;
-          units = _mm256_blendv_epi8(units, _mm256_add_epi16(trails, to_kana), unit_lanes(kana));
+          for (int h = 0; h < 2; ++h)
+            units[h] = _mm256_blendv_epi8(units[h], _mm256_add_epi16(trails[h], to_kana),
+                                          unit_lanes(kana >> 16 * h));
         }
       }
     }
     // The places that begin a character; a lead at the last one takes the
     // next window's first byte.
-    std::uint32_t begins = ~(leads << 1) & 0xFFFF;
-    std::size_t read = window_avx2 + (leads >> 15 & 1);
+    std::uint32_t begins = ~(leads << 1);
+    std::size_t read = window_avx2 + (leads >> 31);
     if (stop) {
       const auto before = static_cast<unsigned>(std::countr_zero(stop));
       begins &= (1u << before) - 1;
       read = before;
     }
-    put_begins(units, begins, out, o);
+    put_begins(units[0], begins & 0xFFFF, out, o);
+    put_begins(units[1], begins >> 16, out, o);
     i += read;
     if (stop) return {i, o};
   }
