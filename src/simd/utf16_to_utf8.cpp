@@ -328,40 +328,49 @@ ZEL_AVX2 inline std::uint8_t* put_units_256(__m256i v, const avx2_constants& c, 
 // The widest step: four blocks, 3 * 12 bytes then a 16-byte store.
 constexpr std::size_t avx2_step = 16, avx2_room = 64;
 
-// Runs of ASCII go 32 units at a time, while a step's room is there.
+// Runs of ASCII go 32 units at a time. No step writes more than 48 bytes,
+// so the room is checked once for as many steps as it holds for certain,
+// and then before each step.
 template <bool Big>
 ZEL_AVX2 utf16_utf8_run avx2_run(const std::uint8_t* in, std::size_t units, std::uint8_t* out,
                                  std::size_t room) noexcept {
   if (units < avx2_step || room < avx2_room) return {0, 0};
   const avx2_constants c = make_avx2_constants();
+  const std::size_t steps = units / avx2_step, sure = (room - avx2_room) / 48 + 1;
   const std::uint8_t* p = in;
+  const std::uint8_t* stop_at = in + 2 * avx2_step * (steps < sure ? steps : sure);
   const std::uint8_t* const last_step = in + 2 * (units - avx2_step);
   std::uint8_t* o = out;
   std::uint8_t* const last_room = out + (room - avx2_room);
-  while (p <= last_step && o <= last_room) {
-    const __m256i v = load_units_256<Big>(p);
-    if (_mm256_testz_si256(v, c.ascii_bits)) {
-      __m256i w;
-      if (p + 2 * avx2_step <= last_step && o + avx2_step <= last_room &&
-          _mm256_testz_si256(w = load_units_256<Big>(p + 2 * avx2_step), c.ascii_bits)) {
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(o),
-                            _mm256_permute4x64_epi64(_mm256_packus_epi16(v, w), 0xD8));
-        o += 2 * avx2_step;
-        p += 4 * avx2_step;
-        continue;
+  for (;;) {
+    while (p < stop_at) {
+      const __m256i v = load_units_256<Big>(p);
+      if (_mm256_testz_si256(v, c.ascii_bits)) {
+        __m256i w;
+        if (stop_at - p > static_cast<std::ptrdiff_t>(2 * avx2_step) &&
+            _mm256_testz_si256(w = load_units_256<Big>(p + 2 * avx2_step), c.ascii_bits)) {
+          _mm256_storeu_si256(reinterpret_cast<__m256i*>(o),
+                              _mm256_permute4x64_epi64(_mm256_packus_epi16(v, w), 0xD8));
+          o += 2 * avx2_step;
+          p += 4 * avx2_step;
+          continue;
+        }
+        _mm_storeu_si128(
+            reinterpret_cast<__m128i*>(o),
+            _mm_packus_epi16(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1)));
+        o += avx2_step;
+      } else if (_mm256_testz_si256(v, c.pair_bits)) {
+        o = put_pairs_256(v, c, o);
+      } else {
+        const __m256i high = _mm256_cmpeq_epi16(_mm256_and_si256(v, c.pair_bits), c.surrogate);
+        if (_mm256_movemask_epi8(high))
+          return finish_before_surrogate<Big>(in, static_cast<std::size_t>(p - in) / 2, out, o);
+        o = put_units_256(v, c, o);
       }
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(o),
-                       _mm_packus_epi16(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1)));
-      o += avx2_step;
-    } else if (_mm256_testz_si256(v, c.pair_bits)) {
-      o = put_pairs_256(v, c, o);
-    } else {
-      const __m256i high = _mm256_cmpeq_epi16(_mm256_and_si256(v, c.pair_bits), c.surrogate);
-      if (_mm256_movemask_epi8(high))
-        return finish_before_surrogate<Big>(in, static_cast<std::size_t>(p - in) / 2, out, o);
-      o = put_units_256(v, c, o);
+      p += 2 * avx2_step;
     }
-    p += 2 * avx2_step;
+    if (p > last_step || o > last_room) break;
+    stop_at = p + 2 * avx2_step;
   }
   return {static_cast<std::size_t>(p - in) / 2, static_cast<std::size_t>(o - out)};
 }
