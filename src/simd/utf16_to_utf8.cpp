@@ -328,7 +328,7 @@ ZEL_AVX2 inline std::uint8_t* put_units_256(__m256i v, const avx2_constants& c, 
 // The widest step: four blocks, 3 * 12 bytes then a 16-byte store.
 constexpr std::size_t avx2_step = 16, avx2_room = 64;
 
-// Runs of ASCII go 32 units at a time. No step writes more than 48 bytes,
+// Runs of ASCII go 32 units a step. No step writes more than 48 bytes,
 // so the room is checked once for as many steps as it holds for certain,
 // and then before each step.
 template <bool Big>
@@ -346,19 +346,21 @@ ZEL_AVX2 utf16_utf8_run avx2_run(const std::uint8_t* in, std::size_t units, std:
     while (p < stop_at) {
       const __m256i v = load_units_256<Big>(p);
       if (_mm256_testz_si256(v, c.ascii_bits)) {
-        __m256i w;
-        if (stop_at - p > static_cast<std::ptrdiff_t>(2 * avx2_step) &&
-            _mm256_testz_si256(w = load_units_256<Big>(p + 2 * avx2_step), c.ascii_bits)) {
-          _mm256_storeu_si256(reinterpret_cast<__m256i*>(o),
-                              _mm256_permute4x64_epi64(_mm256_packus_epi16(v, w), 0xD8));
-          o += 2 * avx2_step;
-          p += 4 * avx2_step;
-          continue;
-        }
         _mm_storeu_si128(
             reinterpret_cast<__m128i*>(o),
             _mm_packus_epi16(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1)));
         o += avx2_step;
+        p += 2 * avx2_step;
+        // The run of ASCII this step began, two steps at a time.
+        while (stop_at - p >= static_cast<std::ptrdiff_t>(4 * avx2_step)) {
+          const __m256i a = load_units_256<Big>(p), b = load_units_256<Big>(p + 2 * avx2_step);
+          if (!_mm256_testz_si256(_mm256_or_si256(a, b), c.ascii_bits)) break;
+          _mm256_storeu_si256(reinterpret_cast<__m256i*>(o),
+                              _mm256_permute4x64_epi64(_mm256_packus_epi16(a, b), 0xD8));
+          o += 2 * avx2_step;
+          p += 4 * avx2_step;
+        }
+        continue;
       } else if (_mm256_testz_si256(v, c.pair_bits)) {
         o = put_pairs_256(v, c, o);
       } else {
