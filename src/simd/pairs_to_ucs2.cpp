@@ -108,6 +108,20 @@ inline std::uint32_t lead_places(std::uint32_t high) noexcept {
   return (from_even & even_places) | (high & ~from_even & ~even_places);
 }
 
+// How a window with `leads` ends: the places that begin a character, and
+// the bytes taken. A lead at the last place takes the next window's first
+// byte; a stop ends the window before its first place.
+struct window_end {
+  std::uint32_t begins;
+  std::size_t read;
+};
+
+inline window_end end_of_window(std::uint32_t leads, std::uint32_t stop) noexcept {
+  if (!stop) return {~(leads << 1), window + (leads >> 31)};
+  const auto before = static_cast<unsigned>(std::countr_zero(stop));
+  return {~(leads << 1) & ((1u << before) - 1), before};
+}
+
 #define ZEL_AVX512 \
   __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt")))
 
@@ -195,26 +209,16 @@ ZEL_AVX512 pairs_step pairs_avx512(const pair_table& t, const std::uint8_t* in, 
         units = _mm512_mask_add_epi16(units, kana, trails, to_kana);
       }
     }
-    // The places that begin a character; a lead at the last one takes the
-    // next window's first byte.
-    std::uint32_t begins = ~(leads << 1);
-    std::size_t read = window + (leads >> 31);
-    if (stop) {
-      const auto before = static_cast<unsigned>(std::countr_zero(stop));
-      begins &= (1u << before) - 1;
-      read = before;
-    }
-    _mm512_storeu_si512(out + 2 * o, _mm512_maskz_compress_epi16(begins, units));
-    i += read;
-    o += static_cast<std::size_t>(std::popcount(begins));
+    const window_end end = end_of_window(leads, stop);
+    _mm512_storeu_si512(out + 2 * o, _mm512_maskz_compress_epi16(end.begins, units));
+    i += end.read;
+    o += static_cast<std::size_t>(std::popcount(end.begins));
     if (stop) return {i, o};
   }
   return plain_from<S>(t, in, n, out, i, o);
 }
 
 #define ZEL_AVX2 __attribute__((target("avx2,bmi,bmi2,popcnt")))
-
-constexpr std::size_t window_avx2 = 32;
 
 // The places of `bits` (16 of them) as 16-bit lanes of all ones.
 ZEL_AVX2 inline __m256i unit_lanes(std::uint32_t bits) noexcept {
@@ -354,7 +358,7 @@ ZEL_AVX2 pairs_step pairs_avx2(const pair_table& t, const std::uint8_t* in, std:
   const __m256i yen_unit = unit_vector(0xA5), overline_unit = unit_vector(0x203E);
   std::size_t i = 0, o = 0;
   // A lead at the window's last byte reads its trail from the byte after.
-  while (n - i > window_avx2) {
+  while (n - i > window) {
     const std::uint8_t* p = in + i;
     const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
     std::uint32_t high = byte_bits(v);  // bytes that may lead
@@ -380,8 +384,8 @@ ZEL_AVX2 pairs_step pairs_avx2(const pair_table& t, const std::uint8_t* in, std:
     if (!(high | lost)) {
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 2 * o), singles[0]);
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 2 * o + 32), singles[1]);
-      i += window_avx2;
-      o += window_avx2;
+      i += window;
+      o += window;
       continue;
     }
     const std::uint32_t leads = lead_places(high);
@@ -409,18 +413,10 @@ ZEL_AVX2 pairs_step pairs_avx2(const pair_table& t, const std::uint8_t* in, std:
         }
       }
     }
-    // The places that begin a character; a lead at the last one takes the
-    // next window's first byte.
-    std::uint32_t begins = ~(leads << 1);
-    std::size_t read = window_avx2 + (leads >> 31);
-    if (stop) {
-      const auto before = static_cast<unsigned>(std::countr_zero(stop));
-      begins &= (1u << before) - 1;
-      read = before;
-    }
-    put_begins(units[0], begins & 0xFFFF, out, o);
-    put_begins(units[1], begins >> 16, out, o);
-    i += read;
+    const window_end end = end_of_window(leads, stop);
+    put_begins(units[0], end.begins & 0xFFFF, out, o);
+    put_begins(units[1], end.begins >> 16, out, o);
+    i += end.read;
     if (stop) return {i, o};
   }
   return plain_from<S>(t, in, n, out, i, o);
