@@ -273,7 +273,8 @@ ZEL_AVX2 inline avx2_constants make_avx2_constants() {
           repeated(0x80C0), repeated(0x80E0), repeated(0x80)};
 }
 
-// Sixteen units below U+0800, in their 16-bit lanes, lead byte lowest.
+// Sixteen units below U+0800, in their 16-bit lanes, lead byte lowest. Such
+// units compare exactly as signed, with 0xFF80 >> 9, which is 0x7F.
 ZEL_AVX2 inline std::uint8_t* put_pairs_256(__m256i v, const avx2_constants& c, std::uint8_t* o) {
   const __m256i from80 = _mm256_cmpgt_epi16(v, _mm256_srli_epi16(c.ascii_bits, 9));
   const __m256i two = _mm256_or_si256(
