@@ -56,12 +56,17 @@ struct Mix {
   unsigned classes;  // bit 0 ASCII, 1 two bytes, 2 three bytes, 3 edges
   unsigned run;      // units drawn from one class in a row, at most
   unsigned surrogate_odds;
+  bool lone_twos = false;  // two-byte units one at a time, as in Western text
 };
 
 const Mix mixes[] = {
-    {"ASCII with rare surrogates", 0x1, 40, 300}, {"ASCII and two-byte", 0x3, 6, 0},
-    {"three-byte, no surrogates", 0x4, 64, 0},    {"CJK text with ASCII", 0x5, 20, 200},
-    {"every class, short runs", 0xF, 3, 40},      {"edge units only", 0x8, 1, 8},
+    {"ASCII with rare surrogates", 0x1, 40, 300},
+    {"ASCII and two-byte", 0x3, 6, 0},
+    {"three-byte, no surrogates", 0x4, 64, 0},
+    {"CJK text with ASCII", 0x5, 20, 200},
+    {"every class, short runs", 0xF, 3, 40},
+    {"edge units only", 0x8, 1, 8},
+    {"ASCII with lone two-byte units", 0x3, 20, 0, true},
 };
 
 std::vector<std::uint16_t> draw(const Mix& m, std::size_t n, unsigned seed) {
@@ -71,7 +76,8 @@ std::vector<std::uint16_t> draw(const Mix& m, std::size_t n, unsigned seed) {
     unsigned cls;
     do cls = rng() % 4;
     while (!(m.classes >> cls & 1));
-    for (unsigned r = 1 + rng() % m.run; r > 0 && units.size() < n; --r) {
+    for (unsigned r = cls == 1 && m.lone_twos ? 1 : 1 + rng() % m.run; r > 0 && units.size() < n;
+         --r) {
       std::uint32_t u = 0;
       switch (cls) {
         case 0:

@@ -47,7 +47,7 @@ simd detect_simd_level() noexcept {
   if ((xcr0 & 0x6) != 0x6) return simd::ssse3;
   unsigned b7 = 0, c7 = 0, d7 = 0;
   if (!__get_cpuid_count(7, 0, &a, &b7, &c7, &d7)) return simd::ssse3;
-  if (!(b7 & bit_AVX2) || !(b7 & bit_BMI2)) return simd::ssse3;
+  if (!(b7 & bit_AVX2) || !(b7 & bit_BMI) || !(b7 & bit_BMI2)) return simd::ssse3;
   const bool avx512 = (b7 & bit_AVX512F) && (b7 & bit_AVX512BW) && (b7 & bit_AVX512VL) &&
                       (c7 & bit_AVX512VBMI) && (c7 & bit_AVX512VBMI2) && (xcr0 & 0xE6) == 0xE6;
   return avx512 ? simd::avx512 : simd::avx2;

@@ -14,7 +14,7 @@ enum class simd : int {
   plain = 0,
   sse2 = 1,    // x86-64 baseline; the 32-bit build is compiled with it
   ssse3 = 2,   // byte shuffles (SSSE3 and SSE4.1)
-  avx2 = 3,    // 32-byte vectors, with BMI2
+  avx2 = 3,    // 32-byte vectors, with BMI1 and BMI2
   avx512 = 4,  // AVX-512 F, BW, VL, VBMI and VBMI2 (byte compress)
 };
 

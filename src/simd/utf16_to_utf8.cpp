@@ -7,12 +7,14 @@
 // forms in the units' own 16-bit lanes, the first two bytes in one vector
 // and the third in another, and widens by interleaving the two. Steps of
 // ASCII units only are narrowed with a saturating pack (AVX2: two steps at
-// once), and steps below U+0800 are compacted in 16-bit lanes. Big-endian
-// input is byte-swapped on load.
+// once), and steps below U+0800 are compacted in 16-bit lanes; AVX2 writes
+// a step with one such unit among ASCII ones by two overlapping stores and
+// the unit's form from a table. Big-endian input is byte-swapped on load.
 #include "src/simd/utf16_to_utf8.h"
 
 #include <array>
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -143,8 +145,30 @@ constexpr shuffle_table make_pair_table() {
 constexpr shuffle_table lane_table = make_lane_table();
 constexpr shuffle_table pair_table = make_pair_table();
 
+// For a step of sixteen units with one unit from U+0080 to U+07FF: rows of
+// sixteen bytes with a two-byte gap at place j (the bytes before j stay,
+// those after j + 1 move up by one, the 17th is stored apart), and the
+// two-byte form of each such unit, lead byte lowest. One record, so that a
+// step finds both from one address.
+struct one_pair_table {
+  alignas(16) std::uint8_t gap[16][16];
+  std::uint16_t form[0x800];
+};
+
+constexpr one_pair_table make_one_pair_table() {
+  one_pair_table t{};
+  for (unsigned j = 0; j < 16; ++j)
+    for (unsigned b = 0; b < 16; ++b)
+      t.gap[j][b] = static_cast<std::uint8_t>(b < j ? b : b < j + 2 ? zeroing : b - 1);
+  for (unsigned u = 0x80; u < 0x800; ++u)
+    t.form[u] = static_cast<std::uint16_t>((0xC0 | u >> 6) | (0x80 | (u & 0x3F)) << 8);
+  return t;
+}
+
+constexpr one_pair_table one_pair = make_one_pair_table();
+
 #define ZEL_SSE41 __attribute__((target("ssse3,sse4.1")))
-#define ZEL_AVX2 __attribute__((target("avx2,bmi2")))
+#define ZEL_AVX2 __attribute__((target("avx2,bmi,bmi2")))
 #define ZEL_AVX512 __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,bmi2")))
 
 // --- SSSE3 and SSE4.1: eight units a step --------------------------------
@@ -263,20 +287,23 @@ ZEL_AVX2 inline __m256i repeated(std::uint16_t u) {
 }
 
 struct avx2_constants {
-  __m256i ascii_bits, pair_bits, surrogate, sign, reach80, reach800, six, mid, two_mark, three_mark,
-      trail_mark;
+  __m256i ascii_bits, below80, pair_bits, surrogate, sign, reach80, reach800, six, mid, two_mark,
+      three_mark, trail_mark;
 };
 
 ZEL_AVX2 inline avx2_constants make_avx2_constants() {
-  return {repeated(0xFF80), repeated(0xF800), repeated(0xD800), repeated(0x8000),
-          repeated(0x807F), repeated(0x87FF), repeated(0x3F),   repeated(0x3F00),
-          repeated(0x80C0), repeated(0x80E0), repeated(0x80)};
+  return {repeated(0xFF80), repeated(0x7F),   repeated(0xF800), repeated(0xD800),
+          repeated(0x8000), repeated(0x807F), repeated(0x87FF), repeated(0x3F),
+          repeated(0x3F00), repeated(0x80C0), repeated(0x80E0), repeated(0x80)};
 }
 
-// Sixteen units below U+0800, in their 16-bit lanes, lead byte lowest. Such
-// units compare exactly as signed, with 0xFF80 >> 9, which is 0x7F.
-ZEL_AVX2 inline std::uint8_t* put_pairs_256(__m256i v, const avx2_constants& c, std::uint8_t* o) {
-  const __m256i from80 = _mm256_cmpgt_epi16(v, _mm256_srli_epi16(c.ascii_bits, 9));
+// The widest step: four blocks, 3 * 12 bytes then a 16-byte store.
+constexpr std::size_t avx2_step = 16, avx2_room = 64;
+
+// Sixteen units below U+0800, in their 16-bit lanes, lead byte lowest;
+// `from80` marks those from U+0080.
+ZEL_AVX2 inline std::uint8_t* put_pairs_256(__m256i v, __m256i from80, const avx2_constants& c,
+                                            std::uint8_t* o) {
   const __m256i two = _mm256_or_si256(
       _mm256_or_si256(_mm256_srli_epi16(v, 6), _mm256_slli_epi16(_mm256_and_si256(v, c.six), 8)),
       c.two_mark);
@@ -284,6 +311,24 @@ ZEL_AVX2 inline std::uint8_t* put_pairs_256(__m256i v, const avx2_constants& c, 
   const auto m = static_cast<unsigned>(_mm256_movemask_epi8(_mm256_packs_epi16(from80, from80)));
   return put_blocks_256(_mm256_blendv_epi8(v, two, from80), pair_table, m & 0xFF, m >> 16 & 0xFF,
                         o);
+}
+
+// Sixteen units of which only one is from U+0080 (and below U+0800),
+// Western text's usual step; `at` is its byte offset, twice its place j.
+// The units narrowed to bytes are stored at o + 1, stored again at o with
+// a gap at j, and the unit's two bytes fill the gap. The first store leaves
+// the 17th byte.
+template <bool Big>
+ZEL_AVX2 inline std::uint8_t* put_one_pair_256(const std::uint8_t* p, __m256i v, std::size_t at,
+                                               std::uint8_t* o) {
+  const auto* table = reinterpret_cast<const std::uint8_t*>(&one_pair);
+  const __m128i bytes = _mm_packus_epi16(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 1), bytes);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(o),
+                   _mm_shuffle_epi8(bytes, _mm_load_si128(reinterpret_cast<const __m128i*>(
+                                               table + offsetof(one_pair_table, gap) + 8 * at))));
+  std::memcpy(o + at / 2, table + offsetof(one_pair_table, form) + 2 * unit_at<Big>(p + at), 2);
+  return o + avx2_step + 1;
 }
 
 // Sixteen units of any length, computed in their 16-bit lanes: the first
@@ -326,54 +371,64 @@ ZEL_AVX2 inline std::uint8_t* put_units_256(__m256i v, const avx2_constants& c, 
   return o + lane_table.length[fourth];
 }
 
-// The widest step: four blocks, 3 * 12 bytes then a 16-byte store.
-constexpr std::size_t avx2_step = 16, avx2_room = 64;
+// Sixteen units of any kind; false, with nothing written, at a surrogate.
+template <bool Big>
+ZEL_AVX2 inline bool put_step_256(const std::uint8_t* p, __m256i v, const avx2_constants& c,
+                                  std::uint8_t*& o) {
+  if (_mm256_testz_si256(v, c.ascii_bits)) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(o),
+                     _mm_packus_epi16(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1)));
+    o += avx2_step;
+  } else if (_mm256_testz_si256(v, c.pair_bits)) {
+    // Below U+0800, signed compares are exact. Two mask bits a unit.
+    const __m256i from80 = _mm256_cmpgt_epi16(v, c.below80);
+    const auto m = static_cast<unsigned>(_mm256_movemask_epi8(from80));
+    o = _blsr_u32(_blsr_u32(m)) == 0 ? put_one_pair_256<Big>(p, v, _tzcnt_u32(m), o)
+                                     : put_pairs_256(v, from80, c, o);
+  } else {
+    const __m256i high = _mm256_cmpeq_epi16(_mm256_and_si256(v, c.pair_bits), c.surrogate);
+    if (_mm256_movemask_epi8(high)) return false;
+    o = put_units_256(v, c, o);
+  }
+  return true;
+}
 
-// Runs of ASCII go 32 units a step. No step writes more than 48 bytes,
-// so the room is checked once for as many steps as it holds for certain,
-// and then before each step.
+// Two steps at a time: one test passes 32 ASCII units, the common case of
+// Western text, whose other letters are far apart. A pair writes at most
+// 96 bytes and its second step needs a step's room after the first's 48.
+constexpr std::size_t avx2_pair_room = 48 + avx2_room;
+
+// The pairs the room holds for certain go first, then single steps while
+// the room lasts.
 template <bool Big>
 ZEL_AVX2 utf16_utf8_run avx2_run(const std::uint8_t* in, std::size_t units, std::uint8_t* out,
                                  std::size_t room) noexcept {
-  if (units < avx2_step || room < avx2_room) return {0, 0};
   const avx2_constants c = make_avx2_constants();
-  const std::size_t steps = units / avx2_step, sure = (room - avx2_room) / 48 + 1;
   const std::uint8_t* p = in;
-  const std::uint8_t* stop_at = in + 2 * avx2_step * (steps < sure ? steps : sure);
-  const std::uint8_t* const last_step = in + 2 * (units - avx2_step);
   std::uint8_t* o = out;
-  std::uint8_t* const last_room = out + (room - avx2_room);
-  for (;;) {
-    while (p < stop_at) {
-      const __m256i v = load_units_256<Big>(p);
-      if (_mm256_testz_si256(v, c.ascii_bits)) {
-        _mm_storeu_si128(
-            reinterpret_cast<__m128i*>(o),
-            _mm_packus_epi16(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1)));
-        o += avx2_step;
-        p += 2 * avx2_step;
-        // The run of ASCII this step began, two steps at a time.
-        while (stop_at - p >= static_cast<std::ptrdiff_t>(4 * avx2_step)) {
-          const __m256i a = load_units_256<Big>(p), b = load_units_256<Big>(p + 2 * avx2_step);
-          if (!_mm256_testz_si256(_mm256_or_si256(a, b), c.ascii_bits)) break;
-          _mm256_storeu_si256(reinterpret_cast<__m256i*>(o),
-                              _mm256_permute4x64_epi64(_mm256_packus_epi16(a, b), 0xD8));
-          o += 2 * avx2_step;
-          p += 4 * avx2_step;
-        }
-        continue;
-      } else if (_mm256_testz_si256(v, c.pair_bits)) {
-        o = put_pairs_256(v, c, o);
+  const auto stopped = [&](std::size_t more) {
+    return finish_before_surrogate<Big>(in, static_cast<std::size_t>(p - in) / 2 + more, out, o);
+  };
+  if (room >= avx2_pair_room) {
+    const std::size_t sure = (room - avx2_pair_room) / 96 + 1, pairs = units / (2 * avx2_step);
+    const std::uint8_t* const stop = in + 4 * avx2_step * (pairs < sure ? pairs : sure);
+    while (p < stop) {
+      const __m256i a = load_units_256<Big>(p), b = load_units_256<Big>(p + 2 * avx2_step);
+      if (_mm256_testz_si256(_mm256_or_si256(a, b), c.ascii_bits)) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(o),
+                            _mm256_permute4x64_epi64(_mm256_packus_epi16(a, b), 0xD8));
+        o += 2 * avx2_step;
       } else {
-        const __m256i high = _mm256_cmpeq_epi16(_mm256_and_si256(v, c.pair_bits), c.surrogate);
-        if (_mm256_movemask_epi8(high))
-          return finish_before_surrogate<Big>(in, static_cast<std::size_t>(p - in) / 2, out, o);
-        o = put_units_256(v, c, o);
+        if (!put_step_256<Big>(p, a, c, o)) return stopped(0);
+        if (!put_step_256<Big>(p + 2 * avx2_step, b, c, o)) return stopped(avx2_step);
       }
-      p += 2 * avx2_step;
+      p += 4 * avx2_step;
     }
-    if (p > last_step || o > last_room) break;
-    stop_at = p + 2 * avx2_step;
+  }
+  while (units - static_cast<std::size_t>(p - in) / 2 >= avx2_step &&
+         static_cast<std::size_t>(out + room - o) >= avx2_room) {
+    if (!put_step_256<Big>(p, load_units_256<Big>(p), c, o)) return stopped(0);
+    p += 2 * avx2_step;
   }
   return {static_cast<std::size_t>(p - in) / 2, static_cast<std::size_t>(o - out)};
 }
