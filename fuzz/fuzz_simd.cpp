@@ -143,23 +143,24 @@ void single_byte(const std::uint8_t* data, std::size_t size) {
 }
 
 // UTF-8 to GBK or GB18030: the first byte's low bit picks the target, the
-// rest of it takes room off the worst case of two bytes an input byte.
-// Every level reads and writes what the plain twin does, and nothing past
-// its room.
+// next whether GBK's space stops the kernel, the rest of it takes room off
+// the worst case of two bytes an input byte. Every level reads and writes
+// what the plain twin does, and nothing past its room.
 void utf8_to_gbk(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return;
   const std::size_t n = size - 1;
   const auto target = data[0] & 1 ? zel::gbk_target::gb18030 : zel::gbk_target::gbk;
-  const std::size_t short_by = 2 * static_cast<std::size_t>(data[0] >> 1);
+  const auto lacking = data[0] & 2 ? zel::gbk_lacking::space : zel::gbk_lacking::stop;
+  const std::size_t short_by = 2 * static_cast<std::size_t>(data[0] >> 2);
   const std::size_t room = 2 * n > short_by ? 2 * n - short_by : 0;
   const std::vector<std::uint8_t> in(data + 1, data + size);
   std::vector<std::uint8_t> twin(room + 1), out(room + 64);
   const zel::utf8_gbk_run want =
-      zel::utf8_to_gbk_kernel(zel::simd::plain, target)(in.data(), n, twin.data(), room);
+      zel::utf8_to_gbk_kernel(zel::simd::plain, target, lacking)(in.data(), n, twin.data(), room);
   for (int l = 0; l <= static_cast<int>(zel::detect_simd_level()); ++l) {
     std::memset(out.data(), 0xAA, out.size());
-    const zel::utf8_gbk_run got =
-        zel::utf8_to_gbk_kernel(static_cast<zel::simd>(l), target)(in.data(), n, out.data(), room);
+    const zel::utf8_gbk_run got = zel::utf8_to_gbk_kernel(static_cast<zel::simd>(l), target,
+                                                          lacking)(in.data(), n, out.data(), room);
     for (std::size_t b = room; b < out.size(); ++b) check(out[b] == 0xAA);
     check(got.read == want.read && got.bytes == want.bytes);
     check(std::memcmp(out.data(), twin.data(), got.bytes) == 0);

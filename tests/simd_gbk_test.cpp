@@ -74,18 +74,28 @@ KernelRun run_kernel(zel::utf8_to_gbk_fn kernel, const std::string& text, std::s
   return r;
 }
 
+using zel::gbk_lacking;
 using zel::gbk_target;
 constexpr gbk_target targets[] = {gbk_target::gbk, gbk_target::gb18030};
 
+// Each kind of kernel: GBK stopping at or putting its space, and GB18030.
+struct Kind {
+  gbk_target target;
+  gbk_lacking lacking;
+};
+constexpr Kind kinds[] = {{gbk_target::gbk, gbk_lacking::stop},
+                          {gbk_target::gbk, gbk_lacking::space},
+                          {gbk_target::gb18030, gbk_lacking::stop}};
+
 TEST(SimdGbk, EveryLevelEqualsTheTwinAtEveryOffsetLengthAndRoom) {
   std::mt19937 rng(5);
-  for (const gbk_target target : targets) {
-    const auto twin = zel::utf8_to_gbk_kernel(zel::simd::plain, target);
+  for (const auto [target, lacking] : kinds) {
+    const auto twin = zel::utf8_to_gbk_kernel(zel::simd::plain, target, lacking);
     for (const Mix& other : mixes) {
       for (unsigned spoil : {0u, 60u, 4u}) {
         const std::string text = random_text(rng, 64 + 200, other, spoil);
         for (int l = 1; l <= static_cast<int>(zel::detect_simd_level()); ++l) {
-          const auto kernel = zel::utf8_to_gbk_kernel(static_cast<zel::simd>(l), target);
+          const auto kernel = zel::utf8_to_gbk_kernel(static_cast<zel::simd>(l), target, lacking);
           for (std::size_t offset = 0; offset <= 64; ++offset) {
             for (std::size_t length = 0; length <= 200; ++length) {
               const std::string slice = text.substr(offset, length);
@@ -93,10 +103,10 @@ TEST(SimdGbk, EveryLevelEqualsTheTwinAtEveryOffsetLengthAndRoom) {
                 const KernelRun want = run_kernel(twin, slice, room);
                 const KernelRun got = run_kernel(kernel, slice, room);
                 ASSERT_TRUE(got.run.read == want.run.read && got.bytes == want.bytes)
-                    << other.what << ", target " << int(target) << ", spoilt 1 in " << spoil
-                    << ", level " << l << ", offset " << offset << ", length " << length
-                    << ", room " << room << ": read " << got.run.read << " of " << want.run.read
-                    << ", input " << to_hex(slice);
+                    << other.what << ", target " << int(target) << ", lacking " << int(lacking)
+                    << ", spoilt 1 in " << spoil << ", level " << l << ", offset " << offset
+                    << ", length " << length << ", room " << room << ": read " << got.run.read
+                    << " of " << want.run.read << ", input " << to_hex(slice);
               }
             }
           }
@@ -132,18 +142,19 @@ std::string lenient_gbk(gbk_target target, const std::string& text) {
 
 // The twin writes what the writer writes for what it read, and stops only
 // at a sequence a strict reader refuses, a character without a two-byte
-// code or one that does not fit.
+// code (unless it puts GBK's space) or one that does not fit.
 TEST(SimdGbk, TwinStopsOnlyWhereTheDecoderMustJudge) {
   std::mt19937 rng(9);
-  for (const gbk_target target : targets) {
-    const auto twin = zel::utf8_to_gbk_kernel(zel::simd::plain, target);
+  for (const auto [target, lacking] : kinds) {
+    const auto twin = zel::utf8_to_gbk_kernel(zel::simd::plain, target, lacking);
     for (const Mix& other : mixes) {
       for (int k = 0; k < 300; ++k) {
         const std::string text = random_text(rng, rng() % 100, other, 5);
         const std::size_t room = rng() % 2 ? 2 * text.size() : rng() % (text.size() + 1);
         const KernelRun r = run_kernel(twin, text, room);
         SCOPED_TRACE(std::string(other.what) + ", target " + std::to_string(int(target)) +
-                     ", room " + std::to_string(room) + ": " + to_hex(text));
+                     ", lacking " + std::to_string(int(lacking)) + ", room " +
+                     std::to_string(room) + ": " + to_hex(text));
         ASSERT_EQ(to_hex(r.bytes), to_hex(lenient_gbk(target, text.substr(0, r.run.read))));
         if (r.run.read == text.size()) continue;
         const auto* p = reinterpret_cast<const std::uint8_t*>(text.data()) + r.run.read;
@@ -153,7 +164,7 @@ TEST(SimdGbk, TwinStopsOnlyWhereTheDecoderMustJudge) {
             (length > 1 && zel::utf8_malformed(p, length)))
           continue;  // refused by a strict reader
         const std::string next = lenient_gbk(target, text.substr(r.run.read, length));
-        const bool lacks = p[0] >= 0x80 && next.size() != 2;
+        const bool lacks = p[0] >= 0x80 && next.size() != 2 && lacking == gbk_lacking::stop;
         ASSERT_TRUE(lacks || next.size() > room - r.run.bytes) << "stopped at " << r.run.read;
       }
     }
@@ -175,8 +186,23 @@ Decoded decode(const std::string& text, std::size_t expected, std::size_t limit,
                                           });
 }
 
+// The output as the plain exports run it, counting nothing (its GBK kernel
+// puts the spaces itself).
+template <class Base>
+Decoded uncounted(const std::string& text, std::size_t expected, std::size_t limit, bool last) {
+  const auto* in = reinterpret_cast<const std::uint8_t*>(text.data());
+  Decoded d;
+  zel::byte_sink sink(expected, limit);
+  Base out(sink);
+  d.took = zel::utf8_decoder(in, text.size(), out, last);
+  out.done();
+  if (sink.size()) d.bytes.assign(sink.buffer.data, sink.size());
+  return d;
+}
+
 // Counted, grown from one byte or stopped at a limit, whole or as a piece
-// that is not the last: the same bytes, report and cut.
+// that is not the last: the same bytes, report and cut; uncounted, the same
+// bytes and cut.
 template <class Base>
 void expect_same_as_own_loop() {
   std::mt19937 rng(17);
@@ -193,6 +219,9 @@ void expect_same_as_own_loop() {
                          ", estimate " + std::to_string(expected) + (last ? "" : ", a piece") +
                          ", input " + to_hex(text));
             ASSERT_NO_FATAL_FAILURE(zel_test::expect_same_decoded(got, want));
+            const Decoded plain = uncounted<Base>(text, expected, limit, last);
+            ASSERT_EQ(to_hex(plain.bytes), to_hex(want.bytes));
+            ASSERT_EQ(plain.took, want.took);
           }
         }
       }

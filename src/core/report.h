@@ -58,7 +58,10 @@ struct reporting_output : Base {
   const std::uint8_t* here;
 
   reporting_output(byte_sink& sink, report_tally& t, const std::uint8_t* in) noexcept
-      : Base(sink), tally(t), origin(in), here(in) {}
+      : Base(sink), tally(t), origin(in), here(in) {
+    // A base whose bulk path would degrade text uncounted has it stop instead.
+    if constexpr (requires(Base & b) { b.keep_report(); }) Base::keep_report();
+  }
 
   void mark(const std::uint8_t* pos) noexcept { here = pos; }
   void note(degradation kind, const std::uint8_t* pos, std::size_t n) noexcept {

@@ -1,7 +1,8 @@
 // The output of GBK or GB18030: a narrow output whose well-formed UTF-8
 // input goes a piece at a time through the vector kernel of the CPU's
 // level, looked up once per conversion, up to each character without a
-// two-byte code (GBK's space, GB18030's four bytes), which unit() writes.
+// two-byte code that unit() must write: GB18030's four bytes, and GBK's
+// space when a report counts it.
 #pragma once
 
 #include <cstddef>
@@ -18,7 +19,8 @@ template <std::size_t MaxUnitBytes, void (*Put)(std::uint32_t, sink_cursor&),
 struct gbk_family_output : narrow_output<MaxUnitBytes, Put, Holds> {
   static constexpr std::size_t short_run = utf8_to_gbk_window;
   static constexpr std::size_t longest_backoff = std::size_t{1} << 16;
-  utf8_to_gbk_fn utf8_kernel = utf8_to_gbk_active(Target);
+  // GBK's space is put by the kernel itself until keep_report().
+  utf8_to_gbk_fn utf8_kernel = utf8_to_gbk_active(Target, gbk_lacking::space);
   // Text whose characters mostly lack a two-byte code (Hangul, say) would
   // stop the kernel at nearly every one, a window decoded each time for
   // little: after a short run the decoder's own loop takes the next
@@ -29,9 +31,13 @@ struct gbk_family_output : narrow_output<MaxUnitBytes, Put, Holds> {
 
   explicit gbk_family_output(byte_sink& sink) noexcept
       : narrow_output<MaxUnitBytes, Put, Holds>(sink) {}
+  // An output that keeps a report counts each GBK space: its kernel stops
+  // before them and leaves them to unit().
+  void keep_report() noexcept { utf8_kernel = utf8_to_gbk_active(Target, gbk_lacking::stop); }
   // The leading well-formed UTF-8 of the `avail` bytes at p, up to a
-  // character without a two-byte code (left to unit(), so a report counts
-  // GBK's space): returns how many bytes are now written. Only what fits the
+  // character without a two-byte code (GB18030's four bytes, and GBK's
+  // space after keep_report(), are left to unit()): returns how many bytes
+  // are now written. Only what fits the
   // room at hand is written, so output that reaches the longest string still
   // stops on the same whole character. The last byte is left to the decoder,
   // whose loop would end on reaching `avail` before the ASCII it copies past

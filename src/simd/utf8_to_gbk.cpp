@@ -9,7 +9,8 @@
 // them for a four-byte one. The codes go back to their units, lead byte
 // first, and one byte compress drops the second byte of each ASCII unit. A
 // step that meets a unit without a two-byte code writes the units before it
-// and ends the call. Units short of a step wait for the next piece; what
+// and ends the call; a kernel that puts GBK's space puts it in that unit's
+// lane instead, kept as one byte like ASCII. Units short of a step wait for the next piece; what
 // the windows leave (a window a strict reader refuses, the last bytes) goes
 // through the UTF-8 kernel's plain tail, and the last units one at a time,
 // as the plain twin writes them.
@@ -39,24 +40,36 @@ inline std::uint32_t two_byte_code(unsigned u) noexcept {
   }
 }
 
+// A kernel's kind: whose codes, and whether it puts GBK's space.
+template <gbk_target T, gbk_lacking L>
+struct kernel_kind {
+  static constexpr gbk_target target = T;
+  static constexpr bool spaces = T == gbk_target::gbk && L == gbk_lacking::space;
+};
+
 // The unit u at out[o..], as the writer puts it; false, with nothing
-// written, for a unit without a two-byte code or whose bytes do not fit the
-// room.
-template <gbk_target T>
+// written, for a unit without a two-byte code (unless the kernel puts
+// GBK's space) or whose bytes do not fit the room.
+template <class K>
 inline bool put_gbk(unsigned u, std::uint8_t* out, std::size_t& o, std::size_t room) noexcept {
   if (u < 0x80) {
     if (o == room) return false;
     out[o++] = static_cast<std::uint8_t>(u);
     return true;
   }
-  const std::uint32_t code = two_byte_code<T>(u);
+  const std::uint32_t code = two_byte_code<K::target>(u);
+  if (K::spaces && !code) {
+    if (o == room) return false;
+    out[o++] = 0x20;
+    return true;
+  }
   if (!code || room - o < 2) return false;
   out[o++] = static_cast<std::uint8_t>(code >> 8);
   out[o++] = static_cast<std::uint8_t>(code & 0xFF);
   return true;
 }
 
-template <gbk_target T>
+template <class K>
 utf8_gbk_run utf8_to_gbk_plain(const std::uint8_t* in, std::size_t n, std::uint8_t* out,
                                std::size_t room) noexcept {
   std::size_t i = 0, o = 0;
@@ -78,7 +91,7 @@ utf8_gbk_run utf8_to_gbk_plain(const std::uint8_t* in, std::size_t n, std::uint8
       u = (b & 0x0Fu) << 12 | (b1 & 0x3Fu) << 6 | (in[i + 2] & 0x3Fu);
       length = 3;
     }
-    if (!put_gbk<T>(u, out, o, room)) break;
+    if (!put_gbk<K>(u, out, o, room)) break;
     i += length;
   }
   return {i, o};
@@ -143,9 +156,10 @@ ZEL_AVX512 inline __m512i codes_of(__m512i cells) noexcept {
 // The n units at `units` as two-byte codes, 32 at a step while a step's 64
 // bytes fit; the units left over go one at a time when `all` or the room is
 // short, else they wait for the next piece.
-template <gbk_target T>
+template <class K>
 ZEL_AVX512 units_taken units_to_gbk_avx512(const std::uint8_t* units, std::size_t n, bool all,
                                            std::uint8_t* out, std::size_t room) noexcept {
+  constexpr gbk_target T = K::target;
   std::size_t k = 0, o = 0, read = 0;
   while (n - k >= 32 && room - o >= 64) {
     const __m512i u = _mm512_loadu_si512(units + 2 * k);
@@ -179,20 +193,30 @@ ZEL_AVX512 units_taken units_to_gbk_avx512(const std::uint8_t* units, std::size_
           16));
     }
     const __m512i cells = _mm512_inserti64x4(_mm512_castsi256_si512(cells_low), cells_high, 1);
-    const std::uint32_t lacking = without_code<T>(cells);
+    std::uint32_t lacking = without_code<T>(cells);
     // Each code back at its unit, lead byte first; ASCII units as they are.
     const __m512i codes = _mm512_maskz_expand_epi16(wide, codes_of<T>(cells));
     const __m512i swapped =
         _mm512_or_si512(_mm512_srli_epi16(codes, 8), _mm512_slli_epi16(codes, 8));
-    const __m512i bytes = _mm512_mask_mov_epi16(u, wide, swapped);
+    __m512i bytes = _mm512_mask_mov_epi16(u, wide, swapped);
+    // The units that keep two bytes; GBK's spaces keep one, like ASCII.
+    std::uint32_t pairs = wide;
+    if constexpr (K::spaces) {
+      if (lacking) [[unlikely]] {
+        const std::uint32_t spaced = _pdep_u32(lacking, wide);
+        bytes = _mm512_mask_mov_epi16(bytes, spaced, _mm512_set1_epi16(0x20));
+        pairs &= ~spaced;
+        lacking = 0;
+      }
+    }
     const std::uint32_t three = _mm512_cmpge_epu16_mask(u, _mm512_set1_epi16(0x800));
     // A branch rather than a count taken from the gather, so that the next
     // step need not wait for this one's cells.
     std::uint32_t valid = 0xFFFFFFFF;
     if (lacking) [[unlikely]]
       valid = (_pdep_u32(lacking & (0u - lacking), wide)) - 1;
-    const std::uint64_t keep = kept_bytes(valid & 0xFFFF, wide & valid & 0xFFFF) |
-                               std::uint64_t{kept_bytes(valid >> 16, (wide & valid) >> 16)} << 32;
+    const std::uint64_t keep = kept_bytes(valid & 0xFFFF, pairs & valid & 0xFFFF) |
+                               std::uint64_t{kept_bytes(valid >> 16, (pairs & valid) >> 16)} << 32;
     _mm512_storeu_si512(out + o, _mm512_maskz_compress_epi8(keep, bytes));
     o += static_cast<std::size_t>(std::popcount(keep));
     read += static_cast<std::size_t>(std::popcount(valid) + std::popcount(wide & valid) +
@@ -204,14 +228,14 @@ ZEL_AVX512 units_taken units_to_gbk_avx512(const std::uint8_t* units, std::size_
   if (all || room - o < 64) {
     for (; k < n; ++k) {
       const unsigned u = units[2 * k] | static_cast<unsigned>(units[2 * k + 1]) << 8;
-      if (!put_gbk<T>(u, out, o, room)) return {k, o, read, true};
+      if (!put_gbk<K>(u, out, o, room)) return {k, o, read, true};
       read += u < 0x80 ? 1 : u < 0x800 ? 2 : 3;
     }
   }
   return {k, o, read, false};
 }
 
-template <gbk_target T>
+template <class K>
 ZEL_AVX512 utf8_gbk_run utf8_to_gbk_avx512(const std::uint8_t* in, std::size_t n, std::uint8_t* out,
                                            std::size_t room) noexcept {
   const utf8_to_ucs2_fn windows = utf8_to_ucs2_windows(simd::avx512);
@@ -235,7 +259,7 @@ ZEL_AVX512 utf8_gbk_run utf8_to_gbk_avx512(const std::uint8_t* in, std::size_t n
     }
     decoded += step.read;
     held += step.units;
-    const units_taken t = units_to_gbk_avx512<T>(units, held, last, out + o, room - o);
+    const units_taken t = units_to_gbk_avx512<K>(units, held, last, out + o, room - o);
     i += t.read;
     o += t.bytes;
     if (t.stopped) break;
@@ -247,26 +271,29 @@ ZEL_AVX512 utf8_gbk_run utf8_to_gbk_avx512(const std::uint8_t* in, std::size_t n
 
 #endif  // ZEL_SIMD_X86
 
-template <gbk_target T>
+template <class K>
 utf8_to_gbk_fn kernel_of(simd level) noexcept {
 #ifdef ZEL_SIMD_X86
-  if (level >= simd::avx512) return utf8_to_gbk_avx512<T>;
+  if (level >= simd::avx512) return utf8_to_gbk_avx512<K>;
 #else
   (void)level;
 #endif
-  return utf8_to_gbk_plain<T>;
+  return utf8_to_gbk_plain<K>;
 }
 
 }  // namespace
 
-utf8_to_gbk_fn utf8_to_gbk_kernel(simd level, gbk_target target) noexcept {
-  return target == gbk_target::gbk ? kernel_of<gbk_target::gbk>(level)
-                                   : kernel_of<gbk_target::gb18030>(level);
+utf8_to_gbk_fn utf8_to_gbk_kernel(simd level, gbk_target target, gbk_lacking lacking) noexcept {
+  if (target == gbk_target::gb18030)
+    return kernel_of<kernel_kind<gbk_target::gb18030, gbk_lacking::stop>>(level);
+  return lacking == gbk_lacking::space
+             ? kernel_of<kernel_kind<gbk_target::gbk, gbk_lacking::space>>(level)
+             : kernel_of<kernel_kind<gbk_target::gbk, gbk_lacking::stop>>(level);
 }
 
-utf8_to_gbk_fn utf8_to_gbk_active(gbk_target target) noexcept {
-  const utf8_to_gbk_fn k = utf8_to_gbk_kernel(simd_level(), target);
-  return k == utf8_to_gbk_kernel(simd::plain, target) ? nullptr : k;
+utf8_to_gbk_fn utf8_to_gbk_active(gbk_target target, gbk_lacking lacking) noexcept {
+  const utf8_to_gbk_fn k = utf8_to_gbk_kernel(simd_level(), target, lacking);
+  return k == utf8_to_gbk_kernel(simd::plain, target, lacking) ? nullptr : k;
 }
 
 }  // namespace zel
