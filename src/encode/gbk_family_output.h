@@ -36,12 +36,11 @@ struct gbk_family_output : narrow_output<MaxUnitBytes, Put, Holds> {
   void keep_report() noexcept { utf8_kernel = utf8_to_gbk_active(Target, gbk_lacking::stop); }
   // The leading well-formed UTF-8 of the `avail` bytes at p, up to a
   // character without a two-byte code (GB18030's four bytes, and GBK's
-  // space after keep_report(), are left to unit()): returns how many bytes
-  // are now written. Only what fits the
-  // room at hand is written, so output that reaches the longest string still
-  // stops on the same whole character. The last byte is left to the decoder,
-  // whose loop would end on reaching `avail` before the ASCII it copies past
-  // it.
+  // space after keep_report(), are left to unit()): returns how many of the
+  // bytes were converted. Only what fits the room at hand is written, so
+  // output that reaches the longest string still stops on the same whole
+  // character. The last byte is left to the decoder, whose loop would end on
+  // reaching `avail` before the ASCII it copies past it.
   bool has_utf8_blocks() const noexcept { return utf8_kernel != nullptr; }
   std::size_t utf8_blocks(const std::uint8_t* p, std::size_t avail) {
     if (avail <= utf8_to_gbk_window || avail > resume_when_left) return 0;

@@ -10,10 +10,10 @@
 // first, and one byte compress drops the second byte of each ASCII unit. A
 // step that meets a unit without a two-byte code writes the units before it
 // and ends the call; a kernel that puts GBK's space puts it in that unit's
-// lane instead, kept as one byte like ASCII. Units short of a step wait for the next piece; what
-// the windows leave (a window a strict reader refuses, the last bytes) goes
-// through the UTF-8 kernel's plain tail, and the last units one at a time,
-// as the plain twin writes them.
+// lane instead, kept as one byte like ASCII. Units short of a step wait for
+// the next piece; what the windows leave (a window a strict reader refuses,
+// the last bytes) goes through the UTF-8 kernel's plain tail, and the last
+// units one at a time, as the plain twin writes them.
 #include "src/simd/utf8_to_gbk.h"
 
 #include <bit>
