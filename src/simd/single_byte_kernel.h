@@ -34,8 +34,8 @@ using single_byte_to_utf8_fn = single_byte_utf8_run (*)(const std::uint16_t* cel
 inline constexpr std::size_t single_byte_step = 64;
 inline constexpr std::size_t single_byte_utf8_room = 4 * single_byte_step;
 
-// The kernels of the highest level at or below `level` (below AVX-512, whose
-// two-register byte lookup they are built on, the plain twins).
+// The kernels of the highest level at or below `level` (AVX-512 or AVX2;
+// below AVX2, whose byte shuffles they are built on, the plain twins).
 single_byte_to_ucs2_fn single_byte_to_ucs2_kernel(simd level) noexcept;
 single_byte_to_utf8_fn single_byte_to_utf8_kernel(simd level) noexcept;
 
