@@ -112,7 +112,7 @@ void pairs_to_ucs2(const std::uint8_t* data, std::size_t size) {
 // Single bytes to UCS-2 and UTF-8: the first byte picks the table (CP1252
 // and CP874 have bytes of U+FFFD), the second takes room off UTF-8's worst
 // case. Every level writes what the plain twin writes, and nothing past the
-// n units or its room.
+// n units or its room, and finds the same first byte of U+FFFD.
 void single_byte(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return;
   constexpr int ids[] = {ZEL_CHARSET_CP1252, ZEL_CHARSET_CP874, ZEL_CHARSET_KOI8_R,
@@ -139,6 +139,8 @@ void single_byte(const std::uint8_t* data, std::size_t size) {
     for (std::size_t b = room; b < out.size(); ++b) check(out[b] == 0xAA);
     check(got.read == want.read && got.bytes == want.bytes);
     check(std::memcmp(out.data(), bytes.data(), got.bytes) == 0);
+    check(zel::first_empty_cell_kernel(level)(cells, in.data(), n) ==
+          zel::first_empty_cell_kernel(zel::simd::plain)(cells, in.data(), n));
   }
 }
 

@@ -210,4 +210,38 @@ TEST(Report, SameBytesAsThePlainExportsOnRandomInput) {
   }
 }
 
+// Single-byte text long enough for the vector kernels, which count nothing
+// and so stop before each byte whose cell is empty: every such byte is
+// counted, the first placed, the bytes are the plain export's. Text with few
+// and with many letters from 0x80, and one empty cell 100 KiB in, past the
+// first window the search looks ahead.
+TEST(Report, CountsEveryEmptyCellOfLongSingleByteText) {
+  std::mt19937 rng(5);
+  const int ids[] = {ZEL_CHARSET_CP1252, ZEL_CHARSET_ISO_8859_3, ZEL_CHARSET_ISO_8859_8,
+                     ZEL_CHARSET_CP874, ZEL_CHARSET_KOI8_R};
+  std::string far_off(150000, 'a');
+  far_off[100000] = '\x81';
+  for (int id : ids)
+    for (const unsigned ascii_in_8 : {7u, 1u, 8u}) {
+      std::string in = far_off;
+      if (ascii_in_8 < 8) {
+        in.clear();
+        while (in.size() < 5000)
+          in +=
+              static_cast<char>(rng() % 8 < ascii_in_8 ? 0x20 + rng() % 0x60 : 0x80 + rng() % 0x80);
+      }
+      const std::string units = zel_test::convert(zel_code_unicode, id, in);
+      std::int64_t empty = 0, first = -1;
+      for (std::size_t k = 0; k < in.size(); ++k)
+        if (units[2 * k] == '\xFD' && units[2 * k + 1] == '\xFF' && (++empty, first < 0))
+          first = static_cast<std::int64_t>(k);
+      for (const convert_report_fn fn : {to_ucs2, to_utf8}) {
+        zel_report r;
+        const std::string out = run(in, r, [&](zel_string* s) { fn(id, s, &r); });
+        ASSERT_EQ(describe(r), describe(Counts{0, 0, empty, 0, 0, first})) << "id " << id;
+        ASSERT_EQ(out, fn == to_ucs2 ? units : zel_test::convert(zel_code_utf8, id, in));
+      }
+    }
+}
+
 }  // namespace

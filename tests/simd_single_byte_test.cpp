@@ -1,6 +1,6 @@
-// The single-byte vector kernels against their plain twins and the tables,
-// and the single-byte decoder with its vector path against the same decoder
-// without it.
+// The single-byte vector kernels and the search for empty cells against
+// their plain twins and the tables, and the single-byte decoder with its
+// vector path against the same decoder without it.
 //
 // Every table of the 35 charsets, every byte value at every position of a
 // step, every offset 0..64 and length 0..200, and into UTF-8 rooms around
@@ -80,6 +80,10 @@ void expect_kernels_read_the_table(int level, std::size_t table, const std::stri
   const auto simd = static_cast<zel::simd>(level);
   const std::string units = expected_ucs2(cells, text);
   ASSERT_EQ(to_hex(run_ucs2(zel::single_byte_to_ucs2_kernel(simd), cells, text)), to_hex(units))
+      << "table " << table << ", level " << level << ", input " << to_hex(text);
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+  ASSERT_EQ(zel::first_empty_cell_kernel(simd)(cells, bytes, text.size()),
+            zel::first_empty_cell_kernel(zel::simd::plain)(cells, bytes, text.size()))
       << "table " << table << ", level " << level << ", input " << to_hex(text);
   for (std::size_t room : rooms) {
     const Utf8Run want =

@@ -6,8 +6,8 @@
 // 256-cell table (single_byte_tables). Nothing is combined, skipped or cut
 // off, so n bytes give n units, and a byte the charset leaves empty gives
 // U+FFFD. Where a table maps 0x00..0x7F to themselves, runs of those bytes
-// are copied in bulk, or with AVX-512 every byte is read by a kernel that
-// holds cells 0x80..0xFF in registers (src/simd/single_byte_kernel.h);
+// are copied in bulk, or with AVX2 or AVX-512 every byte is read by a kernel
+// that holds cells 0x80..0xFF in registers (src/simd/single_byte_kernel.h);
 // TCVN, which puts capital letters among the C0 controls, reads every byte
 // from its table. An id outside 21..55 has no table (the dispatch never
 // sends one): its bytes pass through as themselves.
@@ -106,9 +106,26 @@ std::size_t single_byte_decoder(int id, const std::uint8_t* in, std::size_t n, O
     return n;
   }
   // The vector kernel reads every byte from a table held in registers where
-  // the CPU has one. It counts no U+FFFD cell, so a report reads them here.
+  // the CPU has one. It counts no U+FFFD cell, so with a report it reads
+  // only up to the next byte whose cell is empty, which is read here; each
+  // search looks a window ahead, so that the kernel reads the bytes again
+  // from cache.
   if constexpr (has_byte_cell_blocks<Out> && !keeps_report<Out>)
     i = out.byte_cell_blocks(cells, in, n);
+  if constexpr (has_byte_cell_blocks<Out> && keeps_report<Out>) {
+    constexpr std::size_t window = 64 * 1024;
+    const first_empty_cell_fn first_empty = first_empty_cell_active();
+    while (i < n) {
+      const std::size_t end = n - i < window ? n : i + window;
+      const std::size_t stop = i + first_empty(cells, in + i, end - i);
+      const std::size_t took = out.byte_cell_blocks(cells, in + i, stop - i);
+      i += took;
+      // No kernel, or no room for one: the loops below.
+      if (took == 0 && stop - i >= single_byte_step) break;
+      for (const std::size_t to = stop < end ? stop + 1 : end; i < to; ++i)
+        emit_cell(out, cell(cells, in[i], past_end), in + i);
+    }
+  }
   // What a kernel leaves is too short, or its room too tight, for blocks.
   if constexpr (writes_ascii_blocks<Out> && !keeps_report<Out>)
     if (i == 0) i = single_byte_blocks(cells, in, n, out);

@@ -74,6 +74,17 @@ single_byte_utf8_run utf8_plain(const std::uint16_t* cells, const std::uint8_t* 
   return {i, o};
 }
 
+std::size_t first_empty_from(const std::uint16_t* cells, const std::uint8_t* in, std::size_t n,
+                             std::size_t i) noexcept {
+  while (i < n && (in[i] < 0x80 || cells[in[i]] != 0xFFFD)) ++i;
+  return i;
+}
+
+std::size_t first_empty_plain(const std::uint16_t* cells, const std::uint8_t* in,
+                              std::size_t n) noexcept {
+  return first_empty_from(cells, in, n, 0);
+}
+
 #ifdef ZEL_SIMD_X86
 
 // Index vectors. `even`: byte 2k of a pair of registers, the low bytes of
@@ -363,6 +374,40 @@ ZEL_AVX2 single_byte_utf8_run utf8_avx2(const std::uint16_t* cells, const std::u
   return {i, o};
 }
 
+// The empty cells as a set of bytes, 32 at a time: a byte's low four bits
+// index a lookup of which high halves (0x8 to 0xF) make an empty cell with
+// them, its high four bits a lookup of the one bit it stands for there
+// (none below 0x8, so ASCII is never found).
+ZEL_AVX2 std::size_t first_empty_avx2(const std::uint16_t* cells, const std::uint8_t* in,
+                                      std::size_t n) noexcept {
+  alignas(16) std::uint8_t rows[16] = {};
+  bool any = false;
+  for (unsigned b = 0x80; b < 0x100; ++b)
+    if (cells[b] == 0xFFFD) {
+      rows[b & 15] = static_cast<std::uint8_t>(rows[b & 15] | 1u << (b / 16 - 8));
+      any = true;
+    }
+  if (!any) return n;
+  const __m256i row_of =
+      _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(rows)));
+  const __m256i bit_of =
+      _mm256_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 4, 8, 16, 32, 64, static_cast<char>(0x80), 0,
+                       0, 0, 0, 0, 0, 0, 0, 1, 2, 4, 8, 16, 32, 64, static_cast<char>(0x80));
+  const __m256i nibble = _mm256_set1_epi8(0x0F);
+  std::size_t i = 0;
+  for (; n - i >= 32; i += 32) {
+    const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + i));
+    const __m256i row = _mm256_shuffle_epi8(row_of, _mm256_and_si256(x, nibble));
+    const __m256i bit =
+        _mm256_shuffle_epi8(bit_of, _mm256_and_si256(_mm256_srli_epi16(x, 4), nibble));
+    const __m256i hit = _mm256_and_si256(row, bit);
+    const auto found = ~static_cast<std::uint32_t>(
+        _mm256_movemask_epi8(_mm256_cmpeq_epi8(hit, _mm256_setzero_si256())));
+    if (found) return i + static_cast<std::size_t>(std::countr_zero(found));
+  }
+  return first_empty_from(cells, in, n, i);
+}
+
 #endif  // ZEL_SIMD_X86
 
 }  // namespace
@@ -385,6 +430,19 @@ single_byte_to_utf8_fn single_byte_to_utf8_kernel(simd level) noexcept {
   (void)level;
 #endif
   return utf8_plain;
+}
+
+first_empty_cell_fn first_empty_cell_kernel(simd level) noexcept {
+#ifdef ZEL_SIMD_X86
+  if (level >= simd::avx2) return first_empty_avx2;
+#else
+  (void)level;
+#endif
+  return first_empty_plain;
+}
+
+first_empty_cell_fn first_empty_cell_active() noexcept {
+  return first_empty_cell_kernel(simd_level());
 }
 
 single_byte_to_ucs2_fn single_byte_to_ucs2_active() noexcept {

@@ -34,14 +34,22 @@ using single_byte_to_utf8_fn = single_byte_utf8_run (*)(const std::uint16_t* cel
 inline constexpr std::size_t single_byte_step = 64;
 inline constexpr std::size_t single_byte_utf8_room = 4 * single_byte_step;
 
+// Where a report has the kernels stop: the index of the first of the n
+// bytes at `in` whose cell (from 0x80) is U+FFFD, or n when there is none.
+using first_empty_cell_fn = std::size_t (*)(const std::uint16_t* cells, const std::uint8_t* in,
+                                            std::size_t n) noexcept;
+
 // The kernels of the highest level at or below `level` (AVX-512 or AVX2;
 // below AVX2, whose byte shuffles they are built on, the plain twins).
 single_byte_to_ucs2_fn single_byte_to_ucs2_kernel(simd level) noexcept;
 single_byte_to_utf8_fn single_byte_to_utf8_kernel(simd level) noexcept;
+first_empty_cell_fn first_empty_cell_kernel(simd level) noexcept;
 
 // The vector kernels of simd_level(), or null where there is none: callers
 // then keep their own loop, which the plain twins are no faster than.
 single_byte_to_ucs2_fn single_byte_to_ucs2_active() noexcept;
 single_byte_to_utf8_fn single_byte_to_utf8_active() noexcept;
+// Never null: the plain twin where there is no vector search.
+first_empty_cell_fn first_empty_cell_active() noexcept;
 
 }  // namespace zel
