@@ -113,7 +113,7 @@ std::size_t single_byte_decoder(int id, const std::uint8_t* in, std::size_t n, O
   if constexpr (has_byte_cell_blocks<Out> && !keeps_report<Out>)
     i = out.byte_cell_blocks(cells, in, n);
   if constexpr (has_byte_cell_blocks<Out> && keeps_report<Out>) {
-    constexpr std::size_t window = 64 * 1024;
+    constexpr std::size_t window = std::size_t{64} * 1024;
     const first_empty_cell_fn first_empty = first_empty_cell_active();
     while (i < n) {
       const std::size_t end = n - i < window ? n : i + window;
