@@ -244,4 +244,30 @@ TEST(Report, CountsEveryEmptyCellOfLongSingleByteText) {
     }
 }
 
+// UTF-8 into GBK, long enough for the vector kernel: the first letter GBK
+// lacks is placed by the writer, and the spaces the kernel puts after it
+// are all counted.
+TEST(Report, CountsEverySpaceGbkPutsInLongText) {
+  std::mt19937 rng(8);
+  const std::string pieces[] = {"a", " ", "\xE4\xB8\xAD", "\xE2\x80\x94"};
+  const std::string lacking[] = {"\xC2\xA0", "\xE2\x80\xA7"};
+  for (const unsigned one_in : {3u, 40u, 1000u}) {
+    std::string in;
+    std::int64_t count = 0, first = -1;
+    while (in.size() < 20000) {
+      if (rng() % one_in == 0) {
+        if (first < 0) first = static_cast<std::int64_t>(in.size());
+        in += lacking[rng() % 2];
+        ++count;
+      } else {
+        in += pieces[rng() % 4];
+      }
+    }
+    zel_report r;
+    const std::string out = run(in, r, [&](zel_string* s) { to_gbk(ZEL_CHARSET_UTF8, s, &r); });
+    ASSERT_EQ(describe(r), describe(Counts{0, 0, 0, count, 0, first})) << "1 in " << one_in;
+    ASSERT_EQ(out, zel_test::convert(zel_code_gbk, ZEL_CHARSET_UTF8, in));
+  }
+}
+
 }  // namespace

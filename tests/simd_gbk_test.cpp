@@ -11,6 +11,7 @@
 // of unit meets each edge of a window, a piece and a step.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -102,7 +103,8 @@ TEST(SimdGbk, EveryLevelEqualsTheTwinAtEveryOffsetLengthAndRoom) {
               for (std::size_t room : {2 * length, length / 2 + 1, std::size_t{40}}) {
                 const KernelRun want = run_kernel(twin, slice, room);
                 const KernelRun got = run_kernel(kernel, slice, room);
-                ASSERT_TRUE(got.run.read == want.run.read && got.bytes == want.bytes)
+                ASSERT_TRUE(got.run.read == want.run.read && got.bytes == want.bytes &&
+                            got.run.spaces == want.run.spaces)
                     << other.what << ", target " << int(target) << ", lacking " << int(lacking)
                     << ", spoilt 1 in " << spoil << ", level " << l << ", offset " << offset
                     << ", length " << length << ", room " << room << ": read " << got.run.read
@@ -140,9 +142,10 @@ std::string lenient_gbk(gbk_target target, const std::string& text) {
   return out.bytes;
 }
 
-// The twin writes what the writer writes for what it read, and stops only
-// at a sequence a strict reader refuses, a character without a two-byte
-// code (unless it puts GBK's space) or one that does not fit.
+// The twin writes what the writer writes for what it read, counts the
+// spaces it puts for letters GBK lacks, and stops only at a sequence a
+// strict reader refuses, a character without a two-byte code (unless it
+// puts GBK's space) or one that does not fit.
 TEST(SimdGbk, TwinStopsOnlyWhereTheDecoderMustJudge) {
   std::mt19937 rng(9);
   for (const auto [target, lacking] : kinds) {
@@ -156,6 +159,10 @@ TEST(SimdGbk, TwinStopsOnlyWhereTheDecoderMustJudge) {
                      ", lacking " + std::to_string(int(lacking)) + ", room " +
                      std::to_string(room) + ": " + to_hex(text));
         ASSERT_EQ(to_hex(r.bytes), to_hex(lenient_gbk(target, text.substr(0, r.run.read))));
+        // The spaces it counts are those it wrote for letters.
+        const auto put = [](const std::string& s) { return std::count(s.begin(), s.end(), ' '); };
+        ASSERT_EQ(static_cast<std::ptrdiff_t>(r.run.spaces),
+                  put(r.bytes) - put(text.substr(0, r.run.read)));
         if (r.run.read == text.size()) continue;
         const auto* p = reinterpret_cast<const std::uint8_t*>(text.data()) + r.run.read;
         const std::size_t left = text.size() - r.run.read;

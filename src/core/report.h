@@ -56,11 +56,34 @@ struct reporting_output : Base {
   report_tally& tally;
   const std::uint8_t* origin;
   const std::uint8_t* here;
+  bool spaces_counted = false;
 
   reporting_output(byte_sink& sink, report_tally& t, const std::uint8_t* in) noexcept
       : Base(sink), tally(t), origin(in), here(in) {
     // A base whose bulk path would degrade text uncounted has it stop instead.
     if constexpr (requires(Base & b) { b.keep_report(); }) Base::keep_report();
+  }
+
+  // A bulk path that puts GBK's space has it stop before each while the
+  // report has no first place yet; from then on spaces need only be
+  // counted, so it puts them and they are added here.
+  template <class B = Base>
+  requires requires(B& b, const std::uint8_t* p, std::size_t n) { b.utf8_blocks(p, n); }
+  std::size_t utf8_blocks(const std::uint8_t* p, std::size_t avail) {
+    if constexpr (requires(B & b) { b.count_spaces(); }) {
+      if (!spaces_counted && tally.first >= 0) {
+        Base::count_spaces();
+        spaces_counted = true;
+      }
+      const std::size_t read = Base::utf8_blocks(p, avail);
+      if (this->spaces) {
+        tally.add(degradation::unmappable, static_cast<std::size_t>(p - origin), this->spaces);
+        this->spaces = 0;
+      }
+      return read;
+    } else {
+      return Base::utf8_blocks(p, avail);
+    }
   }
 
   void mark(const std::uint8_t* pos) noexcept { here = pos; }

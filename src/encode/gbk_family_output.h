@@ -19,8 +19,10 @@ template <std::size_t MaxUnitBytes, void (*Put)(std::uint32_t, sink_cursor&),
 struct gbk_family_output : narrow_output<MaxUnitBytes, Put, Holds> {
   static constexpr std::size_t short_run = utf8_to_gbk_window;
   static constexpr std::size_t longest_backoff = std::size_t{1} << 16;
-  // GBK's space is put by the kernel itself until keep_report().
+  // GBK's space is put by the kernel itself, and counted in `spaces`, unless
+  // keep_report() has it stop.
   utf8_to_gbk_fn utf8_kernel = utf8_to_gbk_active(Target, gbk_lacking::space);
+  std::size_t spaces = 0;
   // Text whose characters mostly lack a two-byte code (Hangul, say) would
   // stop the kernel at nearly every one, a window decoded each time for
   // little: after a short run the decoder's own loop takes the next
@@ -31,9 +33,10 @@ struct gbk_family_output : narrow_output<MaxUnitBytes, Put, Holds> {
 
   explicit gbk_family_output(byte_sink& sink) noexcept
       : narrow_output<MaxUnitBytes, Put, Holds>(sink) {}
-  // An output that keeps a report counts each GBK space: its kernel stops
-  // before them and leaves them to unit().
+  // An output that keeps a report places the first GBK space: its kernel
+  // stops before them and leaves them to unit(), until count_spaces().
   void keep_report() noexcept { utf8_kernel = utf8_to_gbk_active(Target, gbk_lacking::stop); }
+  void count_spaces() noexcept { utf8_kernel = utf8_to_gbk_active(Target, gbk_lacking::space); }
   // The leading well-formed UTF-8 of the `avail` bytes at p, up to a
   // character without a two-byte code (GB18030's four bytes, and GBK's
   // space after keep_report(), are left to unit()): returns how many of the
@@ -48,6 +51,7 @@ struct gbk_family_output : narrow_output<MaxUnitBytes, Put, Holds> {
     const utf8_gbk_run run =
         utf8_kernel(p, avail - 1, to.pos, static_cast<std::size_t>(to.end - to.pos));
     to.pos += run.bytes;
+    spaces += run.spaces;
     if (run.read >= short_run) {
       backoff = 0;
     } else {

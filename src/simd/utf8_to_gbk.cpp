@@ -10,7 +10,7 @@
 // first, and one byte compress drops the second byte of each ASCII unit. A
 // step that meets a unit without a two-byte code writes the units before it
 // and ends the call; a kernel that puts GBK's space puts it in that unit's
-// lane instead, kept as one byte like ASCII. Units short of a step wait for
+// lane instead, kept as one byte like ASCII, and counts it. Units short of a step wait for
 // the next piece; what the windows leave (a window a strict reader refuses,
 // the last bytes) goes through the UTF-8 kernel's plain tail, and the last
 // units one at a time, as the plain twin writes them.
@@ -51,7 +51,8 @@ struct kernel_kind {
 // written, for a unit without a two-byte code (unless the kernel puts
 // GBK's space) or whose bytes do not fit the room.
 template <class K>
-inline bool put_gbk(unsigned u, std::uint8_t* out, std::size_t& o, std::size_t room) noexcept {
+inline bool put_gbk(unsigned u, std::uint8_t* out, std::size_t& o, std::size_t room,
+                    std::size_t& spaces) noexcept {
   if (u < 0x80) {
     if (o == room) return false;
     out[o++] = static_cast<std::uint8_t>(u);
@@ -61,6 +62,7 @@ inline bool put_gbk(unsigned u, std::uint8_t* out, std::size_t& o, std::size_t r
   if (K::spaces && !code) {
     if (o == room) return false;
     out[o++] = 0x20;
+    ++spaces;
     return true;
   }
   if (!code || room - o < 2) return false;
@@ -72,7 +74,7 @@ inline bool put_gbk(unsigned u, std::uint8_t* out, std::size_t& o, std::size_t r
 template <class K>
 utf8_gbk_run utf8_to_gbk_plain(const std::uint8_t* in, std::size_t n, std::uint8_t* out,
                                std::size_t room) noexcept {
-  std::size_t i = 0, o = 0;
+  std::size_t i = 0, o = 0, spaces = 0;
   while (i < n) {
     const std::uint8_t b = in[i];
     unsigned u = b;
@@ -91,10 +93,10 @@ utf8_gbk_run utf8_to_gbk_plain(const std::uint8_t* in, std::size_t n, std::uint8
       u = (b & 0x0Fu) << 12 | (b1 & 0x3Fu) << 6 | (in[i + 2] & 0x3Fu);
       length = 3;
     }
-    if (!put_gbk<K>(u, out, o, room)) break;
+    if (!put_gbk<K>(u, out, o, room, spaces)) break;
     i += length;
   }
-  return {i, o};
+  return {i, o, spaces};
 }
 
 #ifdef ZEL_SIMD_X86
@@ -116,9 +118,10 @@ static_assert(gbk_columns == 191 && gbk_to_ucs2_size < 0x8000);
 
 struct units_taken {
   std::size_t units;
-  std::size_t bytes;  // GBK bytes written
-  std::size_t read;   // UTF-8 bytes of those units
-  bool stopped;       // at a unit GBK lacks or that does not fit
+  std::size_t bytes;   // GBK bytes written
+  std::size_t read;    // UTF-8 bytes of those units
+  std::size_t spaces;  // GBK's spaces put
+  bool stopped;        // at a unit GBK lacks or that does not fit
 };
 
 // The bytes kept of 16 units, two bytes each: the first of each unit in
@@ -160,7 +163,7 @@ template <class K>
 ZEL_AVX512 units_taken units_to_gbk_avx512(const std::uint8_t* units, std::size_t n, bool all,
                                            std::uint8_t* out, std::size_t room) noexcept {
   constexpr gbk_target T = K::target;
-  std::size_t k = 0, o = 0, read = 0;
+  std::size_t k = 0, o = 0, read = 0, spaces = 0;
   while (n - k >= 32 && room - o >= 64) {
     const __m512i u = _mm512_loadu_si512(units + 2 * k);
     const std::uint32_t wide = _mm512_cmpge_epu16_mask(u, _mm512_set1_epi16(0x80));
@@ -206,6 +209,7 @@ ZEL_AVX512 units_taken units_to_gbk_avx512(const std::uint8_t* units, std::size_
         const std::uint32_t spaced = _pdep_u32(lacking, wide);
         bytes = _mm512_mask_mov_epi16(bytes, spaced, _mm512_set1_epi16(0x20));
         pairs &= ~spaced;
+        spaces += static_cast<std::size_t>(std::popcount(lacking));
         lacking = 0;
       }
     }
@@ -222,17 +226,17 @@ ZEL_AVX512 units_taken units_to_gbk_avx512(const std::uint8_t* units, std::size_
     read += static_cast<std::size_t>(std::popcount(valid) + std::popcount(wide & valid) +
                                      std::popcount(three & valid));
     if (lacking) [[unlikely]]
-      return {k + static_cast<std::size_t>(std::popcount(valid)), o, read, true};
+      return {k + static_cast<std::size_t>(std::popcount(valid)), o, read, spaces, true};
     k += 32;
   }
   if (all || room - o < 64) {
     for (; k < n; ++k) {
       const unsigned u = units[2 * k] | static_cast<unsigned>(units[2 * k + 1]) << 8;
-      if (!put_gbk<K>(u, out, o, room)) return {k, o, read, true};
+      if (!put_gbk<K>(u, out, o, room, spaces)) return {k, o, read, spaces, true};
       read += u < 0x80 ? 1 : u < 0x800 ? 2 : 3;
     }
   }
-  return {k, o, read, false};
+  return {k, o, read, spaces, false};
 }
 
 template <class K>
@@ -242,7 +246,7 @@ ZEL_AVX512 utf8_gbk_run utf8_to_gbk_avx512(const std::uint8_t* in, std::size_t n
   const utf8_to_ucs2_fn whole = utf8_to_ucs2_kernel(simd::avx512);
   // Units decoded and not yet written wait at the front for the next piece.
   alignas(64) std::uint8_t units[2 * (piece + 32)];
-  std::size_t i = 0, decoded = 0, o = 0, held = 0;
+  std::size_t i = 0, decoded = 0, o = 0, held = 0, spaces = 0;
   bool last = false;
   // Pieces start at a window and double: a call often ends soon, at the
   // next unit GBK lacks.
@@ -262,11 +266,12 @@ ZEL_AVX512 utf8_gbk_run utf8_to_gbk_avx512(const std::uint8_t* in, std::size_t n
     const units_taken t = units_to_gbk_avx512<K>(units, held, last, out + o, room - o);
     i += t.read;
     o += t.bytes;
+    spaces += t.spaces;
     if (t.stopped) break;
     held -= t.units;
     std::memmove(units, units + 2 * t.units, 2 * held);
   }
-  return {i, o};
+  return {i, o, spaces};
 }
 
 #endif  // ZEL_SIMD_X86

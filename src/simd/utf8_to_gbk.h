@@ -22,8 +22,9 @@
 namespace zel {
 
 struct utf8_gbk_run {
-  std::size_t read;   // input bytes taken, whole sequences
-  std::size_t bytes;  // GBK bytes written
+  std::size_t read;    // input bytes taken, whole sequences
+  std::size_t bytes;   // GBK bytes written
+  std::size_t spaces;  // of them, GBK's spaces put for units it lacks
 };
 
 using utf8_to_gbk_fn = utf8_gbk_run (*)(const std::uint8_t* in, std::size_t n, std::uint8_t* out,
@@ -34,10 +35,9 @@ using utf8_to_gbk_fn = utf8_gbk_run (*)(const std::uint8_t* in, std::size_t n, s
 enum class gbk_target : std::uint8_t { gbk, gb18030 };
 
 // What a GBK kernel does at a unit GBK lacks: stop before it, so that an
-// output keeping a report counts the space the writer puts for it, or put
-// that space itself, for outputs that count nothing (web text is full of
-// U+00A0, which GBK lacks). GB18030 kernels always stop before a
-// four-byte code.
+// output keeping a report places the space the writer puts for it, or put
+// that space itself and count it (web text is full of U+00A0, which GBK
+// lacks). GB18030 kernels always stop before a four-byte code.
 enum class gbk_lacking : std::uint8_t { stop, space };
 
 // The kernel of the highest level at or below `level` (below AVX-512, whose
