@@ -14,9 +14,11 @@
 // lookup, and a byte compress keeps each slot's first byte and its nonzero
 // others (a second or third UTF-8 byte is never zero).
 //
-// AVX2, 32 bytes a step: byte shuffles look up only 16 entries, so each
-// plane is eight lookups, one per row of 16 cells, chained by xor (see
-// put_units_256). Into UTF-8 the units go through the UTF-16 kernel.
+// AVX2: a step with few bytes from 0x80 is widened into UCS-2, or copied
+// into UTF-8, and those few written in from their cells. In a denser step
+// byte shuffles look up only 16 entries, so each plane is eight lookups,
+// one per row of 16 cells, chained by xor (see put_units_256); into UTF-8
+// its units then go through the UTF-16 kernel.
 #include "src/simd/single_byte_kernel.h"
 
 #include <bit>
@@ -32,21 +34,6 @@ constexpr std::size_t step = single_byte_step;
 
 inline std::uint16_t unit_of(const std::uint16_t* cells, std::uint8_t b) noexcept {
   return b < 0x80 ? std::uint16_t{b} : cells[b];
-}
-
-// The one to three UTF-8 bytes of a unit (no surrogates come from a table).
-inline std::uint8_t* put_utf8(unsigned u, std::uint8_t* o) noexcept {
-  if (u < 0x80) {
-    *o++ = static_cast<std::uint8_t>(u);
-  } else if (u < 0x800) {
-    *o++ = static_cast<std::uint8_t>(0xC0 | u >> 6);
-    *o++ = static_cast<std::uint8_t>(0x80 | (u & 0x3F));
-  } else {
-    *o++ = static_cast<std::uint8_t>(0xE0 | u >> 12);
-    *o++ = static_cast<std::uint8_t>(0x80 | (u >> 6 & 0x3F));
-    *o++ = static_cast<std::uint8_t>(0x80 | (u & 0x3F));
-  }
-  return o;
 }
 
 void ucs2_from(const std::uint16_t* cells, const std::uint8_t* in, std::size_t n, std::uint8_t* out,
@@ -68,7 +55,7 @@ single_byte_utf8_run utf8_plain(const std::uint16_t* cells, const std::uint8_t* 
   std::size_t i = 0, o = 0;
   for (; n - i >= step && room - o >= single_byte_utf8_room; i += step) {
     for (std::size_t k = i; k < i + step; ++k) {
-      o = static_cast<std::size_t>(put_utf8(unit_of(cells, in[k]), out + o) - out);
+      o = static_cast<std::size_t>(put_utf8_unit(unit_of(cells, in[k]), out + o) - out);
     }
   }
   return {i, o};
@@ -341,7 +328,8 @@ ZEL_AVX2 single_byte_utf8_run utf8_avx2(const std::uint16_t* cells, const std::u
     o += run.bytes;
     for (std::size_t k = run.units; k < pending; ++k)
       o = static_cast<std::size_t>(
-          put_utf8(static_cast<unsigned>(units[2 * k] | units[2 * k + 1] << 8), out + o) - out);
+          put_utf8_unit(static_cast<unsigned>(units[2 * k] | units[2 * k + 1] << 8), out + o) -
+          out);
     pending = 0;
   };
   while (n - i >= step && room - o >= single_byte_utf8_room) {

@@ -31,20 +31,6 @@ inline std::uint32_t unit_at(const std::uint8_t* p) noexcept {
 
 inline bool surrogate(std::uint32_t u) noexcept { return (u & 0xF800) == 0xD800; }
 
-inline std::uint8_t* put_unit(std::uint32_t u, std::uint8_t* o) noexcept {
-  if (u < 0x80) {
-    *o++ = static_cast<std::uint8_t>(u);
-  } else if (u < 0x800) {
-    *o++ = static_cast<std::uint8_t>(0xC0 | u >> 6);
-    *o++ = static_cast<std::uint8_t>(0x80 | (u & 0x3F));
-  } else {
-    *o++ = static_cast<std::uint8_t>(0xE0 | u >> 12);
-    *o++ = static_cast<std::uint8_t>(0x80 | (u >> 6 & 0x3F));
-    *o++ = static_cast<std::uint8_t>(0x80 | (u & 0x3F));
-  }
-  return o;
-}
-
 // The bits that are zero in four ASCII units, as a word loaded from memory:
 // the high byte, and the top bit of the low byte, of each.
 template <bool Big>
@@ -84,7 +70,7 @@ utf16_utf8_run plain_run(const std::uint8_t* in, std::size_t units, std::uint8_t
         continue;
       }
       if (surrogate(u)) return {k, static_cast<std::size_t>(o - out)};
-      o = put_unit(u, o);
+      o = put_utf8_unit(u, o);
       ++k;
     }
   }
@@ -96,7 +82,7 @@ utf16_utf8_run plain_run(const std::uint8_t* in, std::size_t units, std::uint8_t
 template <bool Big>
 utf16_utf8_run finish_before_surrogate(const std::uint8_t* in, std::size_t k, std::uint8_t* out,
                                        std::uint8_t* o) noexcept {
-  for (std::uint32_t u; !surrogate(u = unit_at<Big>(in + 2 * k)); ++k) o = put_unit(u, o);
+  for (std::uint32_t u; !surrogate(u = unit_at<Big>(in + 2 * k)); ++k) o = put_utf8_unit(u, o);
   return {k, static_cast<std::size_t>(o - out)};
 }
 

@@ -16,6 +16,22 @@
 
 namespace zel {
 
+// The one to three UTF-8 bytes of a unit at o, as utf8_put writes them (a
+// surrogate as three bytes); returns the end.
+inline std::uint8_t* put_utf8_unit(std::uint32_t u, std::uint8_t* o) noexcept {
+  if (u < 0x80) {
+    *o++ = static_cast<std::uint8_t>(u);
+  } else if (u < 0x800) {
+    *o++ = static_cast<std::uint8_t>(0xC0 | u >> 6);
+    *o++ = static_cast<std::uint8_t>(0x80 | (u & 0x3F));
+  } else {
+    *o++ = static_cast<std::uint8_t>(0xE0 | u >> 12);
+    *o++ = static_cast<std::uint8_t>(0x80 | (u >> 6 & 0x3F));
+    *o++ = static_cast<std::uint8_t>(0x80 | (u & 0x3F));
+  }
+  return o;
+}
+
 struct utf16_utf8_run {
   std::size_t units;  // units read
   std::size_t bytes;  // bytes written
