@@ -2,7 +2,7 @@
 // input goes a piece at a time through the vector kernel of the CPU's
 // level, looked up once per conversion, up to each character without a
 // two-byte code that unit() must write: GB18030's four bytes, and GBK's
-// space when a report counts it.
+// space while a report has not placed its first event.
 #pragma once
 
 #include <cstddef>
@@ -39,11 +39,12 @@ struct gbk_family_output : narrow_output<MaxUnitBytes, Put, Holds> {
   void count_spaces() noexcept { utf8_kernel = utf8_to_gbk_active(Target, gbk_lacking::space); }
   // The leading well-formed UTF-8 of the `avail` bytes at p, up to a
   // character without a two-byte code (GB18030's four bytes, and GBK's
-  // space after keep_report(), are left to unit()): returns how many of the
-  // bytes were converted. Only what fits the room at hand is written, so
-  // output that reaches the longest string still stops on the same whole
-  // character. The last byte is left to the decoder, whose loop would end on
-  // reaching `avail` before the ASCII it copies past it.
+  // space from keep_report() to count_spaces(), are left to unit()):
+  // returns how many of the bytes were converted. Only what fits the room
+  // at hand is written, so output that reaches the longest string still
+  // stops on the same whole character. The last byte is left to the
+  // decoder, whose loop would end on reaching `avail` before the ASCII it
+  // copies past it.
   bool has_utf8_blocks() const noexcept { return utf8_kernel != nullptr; }
   std::size_t utf8_blocks(const std::uint8_t* p, std::size_t avail) {
     if (avail <= utf8_to_gbk_window || avail > resume_when_left) return 0;
