@@ -1,8 +1,12 @@
 // Streams on any bytes, cut where the fuzzer says. The first byte picks the
 // kind, the second the charset id (-1 to 57), the third how many cuts, and
-// that many bytes after it the length of each piece but the last. Checks:
-// the pieces give the bytes and the report of one call of the matching
-// report export on the whole text, and no string buffer is left allocated.
+// that many bytes after it the length of each piece but the last; the third
+// also where the output goes: a fresh string, a record over the caller's own
+// array, or the string that holds the text itself, each piece read from the
+// output's own (moving) buffer. Checks: the pieces give the bytes and the
+// report of one call of the matching report export on the whole text, after
+// what the output held; the caller's array is untouched; and no string
+// buffer is left allocated.
 #include <algorithm>
 #include <vector>
 
@@ -44,6 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int kind = 1 + data[0] % 9;
   const int id = static_cast<int>(data[1] % 59) - 1;
   std::size_t cuts = data[2] % 16, at = 3;
+  enum class into { fresh, caller_array, own_text };
+  const auto output = static_cast<into>(data[2] / 16 % 3);
   std::vector<std::size_t> lengths;
   for (; cuts > 0 && at < size; --cuts) lengths.push_back(data[at++] % 8);
   const std::string in(reinterpret_cast<const char*>(data + at), size - at);
@@ -53,19 +59,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const zel_fuzz::outcome want = one_call(kind, id, in);
   zel_stream* st = zel_stream_open(kind | ZEL_STREAM_REPORT, id, nullptr);
   check(st != nullptr);
+  char mine[] = "HELLO, ";
+  std::string before;
   zel_string out;
   zel_string_init(&out);
+  if (output == into::caller_array) {
+    out = zel_string{mine, 7, 0};
+    before = mine;
+  } else if (output == into::own_text) {
+    zel_string_assign(&out, in.data(), static_cast<std::int32_t>(in.size()));
+    before = in;
+  }
+  // The text's bytes, looked up again before each feed: in the own-text
+  // case the buffer moves as output is appended after the text.
+  auto text = [&] { return output == into::own_text ? out.data : in.data(); };
   std::size_t from = 0;
   for (std::size_t len : lengths) {
     len = std::min(len, in.size() - from);
-    check(zel_stream_feed(st, in.data() + from, static_cast<std::int32_t>(len), 0, &out) == 0);
+    check(zel_stream_feed(st, text() + from, static_cast<std::int32_t>(len), 0, &out) == 0);
     from += len;
   }
-  check(zel_stream_feed(st, in.data() + from, static_cast<std::int32_t>(in.size() - from), 1,
-                        &out) == 0);
+  check(zel_stream_feed(st, text() + from, static_cast<std::int32_t>(in.size() - from), 1, &out) ==
+        0);
   zel_report r;
   zel_stream_report(st, &r);
-  check(std::string(out.data, static_cast<std::size_t>(out.length)) == want.out);
+  check(std::string(out.data, static_cast<std::size_t>(out.length)) == before + want.out);
+  check(std::string(mine) == "HELLO, ");
   check(std::memcmp(&r, &want.report, sizeof r) == 0);
   zel_string_free(&out);
   zel_stream_free(st);

@@ -165,10 +165,13 @@ ZEL_API void ZEL_CALL zel_decode_gb18030(zel_string* s) ZEL_NOEXCEPT;
  *   truncated_at offset of the first input byte whose output was lost, -1
  *                when nothing was cut
  *
- * Text that a call copies unchanged is not examined and reports nothing:
- * UTF-8 given to zel_code_utf8_report as id 8, GB18030 given to
- * zel_code_gb18030_report as id 2, and the pivot given to
- * zel_code_unicode_report as id 1 or an id without a decoder. */
+ * Text that a call copies unchanged is checked, not changed: UTF-8 given to
+ * zel_code_utf8_report as id 8 (read strictly: no overlong forms,
+ * surrogates or values past U+10FFFF) and GB18030 given to
+ * zel_code_gb18030_report as id 2 (two-byte codes and the four-byte codes
+ * of a character) count each ill-formed sequence as malformed. The pivot
+ * given to zel_code_unicode_report as id 1 or an id without a decoder is
+ * not examined and reports nothing. */
 typedef struct zel_report {
   int64_t passed;
   int64_t dropped;
@@ -194,9 +197,13 @@ ZEL_API void ZEL_CALL zel_decode_gb18030_report(zel_string* s, zel_report* r) ZE
 /* Streams: a conversion fed in pieces. A text cut anywhere, down to single
  * bytes, and fed piece by piece gives exactly the bytes (and, when counted,
  * the report) of one call on the whole text: the stream keeps what the
- * pieces so far leave open (a sequence cut short, ISO-2022 designations and
- * shifts, the byte order a UTF-16 mark chose, an unfinished character
- * reference) and holds back only those few bytes.
+ * pieces so far leave open (ISO-2022 designations and shifts, the byte order
+ * a UTF-16 mark chose) and holds back only bytes that more text may still
+ * change: a sequence the piece cuts short (a lead without its trail, a
+ * UTF-8 or GB18030 sequence or a UTF-16 surrogate pair missing its last
+ * bytes), an escape sequence the piece ends inside, or a character
+ * reference still open at the piece's end. Every character the bytes at
+ * hand decide comes out of the feed that brings them.
  *
  * zel_stream_open takes one of the kinds below, optionally with
  * ZEL_STREAM_REPORT added to keep a degradation report (counting costs a
@@ -207,8 +214,11 @@ ZEL_API void ZEL_CALL zel_decode_gb18030_report(zel_string* s, zel_report* r) ZE
  * conversions copy unchanged (zel_code_utf8 and id 8, and so on) are copied
  * unchanged here too.
  *
- * zel_stream_feed converts the n bytes at data (n 0 or more), appending the
- * output to *out, which keeps what it held. `last` is nonzero for the final
+ * zel_stream_feed converts the n bytes at data (n 0 or more; data may be
+ * NULL when n is 0), appending the output to *out, which keeps what it
+ * held. *out may be a record over the caller's own array (third word 0):
+ * its content is then copied into a buffer of the string layer's and the
+ * array is left as it is. data may point into *out itself. `last` is nonzero for the final
  * piece (which may be empty): what was held back is then converted as the
  * end of the text. A feed after the last piece starts a new text, as after
  * zel_stream_reset. It returns ZEL_RESULT_OK, ZEL_RESULT_OUTPUT_FULL when

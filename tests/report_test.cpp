@@ -102,7 +102,10 @@ const ConvertCase convert_cases[] = {
     {ZEL_CHARSET_UCS2LE, to_utf8, "41 00 42", {0, 1, 0, 0, 0, 2}, "odd byte of pivot text"},
     {ZEL_CHARSET_RESERVED + 1, to_gb18030, "00 D8 41", {0, 1, 0, 1, 0, 0},
      "no decoder: a surrogate unit"},
-    {ZEL_CHARSET_UTF8, to_utf8, "80 FF", {0, 0, 0, 0, 0, -1}, "copied unchecked"},
+    {ZEL_CHARSET_UTF8, to_utf8, "41 80 E0 80 F0 9F 98 80 ED A0 80 E4 B8", {0, 0, 0, 0, 7, 1},
+     "copied, checked strictly: stray 1, overlong 2, surrogate 3, cut off 1; four bytes fine"},
+    {ZEL_CHARSET_GB18030, to_gb18030, "41 81 0A 90 30 81 30 85 30 81 30 80 D6", {0, 0, 0, 0, 5, 1},
+     "copied, checked: no trail; 85 30 81 30 is no character (85, then 81 30 80); 80; cut off"},
     {ZEL_CHARSET_UCS2LE, to_ucs2, "41", {0, 0, 0, 0, 0, -1}, "left untouched"},
 };
 // clang-format on

@@ -190,6 +190,49 @@ TEST(Stream, LongReferencesAcrossPieces) {
   }
 }
 
+struct AtOnceCase {
+  int kind, id;
+  const char* in_hex;
+};
+
+// A piece that ends with whole characters gives all of them in its own
+// feed, not the next: a line reader on a pipe must not wait for more text.
+TEST(Stream, GivesEveryWholeCharacterInTheFeedThatBringsIt) {
+  const AtOnceCase cases[] = {
+      {ZEL_STREAM_TO_UTF8, ZEL_CHARSET_GB18030, "d6d0 cec4 0a"},
+      {ZEL_STREAM_TO_UTF8, ZEL_CHARSET_GB18030, "81308130 0a 81 30 20"},  // no four-byte code
+      {ZEL_STREAM_TO_UTF8, ZEL_CHARSET_BIG5, "a440 a441 0a"},
+      {ZEL_STREAM_TO_UTF8, ZEL_CHARSET_SHIFT_JIS, "82a0 82a2 0a"},
+      {ZEL_STREAM_TO_UTF8, ZEL_CHARSET_EUC_KR, "b0a1 b0a2 0a"},
+      {ZEL_STREAM_TO_UTF8, ZEL_CHARSET_EUC_JP, "a4a2 8ea1 8fb0a1 0a"},
+      {ZEL_STREAM_TO_UTF8, ZEL_CHARSET_EUC_TW, "c4a1 8ea2a1a1 0a"},
+      {ZEL_STREAM_TO_UTF8, ZEL_CHARSET_UTF8, "e4b8ad f09f9880 0a"},
+      {ZEL_STREAM_TO_GBK, ZEL_CHARSET_UTF8, "e4b8ad c3 0a"},
+      {ZEL_STREAM_TO_UTF8, ZEL_CHARSET_UTF16LE, "2d4e 0a00"},
+      {ZEL_STREAM_TO_UTF8, ZEL_CHARSET_UTF16, "feff 4e2d 000a"},
+      {ZEL_STREAM_TO_UTF8, ZEL_CHARSET_ISO_2022_JP, "1b2442 3021 1b2842 0a"},
+      {ZEL_STREAM_TO_UTF8, ZEL_CHARSET_ISO_2022_KR, "1b242943 0e 3021 0f 0a"},
+      {ZEL_STREAM_TO_UTF8, ZEL_CHARSET_ISO_2022_CN, "1b242941 0e 3021 0f 0a"},
+      {ZEL_STREAM_TO_GB18030, ZEL_CHARSET_GB18030, "d6d0 90308130 0a"},
+      {ZEL_STREAM_BIG5_TO_GBK, 0, "a440 0a"},
+      {ZEL_STREAM_GBK_TO_BIG5, 0, "d6d0 8140 0a"},
+      {ZEL_STREAM_REFERENCES_UTF8, 0, "26616d703b 262378343130 3b 26 6c 74 20"},
+  };
+  for (const AtOnceCase& c : cases) {
+    for (int report : {0, int{ZEL_STREAM_REPORT}}) {
+      const std::string in = from_hex(c.in_hex);
+      zel_stream* st = zel_stream_open(c.kind | report, c.id, nullptr);
+      zel_string out;
+      zel_string_init(&out);
+      ASSERT_EQ(zel_stream_feed(st, in.data(), static_cast<std::int32_t>(in.size()), 0, &out), 0);
+      EXPECT_EQ(to_hex(std::string(out.data, out.length)), to_hex(whole(c.kind, c.id, in).out))
+          << "kind " << c.kind << ", id " << c.id << ", " << c.in_hex;
+      zel_string_free(&out);
+      zel_stream_free(st);
+    }
+  }
+}
+
 struct OpenCase {
   int kind, id, result;
   const char* why;

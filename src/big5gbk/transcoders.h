@@ -114,14 +114,14 @@ inline void put_through_unicode(byte_sink& sink, std::uint8_t b1, std::uint8_t b
 // 0xA1..0xFE with a byte after it goes to `pair`, which writes what it makes
 // of the two (lead, next byte, offset) and returns how many it took.
 // Returns how many bytes it took: all of them for the last piece of a text
-// (`last`), else up to where the next piece must go on.
+// (`last`), else all but a lead the piece ends after.
 template <bool with_report, class Pair>
 std::size_t transcode_scan(const std::uint8_t* in, std::size_t n, byte_sink& sink,
                            transcode_events<with_report> events, bool last, Pair pair) {
-  const std::size_t limit = start_limit(n, last, 2);
   std::size_t i = 0;
-  while (copy_ascii(in, n, i, sink) && i < limit) {
+  while (copy_ascii(in, n, i, sink)) {
     const std::uint8_t b1 = in[i];
+    if (i + 1 >= n && b1 != 0x80 && b1 != 0xFF && !last) return i;  // its trail is to come
     if (!leads_pair(b1)) [[unlikely]] {
       i += pass_unchanged(in, n, i, sink, events);
       continue;

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "src/core/check_unchanged.h"
 #include "src/core/decoder_dispatch.h"
 #include "src/core/output_bound.h"
 #include "src/core/report.h"
@@ -93,12 +94,15 @@ template <class Output>
 }
 
 // The report exports: the same conversion, counted. `untouched` is the id
-// the target copies as it is (none for GBK: id 0 is refused before).
+// the target copies as it is (none for GBK: id 0 is refused before), whose
+// text is checked instead.
 template <class Output>
 int convert_reported(int id, zel_string* s, zel_report* r, int untouched) noexcept {
   report_tally tally;
   const int refused = refusal(id);
   if (!refused && s && id != untouched) convert_in_place<Output>(id, s, tally);
+  if (!refused && s && id == untouched)
+    check_unchanged(id, string_bytes(s), string_size(s), tally, true);
   tally.store(r);
   return refused;
 }

@@ -44,23 +44,19 @@ inline std::size_t ascii_blocks(Out& out, const std::uint8_t* p, std::size_t ava
 
 // Where a charset maps bytes below 0x80 (but `Stops`) to themselves, a
 // decoder writes their runs in bulk: emits the run at in[i], moves i past
-// it, and says whether a sequence is to be started at i (i below `limit`,
-// where the decoder stops starting them; see start_limit). A run may go past
-// `limit`: such a byte is always a character of its own there.
+// it, and says whether a byte is left to start a sequence at.
 template <std::uint8_t... Stops, class Out>
-inline bool copy_ascii_run(const std::uint8_t* in, std::size_t n, std::size_t limit, std::size_t& i,
-                           Out& out) {
+inline bool copy_ascii_run(const std::uint8_t* in, std::size_t n, std::size_t& i, Out& out) {
   if (ends_ascii_run<Stops...>(in[i])) return true;
   if constexpr (writes_ascii_blocks<Out>) {
     // A lone ASCII byte (a space between words) costs less written as a unit.
     if (n - i >= 2 && ends_ascii_run<Stops...>(in[i + 1])) {
       emit(out, in[i], in + i);
       ++i;
-      // A byte follows; in a whole text (limit == n) that settles it.
-      return limit == n || i < limit;
+      return true;
     }
     i += ascii_blocks<Stops...>(out, in + i, n - i);
-    if (i >= limit) return false;
+    if (i >= n) return false;
     if (ends_ascii_run<Stops...>(in[i])) return true;
   }
   std::size_t run = ascii_run<Stops...>(in + i, n - i);
@@ -68,7 +64,7 @@ inline bool copy_ascii_run(const std::uint8_t* in, std::size_t n, std::size_t li
     out.ascii(in + i, run);
     i += run;
   }
-  return i < limit;
+  return i < n;
 }
 
 }  // namespace zel

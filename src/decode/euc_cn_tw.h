@@ -56,12 +56,13 @@ inline void cns_euc_pair(const std::uint16_t (&plane)[N], const std::uint8_t* pa
 
 template <class Out>
 std::size_t euc_tw_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool last = true) {
-  const std::size_t limit = start_limit(n, last, 4);
   std::size_t i = 0;
-  while (i < limit) {
-    if (!copy_ascii_run(in, n, limit, i, out)) break;
+  while (i < n) {
+    if (!copy_ascii_run(in, n, i, out)) break;
     const std::uint8_t b1 = in[i];
     if (b1 == 0x8E) {
+      const bool plane_1_to_3 = n - i < 2 || (in[i + 1] >= 0xA1 && in[i + 1] <= 0xA3);
+      if (plane_1_to_3 && cut_short(i, 4, n, last)) break;
       if (i + 1 >= n) {
         pass_byte(out, in + i);
         ++i;
@@ -82,6 +83,7 @@ std::size_t euc_tw_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool
       }
       continue;
     }
+    if (square_byte(b1) && cut_short(i, 2, n, last)) break;
     if (square_byte(b1) && i + 1 < n && square_byte(in[i + 1])) {
       cns_euc_pair(cns_plane1_to_ucs2, in + i, 0, out);
       i += 2;
@@ -93,10 +95,12 @@ std::size_t euc_tw_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool
   return i;
 }
 
+// What may follow an ESC here: the designations and the single shift.
+inline constexpr std::string_view iso2022cn_escapes[] = {"(B", "$)A", "$)G", "$*H", "N"};
+
 template <class Out>
 std::size_t iso2022cn_decoder(const std::uint8_t* in, std::size_t n, Out& out, decoder_state& st,
                               bool last = true) {
-  const std::size_t limit = start_limit(n, last, 4);
   constexpr std::uint8_t esc = 0x1B, so = 0x0E, si = 0x0F;
   // designation: 0 ASCII, 1 GB 2312 (G1), 2 CNS plane 1 (G1), 3 CNS plane 2
   // (G2); one value for G1 and G2, so each designation replaces the last.
@@ -105,9 +109,10 @@ std::size_t iso2022cn_decoder(const std::uint8_t* in, std::size_t n, Out& out, d
   int designation = st.set;
   int shift = st.shift;
   std::size_t i = 0;
-  while (i < limit) {
+  while (i < n) {
     const std::uint8_t b1 = in[i];
     if (b1 == esc) {
+      if (!last && escape_cut_short(iso2022cn_escapes, in + i + 1, n - i - 1)) break;
       const std::uint8_t* at = in + i;
       ++i;
       const std::size_t left = n - i;
@@ -160,6 +165,7 @@ std::size_t iso2022cn_decoder(const std::uint8_t* in, std::size_t n, Out& out, d
       }
       continue;
     }
+    if (cut_short(i, 2, n, last)) break;
     if (i + 1 >= n) {
       pass_byte(out, in + i);  // the odd last byte of shifted text
       ++i;

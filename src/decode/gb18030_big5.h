@@ -42,6 +42,15 @@ inline bool is_gb18030_supplementary(const std::uint8_t* p) noexcept {
          is_digit_byte(p[3]);
 }
 
+// Whether the k bytes at p begin a code that more bytes would complete: a
+// lead alone, or the start of a four-byte code (leads 81..84 and 90..E3).
+inline bool gb18030_cut_short(const std::uint8_t* p, std::size_t k) noexcept {
+  if (p[0] < 0x81 || p[0] > 0xFE || k >= 4) return false;
+  if (k == 1) return true;
+  const bool four_byte_lead = p[0] <= 0x84 || (p[0] >= 0x90 && p[0] <= 0xE3);
+  return four_byte_lead && is_digit_byte(p[1]) && (k == 2 || (p[2] >= 0x81 && p[2] <= 0xFE));
+}
+
 // 84 31 A4 37 is U+FFFD itself, a character, not a code without one.
 inline constexpr std::size_t gb18030_replacement_index = 12800u * 3 + 1280u * 1 + 10u * 0x24 + 7;
 
@@ -49,17 +58,17 @@ inline constexpr std::size_t gb18030_replacement_index = 12800u * 3 + 1280u * 1 
 // piece of a text (`last`), else up to where the next piece must go on.
 template <class Out>
 std::size_t gb18030_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool last = true) {
-  const std::size_t limit = start_limit(n, last, 4);
   // Column 0x7F holds U+FFFD, so the vector path leaves a lead before 0x7F
   // (which is no pair here) to this loop, as it does a four-byte code.
   constexpr pair_table gbk_pairs =
       make_pair_table(gbk_to_ucs2, gbk_columns, 0x81, 0xFE, 0x40, 0xFE);
   return with_pair_kernel(out, [&](auto kernel) {
     std::size_t i = 0;
-    while (i < limit) {
-      i += pair_run(kernel, out, gbk_pairs, in, i, limit);
-      if (!copy_ascii_run(in, n, limit, i, out)) break;
+    while (i < n) {
+      i += pair_run(kernel, out, gbk_pairs, in, i, n);
+      if (!copy_ascii_run(in, n, i, out)) break;
       const std::uint8_t b1 = in[i];
+      if (!last && gb18030_cut_short(in + i, n - i)) break;
       // A two-byte code's trail (0x40 up) is never a four-byte code's second
       // byte (a digit), so the common two-byte case is tested first.
       if (b1 >= 0x81 && b1 <= 0xFE && i + 1 < n) {

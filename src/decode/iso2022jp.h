@@ -44,6 +44,10 @@ inline constexpr iso2022jp_escape iso2022jp_escapes[] = {
     {"$(D", 3, iso2022jp_set::jisx0212},
 };
 
+inline std::string_view escape_bytes(const iso2022jp_escape& e) noexcept {
+  return {e.after_esc, e.length};
+}
+
 template <class Out>
 inline void iso2022jp_pair(iso2022jp_set set, const std::uint8_t* pair, Out& out) {
   // Every 94-column index and every Unified Hangul index that 7-bit text can
@@ -77,7 +81,6 @@ inline void iso2022jp_pair(iso2022jp_set set, const std::uint8_t* pair, Out& out
 template <class Out>
 std::size_t iso2022jp_decoder(const std::uint8_t* in, std::size_t n, Out& out, decoder_state& st,
                               bool last = true) {
-  const std::size_t limit = start_limit(n, last, 4);
   constexpr std::uint8_t esc = 0x1B;
   // The set carries over from the piece before (`st`).
   auto set = static_cast<iso2022jp_set>(st.set);
@@ -89,7 +92,7 @@ std::size_t iso2022jp_decoder(const std::uint8_t* in, std::size_t n, Out& out, d
   };
   std::size_t next_esc = n ? find_esc(0) : 0;
   std::size_t i = 0;
-  while (i < limit) {
+  while (i < n) {
     if (set == iso2022jp_set::ascii) {
       if (next_esc < i) next_esc = find_esc(i);
       const std::size_t run = ascii_run(in + i, next_esc - i);
@@ -101,6 +104,7 @@ std::size_t iso2022jp_decoder(const std::uint8_t* in, std::size_t n, Out& out, d
     }
     const std::uint8_t b = in[i];
     if (b == esc) {
+      if (!last && escape_cut_short(iso2022jp_escapes, in + i + 1, n - i - 1)) break;
       ++i;
       bool selected = false;
       for (const iso2022jp_escape& e : iso2022jp_escapes) {
@@ -127,6 +131,10 @@ std::size_t iso2022jp_decoder(const std::uint8_t* in, std::size_t n, Out& out, d
         ++i;
         break;
       default:
+        if (cut_short(i, 2, n, last)) {
+          st.set = static_cast<std::uint8_t>(set);
+          return i;
+        }
         if (i + 1 < n) {
           iso2022jp_pair(set, in + i, out);
           i += 2;

@@ -37,19 +37,20 @@ std::size_t jisx0212_decoder(const std::uint8_t* in, std::size_t n, Out& out, bo
 
 template <class Out>
 std::size_t shift_jis_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool last = true) {
-  const std::size_t limit = start_limit(n, last, 2);
   const pair_table pairs = make_pair_table(sjis_to_ucs2, sjis_columns, 0x81, 0xFF, 0x40, 0xFE);
   return with_pair_kernel(
       out,
       [&](auto kernel) {
         std::size_t i = 0;
-        while (i < limit) {
-          i += pair_run(kernel, out, pairs, in, i, limit);
+        while (i < n) {
+          i += pair_run(kernel, out, pairs, in, i, n);
           // Below 0x80 every byte but the yen sign, the overline and 0x7F is
           // its own character (the C0 controls are Shift_JIS's own), so those
           // runs are copied as ASCII is elsewhere.
-          if (!copy_ascii_run<0x5C, 0x7E, 0x7F>(in, n, limit, i, out)) break;
+          if (!copy_ascii_run<0x5C, 0x7E, 0x7F>(in, n, i, out)) break;
           const std::uint8_t b = in[i];
+          const bool lead = b > 0x80 && (b < 0xA0 || b > 0xDF);
+          if (lead && cut_short(i, 2, n, last)) break;
           if (b <= 0x80 || (b >= 0xA0 && b <= 0xDF)) {
             emit_cell(out, cell(jisx0201_to_ucs2, b, japanese_past_end), in + i);
             ++i;
@@ -71,17 +72,24 @@ std::size_t shift_jis_decoder(const std::uint8_t* in, std::size_t n, Out& out, b
 
 template <class Out>
 std::size_t euc_jp_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool last = true) {
-  const std::size_t limit = start_limit(n, last, 3);
   constexpr std::uint8_t single_shift_2 = 0x8E, single_shift_3 = 0x8F;
   const pair_table pairs = make_pair_table(jisx0208_to_ucs2, jis_columns, 0xA1, 0xFE, 0xA1, 0xFE);
   return with_pair_kernel(
       out,
       [&](auto kernel) {
         std::size_t i = 0;
-        while (i < limit) {
-          i += pair_run(kernel, out, pairs, in, i, limit);
-          if (!copy_ascii_run(in, n, limit, i, out)) break;
+        while (i < n) {
+          i += pair_run(kernel, out, pairs, in, i, n);
+          if (!copy_ascii_run(in, n, i, out)) break;
           const std::uint8_t b = in[i];
+          // A shift or lead the piece ends after, or a single shift 3 and a
+          // square byte with the third byte to come.
+          if ((b == single_shift_2 || b == single_shift_3 || square_byte(b)) &&
+              cut_short(i, 2, n, last))
+            break;
+          if (b == single_shift_3 && n - i >= 2 && square_byte(in[i + 1]) &&
+              cut_short(i, 3, n, last))
+            break;
           if (b == single_shift_2) {
             if (i + 1 < n && in[i + 1] >= 0xA1 && in[i + 1] <= 0xDF) {
               emit_cell(out, cell(jisx0201_to_ucs2, in[i + 1], japanese_past_end), in + i);

@@ -38,10 +38,10 @@ std::size_t euc_kr_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool
 
 template <class Out>
 std::size_t ksx1001_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool last = true) {
-  const std::size_t limit = start_limit(n, last, 2);
   std::size_t i = 0;
-  while (i < limit) {
+  while (i < n) {
     const std::uint8_t row = in[i];
+    if (row >= 0x21 && row <= 0x7E && cut_short(i, 2, n, last)) break;
     if (row >= 0x21 && row <= 0x7E && i + 1 < n && in[i + 1] >= 0x21 && in[i + 1] <= 0x7E) {
       const auto at =
           static_cast<std::size_t>(square_index<ksx1001_columns>(row + 0x80, in[i + 1] + 0x80));
@@ -63,14 +63,15 @@ std::size_t ksx1001_decoder(const std::uint8_t* in, std::size_t n, Out& out, boo
 template <class Out>
 std::size_t iso2022kr_decoder(const std::uint8_t* in, std::size_t n, Out& out, decoder_state& st,
                               bool last = true) {
-  const std::size_t limit = start_limit(n, last, 4);
   constexpr std::uint8_t esc = 0x1B, shift_out = 0x0E, shift_in = 0x0F;
+  constexpr std::string_view designation[] = {"$)C"};
   // Both carry over from the piece before (`st`).
   bool designated = st.designated, shifted = st.shift != 0;
   std::size_t i = 0;
-  while (i < limit) {
+  while (i < n) {
     const std::uint8_t b = in[i];
     if (b == esc) {
+      if (!last && escape_cut_short(designation, in + i + 1, n - i - 1)) break;
       // Only the designation is consumed; any other byte after an ESC is
       // read as ordinary input, so an unknown escape loses just its ESC.
       if (i + 3 < n && in[i + 1] == '$' && in[i + 2] == ')' && in[i + 3] == 'C') {
@@ -93,6 +94,7 @@ std::size_t iso2022kr_decoder(const std::uint8_t* in, std::size_t n, Out& out, d
       ++i;
       continue;
     }
+    if (shifted && cut_short(i, 2, n, last)) break;
     if (shifted && i + 1 < n) {
       // The cell of the 8-bit code (b + 0x80, c + 0x80); only b = 0x00 with
       // c below 0x7F lands before the table. Every index 7-bit text gives

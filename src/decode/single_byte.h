@@ -130,7 +130,7 @@ std::size_t single_byte_decoder(int id, const std::uint8_t* in, std::size_t n, O
   if constexpr (writes_ascii_blocks<Out> && !keeps_report<Out>)
     if (i == 0) i = single_byte_blocks(cells, in, n, out);
   while (i < n) {
-    if (!copy_ascii_run(in, n, n, i, out)) break;
+    if (!copy_ascii_run(in, n, i, out)) break;
     // From a byte of 0x80 up, every byte reads its cell until eight ASCII
     // bytes in a row come: a bulk copy pays only for runs that long, not for
     // the lone spaces between Cyrillic or Greek words, and the table maps

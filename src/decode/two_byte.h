@@ -60,14 +60,13 @@ inline std::size_t with_pair_kernel(const Out&, Loop&& loop,
 }
 
 // The bytes at in[i] the kernel takes; the decoder's own loop then reads
-// what stopped it, a byte or a pair. A kernel stops short of the byte before
-// `limit` (i < limit; see start_limit), so the loop always takes the last
-// steps itself and a piece ends where it would without one (an ASCII run
-// there runs on past `limit`).
+// what stopped it, a byte or a pair. A kernel stops short of the piece's
+// last byte, so the loop always takes the last step itself and a piece ends
+// where it would without one.
 template <class Out>
 inline std::size_t pair_run(pairs_to_ucs2_fn kernel, Out& out, const pair_table& t,
-                            const std::uint8_t* in, std::size_t i, std::size_t limit) {
-  return out.pair_blocks(kernel, t, in + i, limit - i - 1);
+                            const std::uint8_t* in, std::size_t i, std::size_t n) {
+  return out.pair_blocks(kernel, t, in + i, n - i - 1);
 }
 template <class Out>
 inline std::size_t pair_run(std::nullptr_t, Out&, const pair_table&, const std::uint8_t*,
@@ -108,18 +107,18 @@ inline std::size_t square_step(const std::uint16_t (&table)[N], std::uint16_t pa
 }
 
 // ASCII and one 94x94 set in 8-bit form. Returns how many bytes it took:
-// all of them for the last piece of a text (`last`), else up to where the
-// next piece must go on.
+// all of them for the last piece of a text (`last`), else up to a lead the
+// piece ends after.
 template <std::size_t Columns, std::size_t N, class Out>
 std::size_t square_decoder(const std::uint16_t (&table)[N], std::uint16_t past_end,
                            const std::uint8_t* in, std::size_t n, Out& out, bool last) {
-  const std::size_t limit = start_limit(n, last, 2);
   const pair_table pairs = make_pair_table(table, Columns, 0xA1, 0xFE, 0xA1, 0xFE);
   return with_pair_kernel(out, [&](auto kernel) {
     std::size_t i = 0;
-    while (i < limit) {
-      i += pair_run(kernel, out, pairs, in, i, limit);
-      if (!copy_ascii_run(in, n, limit, i, out)) break;
+    while (i < n) {
+      i += pair_run(kernel, out, pairs, in, i, n);
+      if (!copy_ascii_run(in, n, i, out)) break;
+      if (square_byte(in[i]) && cut_short(i, 2, n, last)) break;
       i += square_step<Columns>(table, past_end, in, n, i, out);
     }
     return i;
@@ -134,14 +133,14 @@ template <std::size_t Columns, std::size_t N, class Out>
 std::size_t lead_trail_decoder(const std::uint16_t (&table)[N], std::uint8_t first_lead,
                                std::uint16_t past_end, const std::uint8_t* in, std::size_t n,
                                Out& out, bool last) {
-  const std::size_t limit = start_limit(n, last, 2);
   const pair_table pairs = make_pair_table(table, Columns, first_lead, 0xFF, 0x40, 0xFE);
   return with_pair_kernel(out, [&](auto kernel) {
     std::size_t i = 0;
-    while (i < limit) {
-      i += pair_run(kernel, out, pairs, in, i, limit);
-      if (!copy_ascii_run(in, n, limit, i, out)) break;
+    while (i < n) {
+      i += pair_run(kernel, out, pairs, in, i, n);
+      if (!copy_ascii_run(in, n, i, out)) break;
       const std::uint8_t lead = in[i];  // 0x80 or above here
+      if (lead >= first_lead && cut_short(i, 2, n, last)) break;
       if (lead >= first_lead && i + 1 < n && in[i + 1] >= 0x40 && in[i + 1] <= 0xFE) {
         const unsigned at =
             static_cast<unsigned>(Columns) * unsigned(lead - first_lead) + (in[i + 1] - 0x40u);

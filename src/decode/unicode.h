@@ -44,6 +44,21 @@ inline bool utf8_malformed(const std::uint8_t* p, std::size_t length) noexcept {
   return (p[0] == 0xE0 && p[1] < 0xA0) || (p[0] == 0xED && p[1] >= 0xA0);
 }
 
+// Whether the k bytes at p begin a sequence that more bytes would complete:
+// a two- or three-byte lead (which takes whatever follows), or the start of
+// a well-formed four-byte sequence.
+inline bool utf8_cut_short(const std::uint8_t* p, std::size_t k) noexcept {
+  const std::uint8_t b = p[0];
+  if (b >= 0xC0 && b <= 0xDF) return k < 2;
+  if (b >= 0xE0 && b <= 0xEF) return k < 3;
+  if (b < 0xF0 || b > 0xF4 || k >= 4) return false;
+  if (k >= 2) {
+    const std::uint8_t low = b == 0xF0 ? 0x90 : 0x80, high = b == 0xF4 ? 0x8F : 0xBF;
+    if (p[1] < low || p[1] > high) return false;
+  }
+  return k < 3 || continuation_byte(p[2]);
+}
+
 // Outputs with a vector path for UTF-8, which has_utf8_blocks() says the
 // CPU's level gives them.
 template <class Out>
@@ -53,26 +68,26 @@ concept writes_utf8_blocks = requires(Out& o, const std::uint8_t* p, std::size_t
 };
 
 // Outputs with a vector path take the well-formed stretches, whole
-// sequences before `limit`, in bulk; this loop then reads what stopped it
-// for a few bytes and hands back.
+// sequences, in bulk; this loop then reads what stopped it for a few bytes
+// and hands back.
 template <bool Bulk, class Out>
 std::size_t utf8_loop(const std::uint8_t* in, std::size_t n, Out& out, bool last) {
-  const std::size_t limit = start_limit(n, last, 4);
   std::size_t i = 0;
-  while (i < limit) {
+  while (i < n) {
     bool took_bulk = false;
     if constexpr (Bulk) {
-      const std::size_t took = out.utf8_blocks(in + i, limit - i);
+      const std::size_t took = out.utf8_blocks(in + i, n - i);
       i += took;
-      if (i >= limit) break;
+      if (i >= n) break;
       took_bulk = took != 0;
     }
-    if (!copy_ascii_run(in, n, limit, i, out)) break;
-    const std::size_t stretch_end = took_bulk ? i + 16 : limit;
+    if (!copy_ascii_run(in, n, i, out)) break;
+    const std::size_t stretch_end = took_bulk ? i + 16 : n;
     // Sequences from a lead byte up, until the next ASCII byte; three-byte
     // ones (most of CJK text) are tested first.
     do {
       const std::uint8_t b = in[i];
+      if (!last && utf8_cut_short(in + i, n - i)) return i;
       if (b >= 0xE0 && b <= 0xEF && i + 2 < n) {
         if constexpr (keeps_report<Out>)
           if (utf8_malformed(in + i, 3)) note(out, degradation::malformed, in + i);
@@ -95,7 +110,7 @@ std::size_t utf8_loop(const std::uint8_t* in, std::size_t n, Out& out, bool last
           ++i;
         }
       }
-    } while (i < stretch_end && i < limit && in[i] >= 0x80);
+    } while (i < stretch_end && i < n && in[i] >= 0x80);
   }
   return i;
 }
@@ -115,7 +130,6 @@ std::size_t utf8_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool l
 template <class Out>
 std::size_t utf16_fixed_decoder(const std::uint8_t* in, std::size_t n, int little_endian, Out& out,
                                 bool last = true) {
-  const std::size_t limit = start_limit(n, last, 4);
   const int hi = little_endian ? 1 : 0;
   const int lo = 1 - hi;
   auto unit_at = [&](std::size_t p) {
@@ -124,19 +138,17 @@ std::size_t utf16_fixed_decoder(const std::uint8_t* in, std::size_t n, int littl
   };
   auto low_surrogate = [](std::uint16_t v) { return v >= 0xDC00 && v <= 0xDFFF; };
   // Outputs that take runs of units in bulk (UTF-8) get the run from a
-  // unit up to a surrogate, among the whole units this piece may start
-  // (those before `edge`), while a step of them is left: before bulk_end.
-  const std::size_t edge = limit + 1 < n ? limit + 1 : n;
+  // unit up to a surrogate, while a step of them is left: before bulk_end.
   std::size_t bulk_end = 0;
   if constexpr (requires { out.utf16_units(in, n, false); })
-    if (const std::size_t step = out.utf16_step(); step <= edge / 2) bulk_end = edge - 2 * step + 1;
+    if (const std::size_t step = out.utf16_step(); step <= n / 2) bulk_end = n - 2 * step + 1;
   std::size_t p = 0;
-  while (p < limit && p + 1 < n) {
+  while (p + 1 < n) {
     std::uint16_t u = unit_at(p);
     if (u < 0xD800 || u > 0xDFFF) {
       if constexpr (requires { out.utf16_units(in, n, false); }) {
         if (p < bulk_end) {
-          if (const std::size_t k = out.utf16_units(in + p, (edge - p) / 2, !little_endian)) {
+          if (const std::size_t k = out.utf16_units(in + p, (n - p) / 2, !little_endian)) {
             p += 2 * k;
             continue;
           }
@@ -144,6 +156,8 @@ std::size_t utf16_fixed_decoder(const std::uint8_t* in, std::size_t n, int littl
       }
       emit(out, u, in + p);
       p += 2;
+    } else if (cut_short(p, 4, n, last)) {
+      return p;  // a surrogate whose next unit is to come
     } else if (p + 3 < n && low_surrogate(unit_at(p + 2))) {
       replace(out, in + p);
       p += 4;

@@ -72,8 +72,9 @@ std::size_t copy_until_ampersand(const std::uint8_t* in, std::size_t n, std::siz
 //
 // Returns how many bytes it took: all of them for the last piece of a text
 // (`last`); else it stops at an "&" whose reference may go on in the next
-// piece (one that reaches within four bytes of the end: the scanner's
-// decisions read at most that far past its last byte).
+// piece: one that runs to the piece's end, or a numeric one whose "x" is the
+// piece's last byte (the scanner takes an "x" for a prefix only with a byte
+// after it).
 template <code_point_writer write, bool find_runs = true, bool with_report = false>
 std::size_t decode_references(const std::uint8_t* in, std::size_t n, byte_sink& sink,
                               report_tally* tally = nullptr, bool last = true) {
@@ -98,7 +99,8 @@ std::size_t decode_references(const std::uint8_t* in, std::size_t n, byte_sink& 
         value = lookup_entity(name);
       }
     }
-    if (!last && (i + 1 >= n || end + 4 >= n)) return i;
+    if (!last && (i + 1 >= n || end >= n || (in[i + 1] == '#' && end + 2 == n && is_x(in[n - 1]))))
+      return i;
     if (value != 0) {
       [[maybe_unused]] const std::size_t before = with_report ? sink.size() : 0;
       write(value, sink);

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "src/big5gbk/transcoders.h"
+#include "src/core/check_unchanged.h"
 #include "src/core/decoder_dispatch.h"
 #include "src/core/output_bound.h"
 #include "src/core/report.h"
@@ -109,8 +110,11 @@ std::size_t read_piece(zel_stream& s, const std::uint8_t* in, std::size_t n, boo
                        byte_sink& sink) {
   s.tally.base = s.taken;
   if (copies_unchanged(s)) {
-    sink.put(in, n);
-    return n;
+    // Checked when counted, as the one call is; a sequence the piece cuts
+    // short then waits, so that it is checked whole.
+    const std::size_t took = counted ? check_unchanged(s.id, in, n, s.tally, last) : n;
+    sink.put(in, took);
+    return took;
   }
   const transcode_events<counted> events{&s.tally};
   switch (s.kind) {
@@ -190,6 +194,14 @@ bool holds_open_reference(const zel_stream& s) {
                      letter_or_digit);
 }
 
+// Whether p points into the buffer the string layer keeps for `out`.
+bool within_buffer(const zel_string& out, const std::uint8_t* p) noexcept {
+  if (!out.data || out.reserved == 0) return false;
+  const auto at = reinterpret_cast<std::uintptr_t>(p);
+  const auto first = reinterpret_cast<std::uintptr_t>(out.data);
+  return at >= first && at - first <= out.reserved;
+}
+
 void feed(zel_stream& s, const std::uint8_t* data, std::size_t n, bool last, byte_sink& sink) {
   if (s.open_reference && !last && std::all_of(data, data + n, letter_or_digit)) {
     s.held.insert(s.held.end(), data, data + n);
@@ -260,6 +272,13 @@ ZEL_API int ZEL_CALL zel_stream_feed(zel_stream* s, const char* data, std::int32
   if (s->ended) reset(*s);
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(data);
   const auto size = static_cast<std::size_t>(n);
+  // A piece inside *out's own buffer is read from a copy: the sink takes
+  // that buffer over and moves it as the output grows.
+  std::vector<std::uint8_t> own_copy;
+  if (size && within_buffer(*out, bytes)) {
+    own_copy.assign(bytes, bytes + size);
+    bytes = own_copy.data();
+  }
   byte_sink sink(out, output_estimate(*s, size + s->held.size()));
   feed(*s, bytes, size, last != 0, sink);
   s->ended = last != 0;

@@ -33,15 +33,20 @@ struct byte_sink {
   }
   // Appends to what `target` holds: the sink takes the target's buffer over
   // for the call, and give_back() returns it with the output after the
-  // content. No copy of either.
+  // content. No copy of either, but for a buffer the caller owns (no room
+  // reserved by the string layer), whose content is copied into one of ours
+  // and which is left as it is.
   byte_sink(zel_string* target, std::size_t expected_more, std::size_t max = max_string_length)
-      : buffer(*target), limit(max) {
+      : limit(max) {
+    zel_string_init(&buffer);
+    const std::size_t len = string_size(target);
+    if (target->reserved != 0 && target->data) {
+      buffer = *target;
+      zel_string_set_length(&buffer, static_cast<std::int32_t>(len));
+    } else if (len) {
+      zel_string_append(&buffer, target->data, static_cast<std::int32_t>(len));
+    }
     zel_string_init(target);
-    if (!buffer.data)
-      zel_string_init(&buffer);
-    else if (buffer.length < 0)
-      zel_string_set_length(&buffer, 0);
-    const std::size_t len = string_size(&buffer);
     pos = end = start() + len;
     grow_to(len + expected_more);
   }
@@ -74,6 +79,7 @@ struct byte_sink {
   }
   void put(std::uint8_t b) noexcept { *pos++ = b; }
   void put(const std::uint8_t* data, std::size_t n) {
+    if (n == 0) return;  // data may be null then
     if (need_run(n)) {
       std::memcpy(pos, data, n);
       pos += n;
