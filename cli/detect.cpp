@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "cli/charsets.h"
@@ -76,6 +77,27 @@ int auto_charset(const zel_guess& g, const std::uint8_t* p, std::size_t n) {
   if (n >= 2 && ((p[0] == 0xFE && p[1] == 0xFF) || (p[0] == 0xFF && p[1] == 0xFE)))
     return ZEL_CHARSET_UTF16;
   return g.id;
+}
+
+std::size_t seven_bit_text::extent(const std::uint8_t* p, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) {
+    if (p[i] >= 0x80) return i;
+    seen_[p[i]] = true;
+  }
+  return n;
+}
+
+bool seven_bit_text::read_alike(int id) const {
+  std::string bytes;
+  for (std::size_t b = 0; b < seen_.size(); ++b)
+    if (seen_[b]) bytes += static_cast<char>(b);
+  zel_string s;
+  zel_string_init(&s);
+  zel_string_assign(&s, bytes.data(), static_cast<std::int32_t>(bytes.size()));
+  const bool alike = zel_code_utf8(id, &s) == ZEL_RESULT_OK &&
+                     std::string_view(s.data, s.length > 0 ? s.length : 0) == bytes;
+  zel_string_free(&s);
+  return alike;
 }
 
 std::string describe_guess(const zel_guess& g, bool detail) {

@@ -3,6 +3,7 @@
 // label of its own list.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -35,6 +36,22 @@ zel_guess guess_charset(const std::uint8_t* p, std::size_t n);
 // read as UTF-16, whose decoder takes its byte order from the mark; any
 // other text as guessed (a UTF-8 mark guesses UTF-8, and auto drops it).
 int auto_charset(const zel_guess& g, const std::uint8_t* p, std::size_t n);
+
+// The 7-bit text -f auto guessed from when it saw no other byte (reason
+// ZEL_DETECT_ASCII): every ASCII-compatible charset reads it alike, so the
+// guess tells nothing of what follows, and the first other byte is guessed
+// again. The bytes seen decide whether that guess may take over.
+class seven_bit_text {
+ public:
+  // How many of the n bytes at p, from the first, are 7-bit; notes them.
+  std::size_t extent(const std::uint8_t* p, std::size_t n);
+  // Whether text of the id reads each byte noted as itself, as the UTF-8
+  // it was converted from did: then nothing written so far would change.
+  bool read_alike(int id) const;
+
+ private:
+  std::array<bool, 128> seen_{};
+};
 
 // "GB18030 (confidence 0.97)"; in detail also why, and the runner-up.
 std::string describe_guess(const zel_guess& g, bool detail);

@@ -23,7 +23,7 @@ namespace {
 char pending_temp[4096];
 volatile std::sig_atomic_t have_pending_temp = 0;
 
-constexpr int ending_signals[] = {SIGINT, SIGTERM, SIGHUP, SIGXFSZ};
+constexpr int ending_signals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXFSZ};
 
 extern "C" void remove_temp_and_end(int sig) {
   if (have_pending_temp) unlink(pending_temp);
@@ -85,8 +85,20 @@ void set_pending(const std::string&) {}
 void clear_pending() {}
 #endif
 
-// A new file next to `path`, made exclusively so that no other file is
-// clobbered; null with errno set when none can be made.
+// The folder part of `path`, with its last separator; empty for a bare name.
+std::string folder_of(const std::string& path) {
+#ifdef _WIN32
+  const std::size_t end = path.find_last_of("/\\:");
+#else
+  const std::size_t end = path.rfind('/');
+#endif
+  return end == std::string::npos ? std::string() : path.substr(0, end + 1);
+}
+
+// A new file in the folder of `path`, so that renaming it over `path` is
+// atomic, made exclusively so that no other file is clobbered; null with
+// errno set when none can be made. Its name is short whatever the file's:
+// one the file system takes for the file may be too long with more added.
 std::FILE* create_temporary(const std::string& path, std::string& name) {
   install_handlers();
 #ifdef _WIN32
@@ -94,8 +106,9 @@ std::FILE* create_temporary(const std::string& path, std::string& name) {
 #else
   const long pid = static_cast<long>(getpid());
 #endif
+  const std::string folder = folder_of(path);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    name = path + ".zelconv-" + std::to_string(pid) + "-" + std::to_string(attempt);
+    name = folder + ".zelconv-" + std::to_string(pid) + "-" + std::to_string(attempt);
     signals_held held;
     if (std::FILE* f = create_new_file(name)) {
       set_pending(name);

@@ -134,10 +134,10 @@ std::int32_t length(const zel_string& s) { return s.length > 0 ? s.length : 0; }
 }  // namespace
 
 pipeline::pipeline(const plan& p, int id, std::int64_t skipped, emit_fn emit)
-    : skipped_(skipped), emit_(std::move(emit)) {
+    : kind_(p.to ? p.to->stream : 0), skipped_(skipped), emit_(std::move(emit)) {
   zel_string_init(&converted_);
   zel_string_init(&out_);
-  if (p.to) convert_ = open_stream(p.to->stream, id);
+  if (kind_) convert_ = open_stream(kind_, id);
   try {
     if (p.rewrite) rewrite_ = open_stream(p.rewrite, 0);
   } catch (...) {
@@ -151,6 +151,13 @@ pipeline::~pipeline() {
   zel_stream_free(rewrite_);
   zel_string_free(&converted_);
   zel_string_free(&out_);
+}
+
+void pipeline::reopen(int id, std::int64_t at) {
+  zel_stream* next = open_stream(kind_, id);
+  zel_stream_free(convert_);
+  convert_ = next;
+  skipped_ = at;
 }
 
 feed_status pipeline::feed(const std::uint8_t* data, std::size_t n, bool last) {

@@ -63,9 +63,14 @@ class pipeline {
   // Converts the next n bytes (at most a block; last: the input ends here)
   // and writes what they give.
   feed_status feed(const std::uint8_t* data, std::size_t n, bool last);
+  // Reads what follows as text of the id, from input byte `at` on: -f auto
+  // guessing again. What the conversion read so far leaves nothing open and
+  // lost nothing, being 7-bit text read as UTF-8, so its stream is dropped.
+  void reopen(int id, std::int64_t at);
   input_losses losses() const;
 
  private:
+  int kind_;  // of the conversion, 0 when there is none
   zel_stream* convert_ = nullptr;
   zel_stream* rewrite_ = nullptr;
   zel_string converted_;  // the conversion's output on its way to the rewrite

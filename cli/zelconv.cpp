@@ -104,15 +104,45 @@ outcome convert_file(const std::string& path, const plan& p, const options& o, o
     return outcome::unreadable;
   };
   std::optional<pipeline> stages;
+  int source_id = 0;
   feed_status status = feed_status::ok;
   bool at_end = false;
+  std::uint64_t offset = 0;  // of the next byte read
   // The first bytes choose the source; they are converted first, whatever
   // their number, and the blocks follow.
   const auto start_with = [&](const std::uint8_t* start, std::size_t got, int id) {
     const std::size_t skip = mark_to_drop(p, id, start, got);
     stages.emplace(p, id, static_cast<std::int64_t>(skip),
                    [&out](const std::uint8_t* data, std::size_t n) { return out.write(data, n); });
+    source_id = id;
     status = stages->feed(start + skip, got - skip, at_end);
+  };
+  std::optional<seven_bit_text> seven_bit;
+  // The first byte after the 7-bit text, at input offset `at`: it and what
+  // follows, up to a guess's prefix, are guessed from and converted.
+  const auto guess_again = [&](const std::uint8_t* rest, std::size_t n, std::uint64_t at) {
+    std::vector<std::uint8_t> sample(rest, rest + n);
+    if (!at_end && n < guess_prefix) {
+      sample.resize(guess_prefix);
+      const std::size_t more = in.read(sample.data() + n, guess_prefix - n);
+      if (in.failed()) return false;
+      at_end = n + more < guess_prefix;
+      sample.resize(n + more);
+      bar.advance(more);
+    }
+    const zel_guess g = guess_charset(sample.data(), sample.size());
+    const bool taken = g.id != source_id && seven_bit->read_alike(g.id);
+    if (o.verbose) {
+      const std::string kept = ", which reads the 7-bit text before it otherwise: reading on as ";
+      std::fprintf(stderr, "zelconv: %s: from byte %s on, guessed %s%s\n", in.describe().c_str(),
+                   with_separators(static_cast<std::int64_t>(at)).c_str(),
+                   describe_guess(g, true).c_str(),
+                   taken || g.id == source_id ? "" : (kept + label_of(source_id)).c_str());
+    }
+    if (taken) stages->reopen(g.id, static_cast<std::int64_t>(at));
+    seven_bit.reset();
+    status = stages->feed(sample.data(), sample.size(), at_end);
+    return true;
   };
   std::vector<std::uint8_t> buffer(first_read(o.block_size, in.size()));
   if (p.from.how == source::kind::sniffed) {
@@ -124,7 +154,12 @@ outcome convert_file(const std::string& path, const plan& p, const options& o, o
     if (o.verbose)
       std::fprintf(stderr, "zelconv: %s: guessed %s\n", in.describe().c_str(),
                    describe_guess(g, true).c_str());
+    if (g.reason == ZEL_DETECT_ASCII && !at_end) {
+      seven_bit.emplace();
+      seven_bit->extent(prefix.data(), got);
+    }
     start_with(prefix.data(), got, auto_charset(g, prefix.data(), got));
+    offset = got;
   }
   const std::size_t largest = std::max(buffer.size(), o.block_size);
   while (!at_end && status == feed_status::ok) {
@@ -132,10 +167,15 @@ outcome convert_file(const std::string& path, const plan& p, const options& o, o
     if (in.failed()) return unreadable();
     at_end = got < buffer.size();
     bar.advance(got);
+    const std::size_t plain = seven_bit ? seven_bit->extent(buffer.data(), got) : got;
     if (!stages)
       start_with(buffer.data(), got, p.text_id);
     else
-      status = stages->feed(buffer.data(), got, at_end);
+      status = stages->feed(buffer.data(), plain, at_end && plain == got);
+    if (plain < got && status == feed_status::ok &&
+        !guess_again(buffer.data() + plain, got - plain, offset + plain))
+      return unreadable();
+    offset += got;
     if (!at_end && buffer.size() < largest) buffer.resize(std::min(largest, 2 * buffer.size()));
   }
   bar.done();
@@ -181,6 +221,14 @@ std::vector<std::string> distinct_files(const std::vector<std::string>& files) {
 int convert_in_place(const options& o, const plan& p) {
   int status = 0;
   for (const std::string& path : distinct_files(o.files)) {
+    // A pipe or a device has no contents to replace, and opening a pipe
+    // would wait for its other end.
+    file_stat st;
+    if (stat_path(path, st) && !is_regular(st)) {
+      std::fprintf(stderr, "zelconv: cannot replace '%s': not a regular file\n", path.c_str());
+      status = exit_failure;
+      continue;
+    }
     output out;
     if (!out.open(path) || !start_output(out, p)) {
       report_unwritable(out);

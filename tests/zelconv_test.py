@@ -2,6 +2,7 @@
 bad labels and unreadable paths. Expected text comes from Python's codecs."""
 import os
 import re
+import stat
 import subprocess
 import sys
 import tempfile
@@ -20,8 +21,8 @@ EMULATED = os.path.basename(ZELCONV).endswith("-emulated")
 SANITIZED = any(v in os.environ for v in ("ASAN_OPTIONS", "UBSAN_OPTIONS", "TSAN_OPTIONS"))
 
 
-def run(*args, stdin=b"", **kwargs):
-    return subprocess.run([ZELCONV, *args], input=stdin, capture_output=True, timeout=120,
+def run(*args, stdin=b"", timeout=120, **kwargs):
+    return subprocess.run([ZELCONV, *args], input=stdin, capture_output=True, timeout=timeout,
                           **kwargs)
 
 
@@ -556,11 +557,13 @@ class Modes(InFolder):
                 preexec_fn=lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (65536, 65536)))
         self.assertEqual(r.returncode, -signal.SIGXFSZ)
         self.assertEqual(os.listdir(self.dir.name), ["big"])
-        for sig in (signal.SIGINT, signal.SIGTERM):
+        for sig in (signal.SIGINT, signal.SIGTERM, signal.SIGQUIT):
             with self.subTest(signal=sig):
-                # Stopped while it waits for input, its temporary written.
+                # Stopped while it waits for input, its temporary written;
+                # without the core file SIGQUIT would leave where cores are on.
                 p = subprocess.Popen([ZELCONV, "-f", "utf-8", "-t", "utf-8", "-o", out],
-                                     stdin=subprocess.PIPE)
+                                     stdin=subprocess.PIPE, preexec_fn=lambda: resource.setrlimit(
+                                         resource.RLIMIT_CORE, (0, 0)))
                 while len(os.listdir(self.dir.name)) < 2 and p.poll() is None:
                     time.sleep(0.01)
                 p.send_signal(sig)
@@ -638,6 +641,48 @@ class Modes(InFolder):
         r = run("-f", "utf-8", "-t", "utf-8", "-o", os.devnull, stdin=b"abc")
         self.assertEqual(r.returncode, 0, r.stderr)
         self.assertTrue(stat.S_ISCHR(os.stat(os.devnull).st_mode))
+
+
+class HostileUse(InFolder):
+    """What a hostile run tried fails with a message, or converts."""
+
+    @unittest.skipIf(os.name != "posix" or EMULATED, "needs a FIFO and 250-byte file names")
+    def test_what_a_hostile_run_tried_fails_loudly_or_converts(self):
+        fifo = self.path("fifo")
+        os.mkfifo(fifo)
+        name, out = self.path("i" * 250, "中\n".encode("gbk")), self.path("o" * 250)
+        # Past the 16 MiB an -f auto guess reads while all is 7-bit text.
+        seven_bit = b"a\\" * (9 << 20)
+        gbk, sjis = GUESSED[0][2], GUESSED[1][2]
+        to_utf8 = ("-f", "gbk", "-t", "utf-8")
+        cases = (
+            # (arguments, input, exit status, in standard error, output)
+            ((*to_utf8, "--in-place", fifo), b"", 1, "not a regular file", b""),
+            ((*to_utf8, "-o", out, name), b"", 0, "", b""),
+            ((*to_utf8, "--in-place", name), b"", 0, "", b""),
+            # Guessed again at the first 8-bit byte, unless the new guess
+            # reads the 7-bit text before it otherwise (Shift_JIS reads 0x5C as ¥).
+            (("-f", "auto", "-t", "utf-8", "--strict"), seven_bit + gbk.encode("gbk"), 0, "",
+             seven_bit + gbk.encode()),
+            (("-f", "auto", "-t", "utf-8"), seven_bit + sjis.encode("shift_jis"), 0,
+             f"malformed sequences (first at byte {len(seven_bit):,})",
+             seven_bit + sjis.encode("shift_jis")),
+            # A copy into the same encoding still finds what is malformed.
+            (("-f", "utf-8", "-t", "utf-8", "--strict"), b"abc\xd6\xd0\n", 1, "(first at byte 3)",
+             b"abc\xd6\xd0\n"),
+            (("-f", "gbk", "-t", "gb18030", "--strict"), b"abc\x81\n", 1, "(first at byte 3)",
+             b"abc\x81\n"),
+        )
+        for args, data, code, message, output in cases:
+            with self.subTest(args=args):
+                r = run(*args, stdin=data, timeout=20)
+                self.assertEqual(r.returncode, code, r.stderr)
+                self.assertIn(message, r.stderr.decode())
+                self.assertTrue(r.stdout == output, r.stdout[-100:])
+        self.assertTrue(stat.S_ISFIFO(os.stat(fifo).st_mode))
+        self.assertEqual([self.read(name), self.read(out)], ["中\n".encode()] * 2)
+        self.assertEqual(sorted(os.listdir(self.dir.name)),
+                         sorted(os.path.basename(p) for p in (fifo, name, out)))
 
 
 class Losses(InFolder):
