@@ -82,7 +82,12 @@ enum zel_charset_id {
   ZEL_CHARSET_ARMSCII_8 = 53,
   ZEL_CHARSET_MACTHAI = 54,
   ZEL_CHARSET_MULELAO_1 = 55,
-  ZEL_CHARSET_RESERVED = 56 /* refused: ZEL_RESULT_RESERVED_CHARSET */
+  ZEL_CHARSET_RESERVED = 56, /* refused: ZEL_RESULT_RESERVED_CHARSET */
+  /* Read and written by zel_convert only; the ten conversions above read
+   * these ids as they read any id without a decoder. */
+  ZEL_CHARSET_UTF32 = 57, /* optional byte-order mark, big-endian without */
+  ZEL_CHARSET_UTF32BE = 58,
+  ZEL_CHARSET_UTF32LE = 59
 };
 
 /* Result codes of the conversion calls. */
@@ -253,6 +258,50 @@ ZEL_API int ZEL_CALL zel_stream_feed(zel_stream* st, const char* data, int32_t n
 ZEL_API void ZEL_CALL zel_stream_report(const zel_stream* st, zel_report* r) ZEL_NOEXCEPT;
 ZEL_API void ZEL_CALL zel_stream_reset(zel_stream* st) ZEL_NOEXCEPT;
 ZEL_API void ZEL_CALL zel_stream_free(zel_stream* st) ZEL_NOEXCEPT;
+
+/* The general conversion: text of charset `from` rewritten in charset `to`,
+ * in place, for every id 1..55 and 57..59 both ways (ids 1 and 4, and 11,
+ * are UTF-16LE here; id 9 and 57 are written big-endian after a byte-order
+ * mark). Unlike the ten conversions above it carries every code point
+ * U+0000..U+10FFFF whole wherever both charsets can hold it, and it reads
+ * input strictly: each ill-formed sequence (as Unicode counts them in
+ * UTF-8: the longest start of some well-formed sequence, else one byte)
+ * becomes one U+FFFD and counts as malformed; a code without a character in
+ * its table gives U+FFFD and counts as replaced. Well-formed text of a
+ * charset converted to itself comes back unchanged, so from == to
+ * validates.
+ *
+ * `unmappable` says what becomes of a character `to` cannot hold, each one
+ * counted as unmappable: ZEL_UNMAPPABLE_SUBSTITUTE writes the charset's
+ * substitute ('?' in byte charsets, U+FFFD in UTF-8, UTF-16, UTF-32 and
+ * GB18030, which hold every character anyway, and in the pivot UCS-2);
+ * _SKIP writes nothing; _NCR writes a decimal character reference
+ * (&#128512;) in the target; _STOP fails the call with
+ * ZEL_RESULT_UNMAPPABLE and leaves the string as it was (the report, when
+ * asked for, places the character).
+ *
+ * zel_convert returns ZEL_RESULT_OK; ZEL_RESULT_UNKNOWN_CHARSET or
+ * _RESERVED_CHARSET for an id without a charset (the string unchanged);
+ * ZEL_RESULT_BAD_ARGUMENT for an unknown `unmappable`; or
+ * ZEL_RESULT_UNMAPPABLE. r may be NULL. zel_stream_open_convert opens a
+ * stream of it, fed with zel_stream_feed: `flags` is an unmappable choice,
+ * with ZEL_STREAM_REPORT added to keep a report; the last piece ends the
+ * text (an ISO-2022 target returns to ASCII there). A stream that stops on
+ * a character its target lacks returns ZEL_RESULT_UNMAPPABLE from that feed,
+ * leaves *out as it was before the feed, and needs zel_stream_reset. */
+enum zel_unmappable {
+  ZEL_UNMAPPABLE_SUBSTITUTE = 0,
+  ZEL_UNMAPPABLE_SKIP = 1,
+  ZEL_UNMAPPABLE_NCR = 2,
+  ZEL_UNMAPPABLE_STOP = 3
+};
+
+enum zel_convert_result { ZEL_RESULT_UNMAPPABLE = 1005 };
+
+ZEL_API int ZEL_CALL zel_convert(int from, int to, int unmappable, zel_string* s,
+                                 zel_report* r) ZEL_NOEXCEPT;
+ZEL_API zel_stream* ZEL_CALL zel_stream_open_convert(int from, int to, int flags,
+                                                     int* result) ZEL_NOEXCEPT;
 
 /* Detection: which charset a text most likely is. The guess reads the
  * text's structure first (a byte-order mark, UTF-8 well-formedness, UTF-16

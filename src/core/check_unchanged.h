@@ -17,40 +17,15 @@
 #include <cstdint>
 
 #include "src/core/report.h"
+#include "src/decode/unicode.h"
 #include "src/encode/ascii_block.h"
 #include "zel_code.h"
 
 namespace zel {
 
-// The length of the UTF-8 sequence at p if well-formed (k bytes at hand);
+// The length of the GB18030 sequence at p if well-formed (k bytes at hand);
 // else minus the length of its ill-formed start, or 0 when the k bytes are
 // a start that more bytes may complete.
-inline std::ptrdiff_t utf8_sequence(const std::uint8_t* p, std::size_t k) noexcept {
-  const std::uint8_t b = p[0];
-  std::size_t length = 0;
-  std::uint8_t low = 0x80, high = 0xBF;  // the second byte's range
-  if (b >= 0xC2 && b <= 0xDF) {
-    length = 2;
-  } else if (b >= 0xE0 && b <= 0xEF) {
-    length = 3;
-    if (b == 0xE0) low = 0xA0;
-    if (b == 0xED) high = 0x9F;
-  } else if (b >= 0xF0 && b <= 0xF4) {
-    length = 4;
-    if (b == 0xF0) low = 0x90;
-    if (b == 0xF4) high = 0x8F;
-  } else {
-    return -1;
-  }
-  for (std::size_t j = 1; j < length; ++j) {
-    if (j >= k) return 0;
-    const std::uint8_t lo = j == 1 ? low : 0x80, hi = j == 1 ? high : 0xBF;
-    if (p[j] < lo || p[j] > hi) return -static_cast<std::ptrdiff_t>(j);
-  }
-  return static_cast<std::ptrdiff_t>(length);
-}
-
-// The same for GB18030.
 inline std::ptrdiff_t gb18030_sequence(const std::uint8_t* p, std::size_t k) noexcept {
   const std::uint8_t b = p[0];
   if (b < 0x80) return 1;

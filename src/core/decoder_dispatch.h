@@ -76,6 +76,26 @@ std::size_t decode_piece(int id, const std::uint8_t* in, std::size_t n, Out& out
   return no_decoder;
 }
 
+// The same for the general conversion, whose outputs take code points:
+// the ids of the ten conversions, the pivot and ids without a decoder read
+// as UTF-16LE (surrogate pairs joined), and UTF-32.
+template <class Out>
+std::size_t decode_general(int id, const std::uint8_t* in, std::size_t n, Out& out,
+                           decoder_state& st, bool last) {
+  switch (id) {
+    case ZEL_CHARSET_UTF32:
+      return utf32_decoder(in, n, out, st, last);
+    case ZEL_CHARSET_UTF32BE:
+      return utf32_fixed_decoder(in, n, true, out, last);
+    case ZEL_CHARSET_UTF32LE:
+      return utf32_fixed_decoder(in, n, false, out, last);
+    default:
+      break;
+  }
+  if (charset_of(id).decoder == decoder_kind::none) return utf16_fixed_decoder(in, n, 1, out, last);
+  return decode_piece(id, in, n, out, st, last);
+}
+
 template <class Out>
 bool decoder_dispatch(int id, const std::uint8_t* in, std::size_t n, Out& out) {
   decoder_state st;

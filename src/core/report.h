@@ -58,10 +58,19 @@ struct reporting_output : Base {
   const std::uint8_t* here;
   bool spaces_counted = false;
 
-  reporting_output(byte_sink& sink, report_tally& t, const std::uint8_t* in) noexcept
-      : Base(sink), tally(t), origin(in), here(in) {
+  template <class... Args>
+  reporting_output(byte_sink& sink, report_tally& t, const std::uint8_t* in,
+                   Args&&... args) noexcept
+      : Base(sink, args...), tally(t), origin(in), here(in) {
     // A base whose bulk path would degrade text uncounted has it stop instead.
     if constexpr (requires(Base & b) { b.keep_report(); }) Base::keep_report();
+    // An output of the general conversion counts what its target lacks
+    // itself, here.
+    if constexpr (requires(Base & b) { b.rule.tally; }) {
+      this->rule.tally = &tally;
+      this->rule.here = &here;
+      this->rule.origin = in;
+    }
   }
 
   // A bulk path that puts GBK's space has it stop before each while the
@@ -96,6 +105,13 @@ struct reporting_output : Base {
     if (!Base::holds(u))
       tally.add(degradation::unmappable, static_cast<std::size_t>(here - origin), 1);
     Base::unit(u);
+    if (full()) [[unlikely]]
+      tally.cut_at(static_cast<std::size_t>(here - origin));
+  }
+  template <class B = Base>
+  requires takes_code_points<B>
+  void code_point(std::uint32_t cp) {
+    Base::code_point(cp);
     if (full()) [[unlikely]]
       tally.cut_at(static_cast<std::size_t>(here - origin));
   }

@@ -5,8 +5,9 @@
 // part, read gb18030_four_byte_to_ucs2 at 12800(b1-81) + 1280(b2-30) +
 // 10(b3-80) + (b4-30); two-byte codes (lead 0x81..0xFE, trail 0x40..0x7E or
 // 0x80..0xFE) read gbk_to_ucs2 at 191(lead-81) + (trail-40). A four-byte
-// code beyond U+FFFF (lead 0x90..0xE3, same shape) has no room in the 16-bit
-// pivot and gives one U+FFFD for its four bytes. Anything else, including a
+// code beyond U+FFFF (lead 0x90..0xE3, same shape) is U+10000 plus its
+// place from 90 30 81 30, computed: whole for the general conversion, one
+// U+FFFD in the 16-bit pivot of the ten exports. Anything else, including a
 // lead cut off by the end, passes through as itself and the next byte is
 // read afresh.
 // Big5: a lead 0x80..0xFF with a trail 0x40..0xFE reads big5_to_ucs2 at
@@ -95,7 +96,9 @@ std::size_t gb18030_decoder(const std::uint8_t* in, std::size_t n, Out& out, boo
         continue;
       }
       if (i + 3 < n && is_gb18030_supplementary(in + i)) {
-        replace(out, in + i);
+        const std::uint32_t linear = ((b1 - 0x90u) * 10 + (in[i + 1] - 0x30u)) * 1260 +
+                                     (in[i + 2] - 0x81u) * 10 + (in[i + 3] - 0x30u);
+        supplementary(out, 0x10000 + linear, in + i);
         i += 4;
         continue;
       }

@@ -1,5 +1,6 @@
 // UTF-8 output. The pivot holds 16-bit units only, so a unit takes one to
-// three bytes; surrogate units are not paired but each written on its own
+// three bytes (code points beyond, from references and the general
+// conversion, four); surrogate units are not paired but each written on its own
 // (the pair D83D DE00 gives ED A0 BD ED B8 80), as the pivot cannot tell a
 // pair from two stray halves. utf8_writer, which emits decoded character
 // references, writes U+10000..U+10FFFF in four bytes and nothing for a value
@@ -35,24 +36,19 @@ inline void utf8_put(std::uint32_t cp, Cursor& c) {
     c.put(static_cast<std::uint8_t>(0xE0 | (cp >> 12)));
     c.put(static_cast<std::uint8_t>(0x80 | ((cp >> 6) & 0x3F)));
     c.put(static_cast<std::uint8_t>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x110000) {
+    c.need(4);
+    c.put(static_cast<std::uint8_t>(0xF0 | (cp >> 18)));
+    c.put(static_cast<std::uint8_t>(0x80 | ((cp >> 12) & 0x3F)));
+    c.put(static_cast<std::uint8_t>(0x80 | ((cp >> 6) & 0x3F)));
+    c.put(static_cast<std::uint8_t>(0x80 | (cp & 0x3F)));
   }
 }
 
 inline bool utf8_holds(std::uint16_t) noexcept { return true; }
 
-// Code points beyond U+FFFF come only from character references: the units
-// of decoded text never reach this branch.
-inline void utf8_writer(std::uint32_t cp, byte_sink& sink) {
-  if (cp > 0xFFFF && cp < 0x110000) {
-    sink.need(4);
-    sink.put(static_cast<std::uint8_t>(0xF0 | (cp >> 18)));
-    sink.put(static_cast<std::uint8_t>(0x80 | ((cp >> 12) & 0x3F)));
-    sink.put(static_cast<std::uint8_t>(0x80 | ((cp >> 6) & 0x3F)));
-    sink.put(static_cast<std::uint8_t>(0x80 | (cp & 0x3F)));
-    return;
-  }
-  utf8_put(cp, sink);
-}
+// Decoded character references, up to U+10FFFF; nothing for a value beyond.
+inline void utf8_writer(std::uint32_t cp, byte_sink& sink) { utf8_put(cp, sink); }
 
 // UTF-8 writes U+0000..U+007F as single bytes. Runs of UTF-16 units go a
 // vector step at a time through the kernel of the CPU's level, looked up

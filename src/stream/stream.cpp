@@ -23,6 +23,7 @@
 #include "src/big5gbk/transcoders.h"
 #include "src/core/check_unchanged.h"
 #include "src/core/decoder_dispatch.h"
+#include "src/core/general_conversion.h"
 #include "src/core/output_bound.h"
 #include "src/core/report.h"
 #include "src/decode/pivot.h"
@@ -36,8 +37,9 @@
 
 struct zel_stream {
   zel_stream(int k, int i, bool c) : kind(k), id(i), counted(c) {}
-  int kind;  // a zel_stream_kind, without ZEL_STREAM_REPORT
+  int kind;  // a zel_stream_kind, without ZEL_STREAM_REPORT, or general_kind
   int id;
+  zel::general_conversion general;  // for general_kind
   bool counted;
   bool ended = false;  // the last piece has been read
   // The held bytes are a long character reference still open: "&", maybe
@@ -52,6 +54,9 @@ struct zel_stream {
 
 namespace zel {
 namespace {
+
+// The kind of the streams zel_stream_open_convert opens.
+constexpr int general_kind = 0x80;
 
 // How many of a piece's first bytes are read with the held ones: more than
 // any sequence a decoder decides at once, so that reading them together
@@ -118,6 +123,8 @@ std::size_t read_piece(zel_stream& s, const std::uint8_t* in, std::size_t n, boo
   }
   const transcode_events<counted> events{&s.tally};
   switch (s.kind) {
+    case general_kind:
+      return general_piece(s.general, in, n, last, sink, counted ? &s.tally : nullptr);
     case ZEL_STREAM_TO_UCS2:
       return convert_piece<pivot_output, counted>(s, in, n, last, sink);
     case ZEL_STREAM_TO_UTF8:
@@ -151,6 +158,8 @@ std::size_t read(zel_stream& s, const std::uint8_t* in, std::size_t n, bool last
 std::size_t output_estimate(const zel_stream& s, std::size_t n) {
   const decoder_kind decoder = charset_of(s.id).decoder;
   switch (s.kind) {
+    case general_kind:
+      return general_estimate(s.general.to, n);
     case ZEL_STREAM_TO_UCS2:
       return output_bound(decoder, 2, 2, n);
     case ZEL_STREAM_TO_UTF8:
@@ -171,6 +180,7 @@ void reset(zel_stream& s) {
   s.open_reference = false;
   s.state = decoder_state{};
   s.tally = report_tally{};
+  s.general.restart();
   s.taken = 0;
   s.held.clear();
 }
@@ -179,7 +189,9 @@ bool letter_or_digit(std::uint8_t b) noexcept {
   return (b >= '0' && b <= '9') || (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z');
 }
 
-bool reference_kind(const zel_stream& s) noexcept { return s.kind >= ZEL_STREAM_REFERENCES_UTF8; }
+bool reference_kind(const zel_stream& s) noexcept {
+  return s.kind >= ZEL_STREAM_REFERENCES_UTF8 && s.kind <= ZEL_STREAM_REFERENCES_GB18030;
+}
 
 // Whether the held bytes are a reference that only a byte other than a
 // letter or digit can end: a piece of letters and digits then just joins it.
@@ -269,7 +281,7 @@ ZEL_API zel_stream* ZEL_CALL zel_stream_open(int kind, int id, int* result) noex
 ZEL_API int ZEL_CALL zel_stream_feed(zel_stream* s, const char* data, std::int32_t n, int last,
                                      zel_string* out) noexcept {
   if (!s || !out || n < 0 || (n > 0 && !data)) return ZEL_RESULT_BAD_ARGUMENT;
-  if (s->ended) reset(*s);
+  if (s->ended || s->general.rule.stopped) reset(*s);
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(data);
   const auto size = static_cast<std::size_t>(n);
   // A piece inside *out's own buffer is read from a copy: the sink takes
@@ -279,9 +291,16 @@ ZEL_API int ZEL_CALL zel_stream_feed(zel_stream* s, const char* data, std::int32
     own_copy.assign(bytes, bytes + size);
     bytes = own_copy.data();
   }
+  const std::int32_t before = out->length > 0 ? out->length : 0;
   byte_sink sink(out, output_estimate(*s, size + s->held.size()));
   feed(*s, bytes, size, last != 0, sink);
   s->ended = last != 0;
+  if (s->general.rule.stopped) {
+    // What the feed wrote goes: the string keeps what it held before.
+    sink.give_back(out);
+    zel_string_set_length(out, before);
+    return ZEL_RESULT_UNMAPPABLE;
+  }
   // The conversions place a cut themselves; the transcoders, whose output is
   // never longer than their input, only reach the limit through what *out
   // already held.
@@ -289,6 +308,17 @@ ZEL_API int ZEL_CALL zel_stream_feed(zel_stream* s, const char* data, std::int32
   const bool full = sink.full;
   sink.give_back(out);
   return full ? int{ZEL_RESULT_OUTPUT_FULL} : int{ZEL_RESULT_OK};
+}
+
+ZEL_API zel_stream* ZEL_CALL zel_stream_open_convert(int from, int to, int flags,
+                                                     int* result) noexcept {
+  const bool counted = (flags & ZEL_STREAM_REPORT) != 0;
+  const int unmappable = flags & ~ZEL_STREAM_REPORT;
+  const int refused = general_refusal(from, to, unmappable);
+  auto* s = refused ? nullptr : new (std::nothrow) zel_stream(general_kind, from, counted);
+  if (s) s->general = make_general(from, to, unmappable);
+  if (result) *result = refused ? refused : s ? int{ZEL_RESULT_OK} : int{ZEL_RESULT_BAD_ARGUMENT};
+  return s;
 }
 
 ZEL_API void ZEL_CALL zel_stream_report(const zel_stream* s, zel_report* r) noexcept {

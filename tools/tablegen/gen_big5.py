@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Writes src/tables/big5.cpp: big5_to_ucs2.
+"""Writes src/tables/big5.cpp: big5_to_ucs2, and its reverse big5_from_unicode
+into src/tables/big5_reverse.cpp.
 
 The Big5 of code page 950 (Python's cp950 codec, which has the ETEN rows
 C6A1..C7FC) with the cells listed in BIG5_DIFFERENCES.
@@ -58,6 +59,13 @@ BIG5_DIFFERENCES = [
     Override(0xA3E1, 0xFFFD, NONE + ": code page 950's euro, which Big5 lacks"),
 ] + [Override(code, PAST_END, ETEN_TAIL) for code in range(0xF9D6, 0xF9FF)]
 
+# Where several cells give one code point, the code the reverse keeps instead
+# of the lowest: none. The differences above leave no code point two codes:
+# code page 950's second U+5341, U+5345, U+FF0F and U+FF3C and the ETEN box
+# drawing after F9D5 are gone, and the codes that remain are the ones
+# Python's big5 codec writes.
+BIG5_CHOICES = []
+
 
 def build():
     cp950 = read_snapshot("cp950")
@@ -103,4 +111,5 @@ if __name__ == "__main__":
             "less the differences listed under big5_to_ucs2.",
         ],
         header="src/tables/big5.h",
+        choices={"big5_to_ucs2": BIG5_CHOICES},
     )

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes src/tables/cns_gb2312.cpp: gb2312_to_ucs2, cns_plane1_to_ucs2,
-cns_plane2_to_ucs2 and cns_plane3_to_ucs2.
+cns_plane2_to_ucs2 and cns_plane3_to_ucs2, and their reverses (gb2312_from_unicode,
+cns_plane1_from_unicode, ...) into src/tables/cns_gb2312_reverse.cpp.
 
 GB 2312 comes from Python's gb2312 codec (inputs/gb2312.txt), planes 1 and 2
 of CNS 11643-1992 from glibc's EUC-TW converter (inputs/euc_tw.txt), plane 3
@@ -45,6 +46,19 @@ PLANE1_DIFFERENCES = [
     Override(0x272F, 0xFFFD, PLANE1_EMPTY_ROWS),  # glibc U+51AB
     Override(0x2734, 0xFFFD, PLANE1_EMPTY_ROWS),  # glibc U+52F9
 ]
+
+# Where several cells of one table give one code point, the code the reverse
+# keeps instead of the lowest: none. No table here gives a code point twice,
+# so each code is the one Python's gb2312 codec or glibc's EUC-TW writes (for
+# plane 3, whose cells follow Unihan, glibc puts 56 of the 4,197 elsewhere).
+# The planes share no character either, so an EUC-TW writer meets no choice
+# between them.
+REVERSE_CHOICES = {
+    "gb2312_to_ucs2": [],
+    "cns_plane1_to_ucs2": [],
+    "cns_plane2_to_ucs2": [],
+    "cns_plane3_to_ucs2": [],
+}
 
 
 def last_set(table):
@@ -140,4 +154,5 @@ if __name__ == "__main__":
             "Each table is stored through its last character; a read past that gives U+FFFD.",
         ],
         header="src/tables/cns_gb2312.h",
+        choices=REVERSE_CHOICES,
     )

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes src/tables/japanese.cpp: jisx0201_to_ucs2, jisx0208_to_ucs2,
-jisx0212_to_ucs2 and sjis_to_ucs2.
+jisx0212_to_ucs2 and sjis_to_ucs2, and their reverses (jisx0201_from_unicode, ...)
+into src/tables/japanese_reverse.cpp.
 
 JIS X 0208 and JIS X 0212 come from Python's euc_jp codec (the A1..FE square
 and the square behind 8F), the half-width katakana of JIS X 0201 from its 8E
@@ -63,6 +64,18 @@ JISX0208_DIFFERENCES = [
 SJIS_COLUMNS = 191  # trail bytes 0x40..0xFE
 SJIS_LEADS = range(0x81, 0x100)
 LAST_SJIS = 0xEAA4  # the Shift_JIS code of LAST_JISX0208
+
+# Where several cells of one table give one code point, the code the reverse
+# keeps instead of the lowest: none. No table here gives a code point twice
+# (Python's euc_jp and shift_jis have no such pair either, unlike cp932's NEC
+# and IBM rows), so each code is the one those codecs write, but for two they
+# write as ASCII: U+005C (2140 here) and U+007E (JIS X 0212's 2237).
+REVERSE_CHOICES = {
+    "jisx0201_to_ucs2": [],
+    "jisx0208_to_ucs2": [],
+    "jisx0212_to_ucs2": [],
+    "sjis_to_ucs2": [],
+}
 
 
 SJIS_LAYOUT = two_byte_layout(SJIS_LEADS, range(0x40, 0xFF))
@@ -195,4 +208,5 @@ if __name__ == "__main__":
             "differences listed under each table; Shift_JIS as JIS X 0208 at its Shift_JIS codes.",
         ],
         header="src/tables/japanese.h",
+        choices=REVERSE_CHOICES,
     )

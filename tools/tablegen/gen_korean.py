@@ -1,5 +1,7 @@
 #!/usr/bin/env python3
-"""Writes src/tables/korean.cpp: ksc5601_to_ucs2 and ksx1001_to_ucs2.
+"""Writes src/tables/korean.cpp: ksc5601_to_ucs2 and ksx1001_to_ucs2, and their
+reverses ksc5601_from_unicode and ksx1001_from_unicode into
+src/tables/korean_reverse.cpp.
 
 Code page 949 (Python's cp949 codec): the Unified Hangul Code's additional
 syllables around the KS X 1001 square, less the two cells listed in
@@ -42,6 +44,14 @@ LATER_ADDITIONS = [
     Override(0xA2E6, 0xFFFD, "euro sign (U+20AC), added to KS X 1001 in 1998"),
     Override(0xA2E7, 0xFFFD, "registered sign (U+00AE), added to KS X 1001 in 1998"),
 ]
+
+# Where several cells of one table give one code point, the code the reverse
+# keeps instead of the lowest: none. Code page 949 gives no code point twice,
+# so each code is the one Python's cp949 and euc_kr codecs write.
+REVERSE_CHOICES = {
+    "ksc5601_to_ucs2": [],
+    "ksx1001_to_ucs2": [],
+}
 
 
 def build():
@@ -99,4 +109,5 @@ if __name__ == "__main__":
             "under ksc5601_to_ucs2; ksx1001_to_ucs2 is that table's KS X 1001 square.",
         ],
         header="src/tables/korean.h",
+        choices=REVERSE_CHOICES,
     )

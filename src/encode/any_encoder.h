@@ -1,0 +1,183 @@
+// any_encoder: the encoder of a target charset id, chosen once a conversion
+// and applied by a switch that every character of the text takes the same
+// way. One output type serves every table charset, so each decoder is
+// built once for them all rather than once a target.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "src/core/charsets.h"
+#include "src/encode/encoders.h"
+#include "src/tables/single_byte.h"
+
+namespace zel {
+
+enum class encoder_form : std::uint8_t {
+  none,  // the id has no encoder here
+  single_byte,
+  two_byte,
+  shift_jis,
+  euc_jp,
+  euc_tw,
+  ksx1001,
+  iso2022jp,
+  iso2022kr,
+  iso2022cn,
+  utf16be,
+  utf16le,
+  utf32be,
+  utf32le,
+};
+
+struct any_encoder {
+  static constexpr std::size_t max_bytes = 8;
+  encoder_form form = encoder_form::none;
+  encoder_state* st = nullptr;
+  const reverse_table* table = nullptr;  // single_byte and two_byte
+  std::size_t columns = 0;
+  std::uint32_t first_row = 0, first_column = 0;
+  bool ascii_kept = true;  // single_byte
+  bool mark = false;       // the Unicode forms: a byte-order mark first
+
+  bool copies_ascii() const noexcept {
+    switch (form) {
+      case encoder_form::single_byte:
+        return ascii_kept;
+      case encoder_form::two_byte:
+      case encoder_form::euc_jp:
+      case encoder_form::euc_tw:
+        return true;
+      default:
+        return false;
+    }
+  }
+
+  bool put(char32_t cp, sink_cursor& at) {
+    switch (form) {
+      case encoder_form::single_byte:
+        return single_byte_encoder{*table, ascii_kept}.put(cp, at);
+      case encoder_form::two_byte:
+        return two_byte_encoder{*table, columns, first_row, first_column}.put(cp, at);
+      case encoder_form::shift_jis:
+        return shift_jis_encoder{}.put(cp, at);
+      case encoder_form::euc_jp:
+        return euc_jp_encoder{}.put(cp, at);
+      case encoder_form::euc_tw:
+        return euc_tw_encoder{}.put(cp, at);
+      case encoder_form::ksx1001:
+        return ksx1001_encoder{}.put(cp, at);
+      case encoder_form::iso2022jp:
+        return iso2022jp_encoder{*st}.put(cp, at);
+      case encoder_form::iso2022kr:
+        return iso2022kr_encoder{*st}.put(cp, at);
+      case encoder_form::iso2022cn:
+        return iso2022cn_encoder{*st}.put(cp, at);
+      case encoder_form::utf16be:
+        return unicode_encoder<2, true>{*st, mark}.put(cp, at);
+      case encoder_form::utf16le:
+        return unicode_encoder<2, false>{*st, mark}.put(cp, at);
+      case encoder_form::utf32be:
+        return unicode_encoder<4, true>{*st, mark}.put(cp, at);
+      case encoder_form::utf32le:
+        return unicode_encoder<4, false>{*st, mark}.put(cp, at);
+      default:
+        return false;
+    }
+  }
+
+  // The end of the text: the stateful forms return to ASCII.
+  void finish(sink_cursor& at) {
+    switch (form) {
+      case encoder_form::iso2022jp:
+        iso2022jp_encoder{*st}.finish(at);
+        break;
+      case encoder_form::iso2022kr:
+        iso2022kr_encoder{*st}.finish(at);
+        break;
+      case encoder_form::iso2022cn:
+        iso2022cn_encoder{*st}.finish(at);
+        break;
+      default:
+        break;
+    }
+  }
+};
+
+// The encoder of target `id`, keeping its state in `st`.
+inline any_encoder encoder_for(int id, encoder_state& st) noexcept {
+  any_encoder e;
+  e.st = &st;
+  auto two_byte = [&e](const reverse_table& t, std::size_t columns, std::uint32_t row,
+                       std::uint32_t column) {
+    e.form = encoder_form::two_byte;
+    e.table = &t;
+    e.columns = columns;
+    e.first_row = row;
+    e.first_column = column;
+  };
+  switch (id) {
+    case ZEL_CHARSET_BIG5:
+      two_byte(big5_reverse, 191, 0x80, 0x40);
+      break;
+    case ZEL_CHARSET_JIS_X0208:
+      two_byte(jisx0208_reverse, 94, 0xA1, 0xA1);
+      break;
+    case ZEL_CHARSET_JIS_X0212:
+      two_byte(jisx0212_reverse, 94, 0xA1, 0xA1);
+      break;
+    case ZEL_CHARSET_KS_C_5601:
+      two_byte(ksc5601_reverse, 191, 0x81, 0x40);
+      break;
+    case ZEL_CHARSET_EUC_CN:
+      two_byte(gb2312_reverse, 94, 0xA1, 0xA1);
+      break;
+    case ZEL_CHARSET_EUC_KR:
+      two_byte(ksx1001_reverse, 94, 0xA1, 0xA1);
+      break;
+    case ZEL_CHARSET_SHIFT_JIS:
+      e.form = encoder_form::shift_jis;
+      break;
+    case ZEL_CHARSET_EUC_JP:
+      e.form = encoder_form::euc_jp;
+      break;
+    case ZEL_CHARSET_EUC_TW:
+      e.form = encoder_form::euc_tw;
+      break;
+    case ZEL_CHARSET_KS_X_1001:
+      e.form = encoder_form::ksx1001;
+      break;
+    case ZEL_CHARSET_ISO_2022_JP:
+      e.form = encoder_form::iso2022jp;
+      break;
+    case ZEL_CHARSET_ISO_2022_KR:
+      e.form = encoder_form::iso2022kr;
+      break;
+    case ZEL_CHARSET_ISO_2022_CN:
+      e.form = encoder_form::iso2022cn;
+      break;
+    case ZEL_CHARSET_UTF16:
+    case ZEL_CHARSET_UTF16BE:
+      e.form = encoder_form::utf16be;
+      e.mark = id == ZEL_CHARSET_UTF16;
+      break;
+    case ZEL_CHARSET_UTF32:
+    case ZEL_CHARSET_UTF32BE:
+      e.form = encoder_form::utf32be;
+      e.mark = id == ZEL_CHARSET_UTF32;
+      break;
+    case ZEL_CHARSET_UTF32LE:
+      e.form = encoder_form::utf32le;
+      break;
+    default:
+      if (id >= single_byte_first_id && id <= single_byte_last_id) {
+        e.form = encoder_form::single_byte;
+        e.table = &single_byte_reverse(id);
+        e.ascii_kept = single_byte_ascii_kept[single_byte_index(id)];
+      }
+      break;
+  }
+  return e;
+}
+
+}  // namespace zel
