@@ -31,15 +31,18 @@ concept writes_ascii_blocks = requires(Out& out, const std::uint8_t* p, std::siz
 };
 
 // The block path of such an output for a run that also ends at `Stops`:
-// the output's own for plain ASCII, else the block writer of its unit size.
+// the output's own for plain ASCII, else the block writer of its unit size
+// (one or two bytes).
 template <std::uint8_t... Stops, class Out>
 inline std::size_t ascii_blocks(Out& out, const std::uint8_t* p, std::size_t avail) {
   if constexpr (sizeof...(Stops) == 0)
     return out.ascii_blocks(p, avail);
   else if constexpr (Out::ascii_unit_bytes == 1)
     return narrow_ascii_blocks<Stops...>(out.at, p, avail);
-  else
+  else if constexpr (Out::ascii_unit_bytes == 2)
     return widen_ascii_blocks<Stops...>(out.at, p, avail);
+  else
+    return 0;  // an encoder's own bytes: the run goes unit by unit
 }
 
 // Where a charset maps bytes below 0x80 (but `Stops`) to themselves, a

@@ -18,6 +18,7 @@
 #include <cstdint>
 
 #include "src/string/byte_sink.h"
+#include "src/tables/gbk_gb18030.h"
 #include "src/tables/reverse.h"
 #include "zel_code.h"
 
@@ -186,6 +187,28 @@ inline std::uint32_t seven_bit_pair(std::size_t index) noexcept {
   return row_column_code(index, 94, 0x21, 0x21);
 }
 
+// The ISO-2022 forms read their GB 2312 and KS X 1001 pairs from the GBK
+// and code page 949 tables with 0x80 added to both bytes: the 7-bit pair of
+// cp's code there, or 0 where it has none with both bytes in A1..FE.
+inline std::uint32_t seven_bit_of(std::uint32_t code) noexcept {
+  const std::uint32_t lead = code >> 8, trail = code & 0xFF;
+  return lead >= 0xA1 && lead <= 0xFE && trail >= 0xA1 && trail <= 0xFE ? code - 0x8080 : 0;
+}
+// GBK's encoding table is code page 936's, which gives a few private-use
+// characters other codes than the decoding table reads: only a code that
+// reads back as cp is taken.
+inline std::uint32_t gbk_seven_bit(char32_t cp) noexcept {
+  if (cp <= 0x7F || cp > 0xFFFF) return 0;
+  const std::uint32_t code = cell(ucs2_to_gbk, cp, gbk_none);
+  const std::size_t at = (code >> 8) * gbk_columns + (code & 0xFF) - (0x81 * gbk_columns + 0x40);
+  const bool reads_back = code != gbk_none && cell(gbk_to_ucs2, at, std::uint16_t{0xFFFD}) == cp;
+  return reads_back ? seven_bit_of(code) : 0;
+}
+inline std::uint32_t cp949_seven_bit(char32_t cp) noexcept {
+  const std::size_t i = forward_index(ksc5601_reverse, cp);
+  return i == no_code ? 0 : seven_bit_of(row_column_code(i, 191, 0x81, 0x40));
+}
+
 // ISO-2022-JP with the sets its decoder reads: ASCII, JIS X 0201 Roman for
 // the yen sign and overline, JIS X 0208, then JIS X 0212, GB 2312 and
 // KS X 1001 for what JIS X 0208 lacks.
@@ -220,17 +243,23 @@ struct iso2022jp_encoder {
       put_bytes(at, cp == 0xA5 ? 0x5C : 0x7E, 1);
       return true;
     }
-    const reverse_table* tables[] = {&jisx0208_reverse, &jisx0212_reverse, &gb2312_reverse,
-                                     &ksx1001_reverse};
-    const std::uint8_t sets[] = {jisx0208, jisx0212, gb2312, ksx1001};
-    for (std::size_t k = 0; k < 4; ++k) {
-      if (const std::size_t i = forward_index(*tables[k], cp); i != no_code) {
-        select(sets[k], at);
-        put_bytes(at, seven_bit_pair(i), 2);
-        return true;
-      }
+    std::uint32_t pair = 0;
+    std::uint8_t set = jisx0208;
+    if (const std::size_t i = forward_index(jisx0208_reverse, cp); i != no_code) {
+      pair = seven_bit_pair(i);
+    } else if (const std::size_t j = forward_index(jisx0212_reverse, cp); j != no_code) {
+      pair = seven_bit_pair(j);
+      set = jisx0212;
+    } else if ((pair = gbk_seven_bit(cp))) {
+      set = gb2312;
+    } else if ((pair = cp949_seven_bit(cp))) {
+      set = ksx1001;
+    } else {
+      return false;
     }
-    return false;
+    select(set, at);
+    put_bytes(at, pair, 2);
+    return true;
   }
   void finish(sink_cursor& at) { select(ascii, at); }
 };
@@ -249,13 +278,13 @@ struct iso2022kr_encoder {
       put_bytes(at, cp, 1);
       return true;
     }
-    const std::size_t i = forward_index(ksx1001_reverse, cp);
-    if (i == no_code) return false;
+    const std::uint32_t pair = cp949_seven_bit(cp);
+    if (!pair) return false;
     if (!st.header) put_bytes(at, 0x1B242943, 4);  // ESC $ ) C
     st.header = true;
     if (!st.shift) put_bytes(at, shift_out, 1);
     st.shift = 1;
-    put_bytes(at, seven_bit_pair(i), 2);
+    put_bytes(at, pair, 2);
     return true;
   }
   void finish(sink_cursor& at) {
@@ -280,10 +309,15 @@ struct iso2022cn_encoder {
       put_bytes(at, cp, 1);
       return true;
     }
-    const reverse_table* tables[] = {&gb2312_reverse, &cns_plane1_reverse, &cns_plane2_reverse};
+    const reverse_table* planes[] = {&cns_plane1_reverse, &cns_plane2_reverse};
     for (std::uint8_t set = gb2312; set <= cns2; ++set) {
-      const std::size_t i = forward_index(*tables[set - 1], cp);
-      if (i == no_code) continue;
+      std::uint32_t pair = 0;
+      if (set == gb2312) {
+        pair = gbk_seven_bit(cp);
+      } else if (const std::size_t i = forward_index(*planes[set - cns1], cp); i != no_code) {
+        pair = seven_bit_pair(i);
+      }
+      if (!pair) continue;
       if (st.set != set) {
         static constexpr std::uint32_t designations[] = {0, 0x1B242941, 0x1B242947, 0x1B242A48};
         put_bytes(at, designations[set], 4);
@@ -291,7 +325,7 @@ struct iso2022cn_encoder {
       }
       if (st.shift != set) put_bytes(at, set == cns2 ? 0x1B4E : shift_out, set == cns2 ? 2 : 1);
       st.shift = set;
-      put_bytes(at, seven_bit_pair(i), 2);
+      put_bytes(at, pair, 2);
       return true;
     }
     return false;
