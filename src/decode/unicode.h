@@ -267,9 +267,8 @@ std::size_t utf32_fixed_decoder(const std::uint8_t* in, std::size_t n, bool big,
                                 bool last = true) {
   std::size_t p = 0;
   for (; p + 3 < n; p += 4) {
-    const std::uint32_t v =
-        big ? std::uint32_t{in[p]} << 24 | in[p + 1] << 16 | in[p + 2] << 8 | in[p + 3]
-            : std::uint32_t{in[p + 3]} << 24 | in[p + 2] << 16 | in[p + 1] << 8 | in[p];
+    std::uint32_t v = 0;
+    for (std::size_t k = 0; k < 4; ++k) v = v << 8 | in[p + (big ? k : 3 - k)];
     if (v < 0x10000 && (v < 0xD800 || v > 0xDFFF))
       emit(out, static_cast<std::uint16_t>(v), in + p);
     else if (v >= 0x10000 && v <= 0x10FFFF)

@@ -127,15 +127,14 @@ struct encoder_output {
     if (enc.put(cp, at)) return;
     write_lacking(rule, cp, [this](char32_t c) { return enc.put(c, at); });
   }
+  // No block paths: those write ASCII as itself, which only some encoders
+  // do, and that is known only once a conversion starts.
   void ascii(const std::uint8_t* p, std::size_t n) {
     if (enc.copies_ascii()) {
       put_ascii(at, p, n);
       return;
     }
     for (std::size_t i = 0; i < n; ++i) code_point(p[i]);
-  }
-  std::size_t ascii_blocks(const std::uint8_t* p, std::size_t avail) {
-    return enc.copies_ascii() ? narrow_ascii_blocks(at, p, avail) : 0;
   }
   void finish() { enc.finish(at); }
   void done() noexcept { at.done(); }
