@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -14,16 +15,11 @@ namespace {
 
 constexpr const char* utf8_mark = "\xEF\xBB\xBF";
 
-constexpr target targets[] = {
-    {"UTF-8", ZEL_STREAM_TO_UTF8, ZEL_STREAM_REFERENCES_UTF8, ZEL_CHARSET_UTF8, utf8_mark, false},
-    {"UTF8", ZEL_STREAM_TO_UTF8, ZEL_STREAM_REFERENCES_UTF8, ZEL_CHARSET_UTF8, utf8_mark, false},
-    {"GBK", ZEL_STREAM_TO_GBK, ZEL_STREAM_REFERENCES_GBK, ZEL_CHARSET_GB18030, nullptr, true},
-    {"CP936", ZEL_STREAM_TO_GBK, ZEL_STREAM_REFERENCES_GBK, ZEL_CHARSET_GB18030, nullptr, true},
-    {"GB18030", ZEL_STREAM_TO_GB18030, ZEL_STREAM_REFERENCES_GB18030, ZEL_CHARSET_GB18030, nullptr,
-     true},
-    {"UCS-2LE", ZEL_STREAM_TO_UCS2, 0, ZEL_CHARSET_UCS2LE, "\xFF\xFE", false},
-    {"UCS-2", ZEL_STREAM_TO_UCS2, 0, ZEL_CHARSET_UCS2LE, "\xFF\xFE", false},
-};
+// The description stops at id 56; the general conversion also reads and
+// writes UTF-32 (ids 57..59), named here until the description has them.
+constexpr const char* utf32_names[] = {"UTF-32 (mark, else BE)", "UTF-32BE", "UTF-32LE"};
+
+bool utf32(int id) { return id >= ZEL_CHARSET_UTF32 && id <= ZEL_CHARSET_UTF32LE; }
 
 // Code pages 932 and 950 extend the tables the library reads: their
 // additions have no cell there, and a few symbols map differently (code page
@@ -45,6 +41,33 @@ constexpr own_label own_labels[] = {
     {"UHC", ZEL_CHARSET_KS_C_5601, nullptr, false},
     {"CP950", ZEL_CHARSET_BIG5, cp950_note, false},
     {"EUC-TW", ZEL_CHARSET_EUC_TW, nullptr, false},
+    {"UCS-2LE", ZEL_CHARSET_UCS2LE, nullptr, false},
+    {"UCS-2", ZEL_CHARSET_UCS2LE, nullptr, false},
+    {"UTF-32", ZEL_CHARSET_UTF32, nullptr, false},
+    {"UTF-32BE", ZEL_CHARSET_UTF32BE, nullptr, false},
+    {"UTF-32LE", ZEL_CHARSET_UTF32LE, nullptr, false},
+    // UCS-4 has no mark of its own: big-endian, as iconv reads it.
+    {"UCS-4", ZEL_CHARSET_UTF32BE, nullptr, false},
+    {"UCS-4BE", ZEL_CHARSET_UTF32BE, nullptr, false},
+    {"UCS-4LE", ZEL_CHARSET_UTF32LE, nullptr, false},
+};
+
+// The registry gives id 2 for GBK and GB 2312 labels too, since the GB18030
+// decoder reads all three; written, they differ. GB 2312 text is EUC-CN.
+// The general conversion writes no GBK apart from GB18030, whose four-byte
+// codes are no GBK, so GBK keeps the GBK stream of the ten conversions.
+struct gb_target {
+  const char* label;
+  bool prefix;  // also every label that begins with it, as in the registry
+  int id;
+};
+constexpr gb_target gb_targets[] = {
+    {"GBK", false, 0},
+    {"CP936", false, 0},
+    {"MS936", false, 0},
+    {"WINDOWS-936", false, 0},
+    {"GB2312", true, ZEL_CHARSET_EUC_CN},
+    {"CSGB2312", false, ZEL_CHARSET_EUC_CN},
 };
 
 char fold(char c) {
@@ -84,20 +107,72 @@ void print_group(std::FILE* to, int id, const std::vector<std::string>& words) {
 
 }  // namespace
 
-const char* charset_name(int id) { return zel::charset_of(id).name; }
+const char* charset_name(int id) {
+  if (const char* name = zel::charset_of(id).name) return name;
+  return utf32(id) ? utf32_names[id - ZEL_CHARSET_UTF32] : nullptr;
+}
 
 bool readable_charset(int id) {
   const zel::charset_description& c = zel::charset_of(id);
-  return c.decoder != zel::decoder_kind::none || c.family == zel::charset_family::pivot;
+  return c.decoder != zel::decoder_kind::none || c.family == zel::charset_family::pivot ||
+         utf32(id);
 }
 
-const target* find_target(std::string_view name) {
-  for (const target& t : targets)
-    if (same_name(name, t.name)) return &t;
-  return nullptr;
+target_error parse_target(std::string_view arg, target& out) {
+  source s;
+  if (same_name(arg, "auto")) return target_error::unknown_label;
+  switch (parse_source(arg, s)) {
+    case source_error::unknown_label:
+      return target_error::unknown_label;
+    case source_error::bad_number:
+      return target_error::bad_number;
+    case source_error::no_decoder:
+      return target_error::no_encoder;
+    case source_error::none:
+      break;
+  }
+  out = target{};
+  out.id = s.id;
+  if (s.how == source::kind::label && !s.own && s.id == ZEL_CHARSET_GB18030) {
+    for (const gb_target& gb : gb_targets) {
+      const std::size_t n = gb.prefix ? std::strlen(gb.label) : arg.size();
+      if (arg.size() < n || !same_name(arg.substr(0, n), gb.label)) continue;
+      out.id = gb.id ? gb.id : s.id;
+      out.stream = gb.id ? 0 : ZEL_STREAM_TO_GBK;
+    }
+  }
+  out.name = out.stream ? "GBK" : label_of(out.id);
+  const bool unicode = zel::charset_of(out.id).family == zel::charset_family::unicode ||
+                       out.id == ZEL_CHARSET_UCS2LE || utf32(out.id);
+  out.drops_mark = !unicode;
+  if (unicode) out.mark = source_mark(out.id);
+  switch (out.id) {
+    // These start with a mark and go on big-endian. zelconv writes the mark
+    // itself, at the start of each output, and the rest as the big-endian
+    // form: a stream opened again for a new guess of -f auto would write a
+    // second mark, and so would each further input.
+    case ZEL_CHARSET_UTF16:
+      out.id = ZEL_CHARSET_UTF16BE;
+      out.mark = source_mark(out.id);
+      out.marked = true;
+      break;
+    case ZEL_CHARSET_UTF32:
+      out.id = ZEL_CHARSET_UTF32BE;
+      out.mark = source_mark(out.id);
+      out.marked = true;
+      break;
+    case ZEL_CHARSET_UTF8:
+      out.references = ZEL_STREAM_REFERENCES_UTF8;
+      out.marked = s.own && s.own->drops_mark;  // UTF-8-SIG, as Python writes it
+      break;
+    case ZEL_CHARSET_GB18030:
+      out.references = out.stream ? ZEL_STREAM_REFERENCES_GBK : ZEL_STREAM_REFERENCES_GB18030;
+      break;
+    default:
+      break;
+  }
+  return target_error::none;
 }
-
-const char* target_names() { return "UTF-8, GBK, GB18030 or UCS-2LE"; }
 
 int registry_id(std::string_view label) {
   zel_string s;
@@ -180,6 +255,10 @@ std::string_view source_mark(int id) {
     case ZEL_CHARSET_UTF16LE:
     case ZEL_CHARSET_UCS2LE:
       return "\xFF\xFE";
+    case ZEL_CHARSET_UTF32BE:
+      return {"\0\0\xFE\xFF", 4};
+    case ZEL_CHARSET_UTF32LE:
+      return {"\xFF\xFE\0\0", 4};
     default:
       return {};
   }

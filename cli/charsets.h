@@ -1,6 +1,6 @@
 // What zelconv knows beside the library's registry and charset descriptions
-// (src/core/charsets.h): the four targets it writes, labels of its own, and
-// how a -f argument becomes an id.
+// (src/core/charsets.h): labels of its own, how a -f argument becomes an id,
+// and what a -t argument writes.
 #pragma once
 
 #include <cstddef>
@@ -18,24 +18,25 @@ const char* charset_name(int id);
 // pivot itself.
 bool readable_charset(int id);
 
+// What -t writes: an id of the general conversion, or (GBK) one of the
+// stream kinds of the ten conversions.
 struct target {
-  const char* name;
-  int stream;      // the zel_stream_kind converting into it
-  int references;  // the kind decoding references in it, 0 when none
-  int id;          // the registry id of text in it, for -E alone
-  // Its byte-order mark, for --add-bom; null where it has none to write.
-  const char* mark;
-  // GBK writes U+FEFF as a space and GB18030 as a four-byte code no reader
-  // expects: a leading one is dropped unless --keep-bom.
-  bool drops_mark;
+  std::string name;    // for messages: "CP1252"
+  int id = 0;          // the general conversion's target, and the id of text in it
+  int stream = 0;      // the zel_stream_kind used instead of the general conversion
+  int references = 0;  // the kind decoding references in it, 0 when none
+  // Its byte-order mark, for --add-bom; empty where it has none to write.
+  std::string_view mark;
+  bool marked = false;  // the output always starts with the mark
+  // Outside Unicode a leading U+FEFF is no character of the text: GBK writes
+  // it as a space, GB18030 as a four-byte code no reader expects, the rest
+  // as their substitute. It is dropped unless --keep-bom.
+  bool drops_mark = false;
 };
-
-// Target names are zelconv's own: the registry answers one id for GBK,
-// GB 2312 and GB18030, so it cannot tell which output is meant. Matched
-// without regard to case and to '-' versus '_'.
-const target* find_target(std::string_view name);
-// The canonical target names, for messages: "UTF-8, GBK, GB18030 or UCS-2LE".
-const char* target_names();
+enum class target_error { none, unknown_label, bad_number, no_encoder };
+// A -t argument (without iconv's //-endings): any label or #N that -f
+// takes, except auto and the ids without a decoder.
+target_error parse_target(std::string_view arg, target& out);
 
 // The id of a registry label, 0 when unknown.
 int registry_id(std::string_view label);

@@ -49,6 +49,12 @@ std::string describe_losses(const input_losses& l, const char* writes) {
   return line;
 }
 
+std::string stop_place(const input_losses& l) {
+  const zel_report& r = l.report;
+  const bool alone = r.passed + r.dropped + r.malformed + r.replaced == 0;
+  return (alone ? "at " : "after ") + place(r.first_offset, l.first_in_converted);
+}
+
 std::string truncation_place(const input_losses& l) {
   return place(l.report.truncated_at, l.truncated_in_converted);
 }

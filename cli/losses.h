@@ -17,6 +17,11 @@ std::string with_separators(std::int64_t n);
 // `writes`. Empty when nothing was lost.
 std::string describe_losses(const input_losses& l, const char* writes);
 
+// Where --unmappable=stop stopped: "at byte 1,204". The report places the
+// first loss only, so after an earlier one (a malformed sequence, say) it
+// can only be "after byte 12".
+std::string stop_place(const input_losses& l);
+
 // Where output was cut: "byte 1,204", or "byte 1,204 of the converted text".
 std::string truncation_place(const input_losses& l);
 

@@ -9,33 +9,47 @@ namespace zelconv {
 namespace {
 
 constexpr const char* description =
-    "zelconv converts text from one of 53 charsets into UTF-8, GBK, GB18030 or\n"
-    "UCS-2LE, transcodes Big5 and GBK into each other, decodes HTML character\n"
-    "references, and guesses the charset of a text. Each FILE (standard input\n"
-    "when none is given, or for '-') is converted on its own; the results\n"
-    "follow one another. Malformed input is not an error: it degrades in fixed\n"
-    "ways, and a warning after the file counts what was lost (see Losses\n"
-    "below).\n";
+    "zelconv converts text between any two of 57 charsets (UTF-8 when -t is\n"
+    "not given), keeping every character both can hold, transcodes Big5 and\n"
+    "GBK into each other, decodes HTML character references, and guesses the\n"
+    "charset of a text. Each FILE (standard input when none is given, or for\n"
+    "'-') is converted on its own; the results follow one another. Malformed\n"
+    "input is not an error: each malformed sequence becomes U+FFFD, and a\n"
+    "warning after the file counts what was lost (see Losses below).\n";
 
 constexpr const char* footer =
     "Charsets:\n"
     "  The source charset is any label that 'zelconv --list' shows (one\n"
     "  ending in * there also stands for every label that begins with it),\n"
     "  #N for the charset id N, or auto (see Guessing below). Labels are\n"
-    "  matched without regard to case and to '-' versus '_'. iconv's\n"
-    "  //TRANSLIT and //IGNORE after the target are accepted and ignored:\n"
-    "  characters that GBK or GB18030 cannot hold become a space.\n"
+    "  matched without regard to case and to '-' versus '_'. The target is any\n"
+    "  of them but auto, UTF-8 when -t is not given. GBK, CP936, MS936 and\n"
+    "  WINDOWS-936 write GBK, GB2312 writes EUC-CN and GB18030 writes GB18030,\n"
+    "  although all of them read GB18030. UTF-16 and UTF-32 write a mark and\n"
+    "  then big-endian text; UTF-8-SIG writes UTF-8 after a mark.\n"
+    "\n"
+    "Characters the target lacks:\n"
+    "  --unmappable chooses what becomes of each: substitute (the default)\n"
+    "  writes '?', or U+FFFD in UCS-2LE; skip writes nothing; ncr writes a\n"
+    "  character reference such as &#128512;; stop fails the input at the\n"
+    "  first one (exit 1). -c and iconv's //IGNORE after the target mean\n"
+    "  skip, and //TRANSLIT means substitute: zelconv transliterates nothing.\n"
+    "  Malformed input is not dropped by -c: it still becomes U+FFFD. -t GBK\n"
+    "  writes a space for each character GBK lacks: it takes no other\n"
+    "  --unmappable, and warns when -c or //IGNORE cannot drop them.\n"
     "\n"
     "  Beside the library's labels zelconv takes a few that tools commonly\n"
-    "  print: UTF8, SJIS, CP949, UHC and EUC-TW name charsets it reads as they\n"
-    "  are; UTF-8-SIG is UTF-8 whose leading byte-order mark is dropped. CP932\n"
-    "  and WINDOWS-31J are only approximated: they are read as Shift_JIS, so\n"
+    "  print: UTF8, SJIS, CP949, UHC, EUC-TW, UCS-2LE, UCS-2, UTF-32,\n"
+    "  UTF-32BE, UTF-32LE, UCS-4 (big-endian), UCS-4BE and UCS-4LE name\n"
+    "  charsets it reads and writes as they are; UTF-8-SIG is UTF-8 whose\n"
+    "  leading byte-order mark is dropped.\n"
+    "  CP932 and WINDOWS-31J are only approximated: they are read as Shift_JIS, so\n"
     "  their NEC and IBM rows (lead bytes 0x87, 0xED, 0xEE, 0xFA..0xFC) and\n"
     "  user-defined codes (0xF0..0xF9) give U+FFFD, and seven symbols (0x815F\n"
     "  and others) come out as Shift_JIS has them. CP950 is read as Big5 in\n"
     "  the same way: code page 950's additions (0xF9D6..0xF9FE, the euro at\n"
-    "  0xA3E1 and a few symbols) give U+FFFD. 'zelconv --list' shows these\n"
-    "  labels after the library's.\n"
+    "  0xA3E1 and a few symbols) give U+FFFD; as targets they write Shift_JIS\n"
+    "  and Big5. 'zelconv --list' shows these labels after the library's.\n"
     "\n"
     "Guessing:\n"
     "  -f auto guesses each input's charset from its first 64 KiB with the\n"
@@ -56,12 +70,13 @@ constexpr const char* footer =
     "  is an error (exit 1); the others are still guessed.\n"
     "\n"
     "Byte-order marks:\n"
-    "  A leading U+FEFF would become a space in GBK output and a four-byte\n"
-    "  code no reader expects in GB18030 output, so it is dropped there unless\n"
-    "  --keep-bom is given. UTF-8-SIG and auto drop a UTF-8 mark whatever the\n"
-    "  target. --add-bom starts UTF-8 or UCS-2LE output with a mark, just one\n"
-    "  when the input has its own. Offsets in warnings still count from the\n"
-    "  input's first byte.\n"
+    "  A leading U+FEFF is no character of the text outside Unicode (GBK would\n"
+    "  write a space, GB18030 a four-byte code no reader expects, the others\n"
+    "  '?'), so it is dropped there unless --keep-bom is given. UTF-8-SIG and\n"
+    "  auto drop a UTF-8 mark whatever the target. --add-bom starts UTF-8,\n"
+    "  UTF-16BE/LE, UTF-32BE/LE or UCS-2LE output with a mark, just one when the\n"
+    "  input has its own, as UTF-16, UTF-32 and UTF-8-SIG output always\n"
+    "  starts. Offsets in warnings still count from the input's first byte.\n"
     "\n"
     "Large inputs:\n"
     "  Input is read in blocks and converted as it comes: what a block leaves\n"
@@ -83,22 +98,27 @@ constexpr const char* footer =
     "Losses:\n"
     "  After each input that did not convert faithfully, one line on standard\n"
     "  error counts what was lost and gives the input offset where it began:\n"
-    "    zelconv: warning: 'page.txt': 3 bytes passed through, 12 characters\n"
-    "    GBK cannot hold (first at byte 1,204)\n"
-    "  Bytes passed through begin no sequence of the charset, or one the text\n"
-    "  cuts short, and come out as U+0000..U+00FF (unchanged when\n"
-    "  transcoding); bytes dropped give nothing; a malformed UTF-8 sequence\n"
-    "  is decoded as far as it went, or copied as it is (as is a malformed\n"
-    "  GB18030 one) when the input is already in the target's encoding; a\n"
-    "  replacement character (U+FFFD) stands for a code without a character\n"
-    "  or beyond U+FFFF; a character the target cannot hold becomes a space\n"
-    "  (the table's substitute when transcoding). With -E after -t, a loss\n"
-    "  that only the decoding of references met is placed in bytes of the\n"
-    "  converted text. -s hides these lines; --strict makes each an error.\n"
+    "    zelconv: warning: 'page.txt': 3 malformed sequences, 12 characters\n"
+    "    CP1252 cannot hold (first at byte 1,204)\n"
+    "  A malformed sequence (one that is cut short or that no character of\n"
+    "  the charset begins) becomes U+FFFD, also when the input is already in\n"
+    "  the target's charset, which checks it; a replacement character\n"
+    "  (U+FFFD) stands for a code without a character; a character the\n"
+    "  target cannot hold becomes what --unmappable says. -t GBK, the\n"
+    "  transcoders and -E's decoding of references go through the library's\n"
+    "  older conversions, which degrade otherwise: bytes passed through come\n"
+    "  out as U+0000..U+00FF (unchanged when transcoding), bytes dropped give\n"
+    "  nothing, a character beyond U+FFFF is a replacement character, and\n"
+    "  what GBK cannot hold becomes a space (the table's substitute when\n"
+    "  transcoding). With -E after -t, a loss that only the decoding of\n"
+    "  references met is placed in bytes of the converted text. -s hides\n"
+    "  these lines; --strict makes each an error, so -f X -t X --strict\n"
+    "  checks that a text is well-formed X.\n"
     "\n"
     "Exit status:\n"
     "  0 on success, losses included unless --strict is given. 1 when an\n"
-    "  input cannot be read or converted (with --strict: it lost anything) or\n"
+    "  input cannot be read or converted (with --strict: it lost anything;\n"
+    "  with --unmappable=stop: the target lacks one of its characters) or\n"
     "  the output cannot be written; the other files are still processed,\n"
     "  but -o then writes nothing and --in-place leaves each such file as it\n"
     "  was. 2 for a usage error.\n"
@@ -110,6 +130,10 @@ constexpr const char* footer =
     "      Shift_JIS files to UTF-8, each file replaced.\n"
     "  zelconv -f utf-8-sig -t gbk -o legacy.txt notes.txt\n"
     "      UTF-8 with or without a byte-order mark to GBK.\n"
+    "  zelconv -f utf-8 -t cp1252 --unmappable=ncr page.html\n"
+    "      UTF-8 to code page 1252, &#20013; for what it lacks.\n"
+    "  zelconv -f utf-8 -t utf-8 --strict notes.txt > /dev/null\n"
+    "      Fails, naming the offset, unless notes.txt is well-formed UTF-8.\n"
     "  zelconv --big5-to-gbk -o simplified.txt traditional.txt\n"
     "      Big5 to GBK, traditional characters to simplified.\n"
     "  zelconv -f auto -t utf-8 unknown.txt\n"
@@ -134,7 +158,7 @@ class help_format : public CLI::Formatter {
   // The usage lines first, then what zelconv does.
   std::string make_description(const CLI::App*) const override { return {}; }
   std::string make_usage(const CLI::App* app, std::string) const override {
-    return "Usage: zelconv -f LABEL -t TARGET [-E] [-o FILE | --in-place] [FILE...]\n"
+    return "Usage: zelconv -f LABEL [-t TARGET] [-E] [-o FILE | --in-place] [FILE...]\n"
            "   or: zelconv -f ENCODING -E [-o FILE | --in-place] [FILE...]\n"
            "   or: zelconv --big5-to-gbk | --gbk-to-big5 [-o FILE | --in-place] [FILE...]\n"
            "   or: zelconv --detect [--verbose] [FILE...]\n"
@@ -163,8 +187,14 @@ int parse_options(int argc, char** argv, options& o) {
 
   app.add_option("-f,--from-code", o.from, "Source charset: a label, #N or auto")
       ->option_text("LABEL");
-  app.add_option("-t,--to-code", o.to, "Target: UTF-8, GBK, GB18030 or UCS-2LE")
+  app.add_option("-t,--to-code", o.to,
+                 "Target: a label or #N (default UTF-8), optionally\nwith //IGNORE or //TRANSLIT")
       ->option_text("TARGET");
+  app.add_option("--unmappable", o.unmappable,
+                 "What becomes of a character the target lacks:\nsubstitute (default), skip, "
+                 "ncr or stop")
+      ->option_text("HOW")
+      ->check(CLI::IsMember({"substitute", "skip", "ncr", "stop"}));
   app.add_flag("-E,--decode-entities", o.entities,
                "Decode HTML character references (&#20013; &amp;)\n"
                "in the UTF-8, GBK or GB18030 output of -t, or\n"
@@ -183,10 +213,12 @@ int parse_options(int argc, char** argv, options& o) {
                    "Replace each FILE with its conversion, likewise\nthrough a temporary file");
   in_place->excludes(out);
   auto* keep_bom = app.add_flag("--keep-bom", o.keep_bom,
-                                "Keep a leading byte-order mark in GBK and GB18030\noutput");
-  app.add_flag("--add-bom", o.add_bom, "Start UTF-8 or UCS-2LE output with a byte-order\nmark")
+                                "Keep a leading byte-order mark in output outside\nUnicode");
+  app.add_flag("--add-bom", o.add_bom, "Start Unicode output with a byte-order mark")
       ->excludes(keep_bom);
-  app.add_flag("-c", o.omit_invalid, "Accepted for iconv's sake; nothing is omitted");
+  app.add_flag("-c", o.omit_invalid,
+               "Drop characters the target lacks, as iconv does\n(--unmappable=skip); "
+               "malformed input still\nbecomes U+FFFD");
   app.add_flag("-s,--silent", o.silent, "Print no warnings, losses included");
   app.add_flag("--strict", o.strict,
                "Fail an input that loses anything (exit 1): -o and\n--in-place "
@@ -196,7 +228,7 @@ int parse_options(int argc, char** argv, options& o) {
   auto* detect = app.add_flag("--detect", o.detect,
                               "Print each FILE's guessed charset and confidence,\nconverting "
                               "nothing");
-  auto* list = app.add_flag("-l,--list", o.list, "List the source charset labels by id and exit");
+  auto* list = app.add_flag("-l,--list", o.list, "List the charset labels by id and exit");
   app.add_option("--resolve", o.resolve, "Print the charset id LABEL stands for and exit")
       ->option_text("LABEL")
       ->excludes(list)

@@ -14,18 +14,19 @@ inline constexpr std::size_t largest_block_size = std::size_t{64} << 20;
 
 struct options {
   std::string from, to, resolve;
+  std::string unmappable;  // --unmappable: substitute, skip, ncr or stop
   std::string output = "-";
   std::vector<std::string> files;
   bool list = false;
   bool detect = false;  // print each file's guessed charset instead of converting
   bool entities = false;
   bool in_place = false;
-  bool omit_invalid = false;  // iconv's -c: accepted, nothing to omit
+  bool omit_invalid = false;  // iconv's -c: what the target lacks is dropped
   bool silent = false;        // no warnings
   bool strict = false;        // any loss fails the input
   bool verbose = false;       // name each input as it is converted
-  bool keep_bom = false;      // a leading U+FEFF stays in GBK and GB18030 output
-  bool add_bom = false;       // UTF-8 and UCS-2LE output starts with one
+  bool keep_bom = false;      // a leading U+FEFF stays in output outside Unicode
+  bool add_bom = false;       // Unicode output starts with one
   bool big5_to_gbk = false;
   bool gbk_to_big5 = false;
   std::size_t block_size = default_block_size;

@@ -26,9 +26,13 @@ std::string upper(std::string_view s) {
   return out;
 }
 
-// Splits iconv's "//TRANSLIT" and "//IGNORE" endings off a target, with one
-// line of warning. Returns false for an ending iconv does not know either.
-bool strip_suffixes(std::string& to, bool silent) {
+// Splits iconv's "//TRANSLIT" and "//IGNORE" endings off a target and sets
+// `chosen` to what they choose (-1 for nothing): //IGNORE drops what the
+// target lacks, whatever comes with it; //TRANSLIT alone substitutes, as
+// zelconv has no transliteration. Returns false for an ending iconv does not
+// know either.
+bool strip_suffixes(std::string& to, int& chosen) {
+  chosen = -1;
   const std::size_t at = to.find("//");
   if (at == std::string::npos) return true;
   const std::string suffixes = to.substr(at);
@@ -36,12 +40,14 @@ bool strip_suffixes(std::string& to, bool silent) {
     std::size_t next = suffixes.find("//", i + 2);
     if (next == std::string::npos) next = suffixes.size();
     const std::string word = upper(std::string_view(suffixes).substr(i + 2, next - i - 2));
-    if (word != "TRANSLIT" && word != "IGNORE" && !word.empty()) return false;
+    if (word == "IGNORE")
+      chosen = ZEL_UNMAPPABLE_SKIP;
+    else if (word == "TRANSLIT" && chosen < 0)
+      chosen = ZEL_UNMAPPABLE_SUBSTITUTE;
+    else if (word != "TRANSLIT" && !word.empty())
+      return false;
     i = next;
   }
-  if (!silent)
-    std::fprintf(stderr, "zelconv: warning: ignoring %s: what the target lacks becomes a space\n",
-                 suffixes.c_str());
   to.erase(at);
   return true;
 }
@@ -51,7 +57,7 @@ int source_usage(source_error e, const std::string& from, const source& s) {
     case source_error::unknown_label:
       return usage("unknown source charset '" + from + "' (see 'zelconv --list')");
     case source_error::bad_number:
-      return usage("'" + from + "' is not a charset id (#1 to #55)");
+      return usage("'" + from + "' is not a charset id (#1 to #59)");
     case source_error::no_decoder:
       return usage("source charset '" + from + "' (id " + std::to_string(s.id) +
                    ") has no decoder (see 'zelconv --list')");
@@ -61,14 +67,55 @@ int source_usage(source_error e, const std::string& from, const source& s) {
   return 0;
 }
 
-// --add-bom needs a target that has a mark to write.
+int target_usage(target_error e, const std::string& to) {
+  switch (e) {
+    case target_error::unknown_label:
+      return usage("unknown target charset '" + to + "' (see 'zelconv --list')");
+    case target_error::bad_number:
+      return usage("'" + to + "' is not a charset id (#1 to #59)");
+    case target_error::no_encoder:
+      return usage("target charset '" + to + "' cannot be written (see 'zelconv --list')");
+    case target_error::none:
+      break;
+  }
+  return 0;
+}
+
+// -c and the //-endings choose what becomes of a character the target
+// lacks the way iconv does (dropping wins), --unmappable zelconv's way; the
+// two must agree. -t GBK keeps the GBK stream's space: another choice of
+// --unmappable is an error, while iconv's ways of asking to drop are only
+// warned about, so that iconv command lines still run.
+int unmappable_usage(const options& o, int suffix, plan& p) {
+  constexpr const char* names[] = {"substitute", "skip", "ncr", "stop"};
+  const int chosen = o.omit_invalid ? ZEL_UNMAPPABLE_SKIP : suffix;
+  int asked = -1;
+  for (int i = 0; i < 4; ++i)
+    if (o.unmappable == names[i]) asked = i;
+  if (asked >= 0 && chosen >= 0 && asked != chosen)
+    return usage("--unmappable=" + o.unmappable + " disagrees with -c, //IGNORE or //TRANSLIT");
+  if (p.to->stream) {
+    if (asked > ZEL_UNMAPPABLE_SUBSTITUTE)
+      return usage("-t GBK writes a space for what GBK lacks and takes no --unmappable=" +
+                   o.unmappable + " (-t GB18030 holds every character)");
+    if (chosen == ZEL_UNMAPPABLE_SKIP && !o.silent)
+      std::fprintf(stderr,
+                   "zelconv: warning: -t GBK writes a space for what GBK lacks, whatever -c or "
+                   "//IGNORE say (-t GB18030 holds every character)\n");
+    return 0;
+  }
+  p.unmappable = asked >= 0 ? asked : chosen >= 0 ? chosen : ZEL_UNMAPPABLE_SUBSTITUTE;
+  return 0;
+}
+
+// The mark each output starts with: the target's own, or --add-bom's.
 int mark_usage(const options& o, plan& p, const target& written) {
-  if (!o.add_bom) return 0;
-  if (!written.mark)
-    return usage(std::string("--add-bom writes a mark in UTF-8 or UCS-2LE output, not in ") +
-                 written.name);
-  p.mark = written.mark;
-  p.drop_mark = true;  // the output starts with just one
+  if (written.marked || o.add_bom) {
+    if (written.mark.empty())
+      return usage("--add-bom writes a mark in Unicode output, not in " + written.name);
+    p.mark = written.mark;
+    p.drop_mark = !o.keep_bom;  // the output starts with just one
+  }
   return 0;
 }
 
@@ -76,39 +123,42 @@ int mark_usage(const options& o, plan& p, const target& written) {
 
 int make_plan(const options& o, plan& p) {
   if (o.big5_to_gbk || o.gbk_to_big5) {
-    if (!o.from.empty() || !o.to.empty() || o.entities)
-      return usage("--big5-to-gbk and --gbk-to-big5 take no -f, -t or -E");
+    if (!o.from.empty() || !o.to.empty() || o.entities || !o.unmappable.empty())
+      return usage("--big5-to-gbk and --gbk-to-big5 take no -f, -t, -E or --unmappable");
     p.rewrite = o.big5_to_gbk ? ZEL_STREAM_BIG5_TO_GBK : ZEL_STREAM_GBK_TO_BIG5;
     p.writes = o.big5_to_gbk ? "GBK" : "Big5";
-    if (o.add_bom) return usage(std::string("--add-bom writes no mark in ") + p.writes + " output");
+    if (o.add_bom) return usage("--add-bom writes no mark in " + p.writes + " output");
     return 0;
   }
-  if (o.from.empty() || (o.to.empty() && !o.entities))
-    return usage("-f LABEL and -t TARGET (or -E) are needed (see 'zelconv --help')");
-  if (o.to.empty()) {
+  if (o.from.empty()) return usage("-f LABEL is needed (see 'zelconv --help')");
+  if (o.to.empty() && o.entities) {
     // References alone, in the encoding -f names.
-    const target* t = find_target(o.from);
-    if (!t || !t->references)
+    target t;
+    if (parse_target(o.from, t) != target_error::none || !t.references)
       return usage("-E alone decodes UTF-8, GBK or GB18030 text, not '" + o.from + "'");
-    p.rewrite = t->references;
-    p.text_id = t->id;
-    p.writes = t->name;
-    p.drop_mark = t->drops_mark && !o.keep_bom;
-    return mark_usage(o, p, *t);
+    if (!o.unmappable.empty()) return usage("--unmappable needs a conversion (-t)");
+    p.rewrite = t.references;
+    p.text_id = t.id;
+    p.writes = t.name;
+    p.drop_mark = t.drops_mark && !o.keep_bom;
+    return o.add_bom ? mark_usage(o, p, t) : 0;
   }
   if (int status = source_usage(parse_source(o.from, p.from), o.from, p.from)) return status;
-  std::string to = o.to;
-  if (!strip_suffixes(to, o.silent)) return usage("unknown suffix in target '" + o.to + "'");
-  p.to = find_target(to);
-  if (!p.to) return usage("unsupported target charset '" + o.to + "' (" + target_names() + ")");
+  std::string to = o.to.empty() ? "UTF-8" : o.to;
+  int suffix = -1;
+  if (!strip_suffixes(to, suffix)) return usage("unknown suffix in target '" + o.to + "'");
+  p.to.emplace();
+  if (int status = target_usage(parse_target(to, *p.to), to)) return status;
+  if (p.to->stream && p.from.id >= ZEL_CHARSET_UTF32)
+    return usage("-t GBK reads no UTF-32 (-t GB18030 does)");
+  if (int status = unmappable_usage(o, suffix, p)) return status;
   p.writes = p.to->name;
   p.text_id = p.from.id;
   // UTF-8-SIG and "auto" name text whose mark is no character of it.
   p.drop_mark = (p.to->drops_mark && !o.keep_bom) || p.from.how == source::kind::sniffed ||
                 (p.from.own && p.from.own->drops_mark);
   if (o.entities) {
-    if (!p.to->references)
-      return usage(std::string("-E cannot decode references in ") + p.to->name + " text");
+    if (!p.to->references) return usage("-E cannot decode references in " + p.to->name + " text");
     p.rewrite = p.to->references;
   }
   return mark_usage(o, p, *p.to);
@@ -129,15 +179,24 @@ zel_stream* open_stream(int kind, int id) {
   return s;
 }
 
+// The plan's conversion of text of the id, null when it has none.
+zel_stream* open_conversion(const plan& p, int id) {
+  if (!p.to) return nullptr;
+  if (p.to->stream) return open_stream(p.to->stream, id);
+  zel_stream* s = zel_stream_open_convert(id, p.to->id, p.unmappable | ZEL_STREAM_REPORT, nullptr);
+  if (!s) throw std::bad_alloc();
+  return s;
+}
+
 std::int32_t length(const zel_string& s) { return s.length > 0 ? s.length : 0; }
 
 }  // namespace
 
 pipeline::pipeline(const plan& p, int id, std::int64_t skipped, emit_fn emit)
-    : kind_(p.to ? p.to->stream : 0), skipped_(skipped), emit_(std::move(emit)) {
+    : plan_(p), skipped_(skipped), emit_(std::move(emit)) {
   zel_string_init(&converted_);
   zel_string_init(&out_);
-  if (kind_) convert_ = open_stream(kind_, id);
+  convert_ = open_conversion(p, id);
   try {
     if (p.rewrite) rewrite_ = open_stream(p.rewrite, 0);
   } catch (...) {
@@ -154,7 +213,7 @@ pipeline::~pipeline() {
 }
 
 void pipeline::reopen(int id, std::int64_t at) {
-  zel_stream* next = open_stream(kind_, id);
+  zel_stream* next = open_conversion(plan_, id);
   zel_stream_free(convert_);
   convert_ = next;
   skipped_ = at;
@@ -175,7 +234,9 @@ feed_status pipeline::feed(const std::uint8_t* data, std::size_t n, bool last) {
     result = zel_stream_feed(convert_ ? convert_ : rewrite_, bytes, size, last, &out_);
   }
   // Each feed's output is written and cleared, so the string never nears its
-  // limit; should it, the text is not written cut.
+  // limit; should it, the text is not written cut. A stop leaves the
+  // string as it was before the feed.
+  if (result == ZEL_RESULT_UNMAPPABLE) return feed_status::stopped;
   if (result != ZEL_RESULT_OK) return feed_status::output_full;
   const bool written = emit_(reinterpret_cast<const std::uint8_t*>(out_.data),
                              static_cast<std::size_t>(length(out_)));

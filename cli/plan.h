@@ -8,6 +8,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
 
 #include "cli/charsets.h"
 #include "cli/options.h"
@@ -16,15 +19,16 @@
 namespace zelconv {
 
 struct plan {
-  source from;                 // used when `to` is set
-  const target* to = nullptr;  // the conversion, if any
-  int rewrite = 0;             // the zel_stream_kind after the conversion or alone, 0 for none
+  source from;                                 // used when `to` is set
+  std::optional<target> to;                    // the conversion, if any
+  int unmappable = ZEL_UNMAPPABLE_SUBSTITUTE;  // of the general conversion
+  int rewrite = 0;  // the zel_stream_kind after the conversion or alone, 0 for none
   // The registry id of the input's text when it is known before reading
   // (0 for "auto" and the transcoders, which read no byte-order mark).
   int text_id = 0;
-  const char* writes = "";     // the encoding written, for messages
-  bool drop_mark = false;      // a leading byte-order mark of the input is dropped
-  const char* mark = nullptr;  // --add-bom: the mark each output starts with
+  std::string writes;      // the encoding written, for messages
+  bool drop_mark = false;  // a leading byte-order mark of the input is dropped
+  std::string_view mark;   // the mark each output starts with, if any
 };
 
 // Returns 0 with the plan made, else 2 with a one-line message printed.
@@ -44,7 +48,8 @@ struct input_losses {
   bool truncated_in_converted = false;
 };
 
-enum class feed_status { ok, write_failed, output_full };
+// stopped: --unmappable=stop met a character the target lacks.
+enum class feed_status { ok, write_failed, output_full, stopped };
 
 // The streams one input goes through, its source id known. `skipped` input
 // bytes came before what is fed (a byte-order mark dropped), so that offsets
@@ -70,7 +75,7 @@ class pipeline {
   input_losses losses() const;
 
  private:
-  int kind_;  // of the conversion, 0 when there is none
+  const plan& plan_;
   zel_stream* convert_ = nullptr;
   zel_stream* rewrite_ = nullptr;
   zel_string converted_;  // the conversion's output on its way to the rewrite

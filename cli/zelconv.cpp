@@ -53,7 +53,7 @@ int resolve(const std::string& label) {
 // After an input converted to its end: what it lost is a warning, or with
 // --strict an error that fails it.
 outcome check_losses(const input& in, const plan& p, const options& o, const input_losses& l) {
-  const std::string what = describe_losses(l, p.writes);
+  const std::string what = describe_losses(l, p.writes.c_str());
   if (what.empty()) return outcome::ok;
   if (o.strict) {
     std::fprintf(stderr, "zelconv: cannot convert %s faithfully: %s\n", in.describe().c_str(),
@@ -188,6 +188,11 @@ outcome convert_file(const std::string& path, const plan& p, const options& o, o
                  in.describe().c_str(), truncation_place(losses).c_str());
     return outcome::truncated;
   }
+  if (status == feed_status::stopped) {
+    std::fprintf(stderr, "zelconv: cannot convert %s: a character %s cannot hold %s\n",
+                 in.describe().c_str(), p.writes.c_str(), stop_place(losses).c_str());
+    return outcome::lossy;
+  }
   return check_losses(in, p, o, losses);
 }
 
@@ -196,9 +201,10 @@ void report_unwritable(const output& out) {
                std::strerror(out.error()));
 }
 
-// --add-bom: each output starts with the target's mark.
+// Each output starts with the plan's mark, if any.
 bool start_output(output& out, const plan& p) {
-  return !p.mark || out.write(reinterpret_cast<const std::uint8_t*>(p.mark), std::strlen(p.mark));
+  return p.mark.empty() ||
+         out.write(reinterpret_cast<const std::uint8_t*>(p.mark.data()), p.mark.size());
 }
 
 // The files named, each file once: a second name for one file (the same

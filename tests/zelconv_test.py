@@ -154,7 +154,7 @@ class Conversions(unittest.TestCase):
         self.assertFalse(os.path.exists(out))
 
     def test_unknown_target_and_missing_options(self):
-        for args in (("-f", "utf-8", "-t", "ebcdic"), ("-f", "utf-8"), ("-t", "utf-8"), ("-x",), ("-f",)):
+        for args in (("-f", "utf-8", "-t", "ebcdic"), ("-t", "utf-8"), ("-x",), ("-f",)):
             with self.subTest(args=args):
                 r = run(*args)
                 self.assertEqual(r.returncode, 2)
@@ -213,24 +213,25 @@ SOURCES = (
 )
 
 
+# Each target zelconv names in warnings, with the Python codec that writes
+# it and what it writes for a character it cannot hold.
+TARGETS = {"UTF-8": ("utf-8", b""), "GBK": ("gbk", b" "), "GB18030": ("gb18030", b""),
+           "UCS-2LE": ("utf-16-le", b""), "Shift_JIS": ("shift_jis", b"?"),
+           "CP1252": ("cp1252", b"?"), "UTF-16": ("utf-16-be", b"")}
+
+
 def encode_as_target(text, target):
-    """What zelconv writes for `text`: UCS-2LE and UTF-8 hold the whole
-    Basic Multilingual Plane (characters beyond it are lost on the way
-    in); GBK and GB18030 write a space for a character they cannot hold."""
-    bmp = "".join(c for c in text if ord(c) <= 0xFFFF)
-    if target == "UCS-2LE":
-        return bmp.encode("utf-16-le")
-    if target == "UTF-8":
-        return bmp.encode("utf-8")
-    codec = "gbk" if target == "GBK" else "gb18030"
-    return b"".join(c.encode(codec) if can_encode(c, codec) else b" " for c in bmp)
+    """What zelconv writes for `text` (characters up to U+FFFF): UTF-16
+    starts with a big-endian mark, GBK writes a space for a character it
+    cannot hold, the other byte charsets '?'."""
+    codec, lacking = TARGETS[target]
+    mark = b"\xfe\xff" if target == "UTF-16" else b""
+    return mark + b"".join(c.encode(codec) if can_encode(c, codec) else lacking for c in text)
 
 
 def unencodable(text, target):
-    """How many characters of `text` a GBK or GB18030 target writes as a space."""
-    if target not in ("GBK", "GB18030"):
-        return 0
-    return sum(1 for c in text if ord(c) <= 0xFFFF and not can_encode(c, target.lower()))
+    """How many characters of `text` the target cannot hold."""
+    return sum(1 for c in text if not can_encode(c, TARGETS[target][0]))
 
 
 def counts_in(stderr):
@@ -245,9 +246,6 @@ def can_encode(c, codec):
         return True
     except UnicodeEncodeError:
         return False
-
-
-TARGETS = ("UTF-8", "GBK", "GB18030", "UCS-2LE")
 
 
 class EveryTarget(unittest.TestCase):
@@ -318,7 +316,9 @@ class EveryTarget(unittest.TestCase):
         labels = {label: id for id, (_, words) in own.items() for label in words}
         self.assertEqual(labels, {"UTF8": 8, "UTF-8-SIG": 8, "SJIS": 7, "CP932": 7,
                                   "WINDOWS-31J": 7, "CP949": 12, "UHC": 12, "CP950": 3,
-                                  "EUC-TW": 18})
+                                  "EUC-TW": 18, "UCS-2LE": 1, "UCS-2": 1, "UTF-32": 57,
+                                  "UTF-32BE": 58, "UCS-4": 58, "UCS-4BE": 58, "UTF-32LE": 59,
+                                  "UCS-4LE": 59})
         for label in ("cp932", "cp950"):
             self.assertIn(b"approximate", run("--resolve", label).stdout)
 
@@ -362,15 +362,37 @@ class EveryTarget(unittest.TestCase):
                     self.assertEqual(r.returncode, 0, r.stderr)
                     self.assertEqual(r.stdout, text.encode())
 
-    def test_iconv_suffixes_and_c_are_accepted(self):
-        for args in (("-t", "utf-8//TRANSLIT"), ("-t", "UTF-8//IGNORE"),
-                     ("-t", "utf-8//TRANSLIT//IGNORE"), ("-c", "-t", "utf-8")):
+    def test_what_the_target_lacks(self):
+        # (arguments after "-f utf-8" unless they name -f, input, output,
+        # exit status, in standard error)
+        emoji = "中😀"
+        cases = (
+            (("-f", "gbk"), "中".encode("gbk"), "中".encode(), 0, ""),  # -t is UTF-8
+            (("-t", "gb18030"), emoji.encode(), emoji.encode("gb18030"), 0, ""),
+            (("-f", "gb18030"), emoji.encode("gb18030"), emoji.encode(), 0, ""),
+            (("-t", "utf-32le"), emoji.encode(), emoji.encode("utf-32-le"), 0, ""),
+            (("-t", "gb2312"), "中文".encode(), "中文".encode("gb2312"), 0, ""),  # EUC-CN
+            (("-t", "ucs-2"), emoji.encode(), "中\ufffd".encode("utf-16-le"), 0,
+             "1 character UCS-2LE cannot hold (first at byte 3)"),
+            (("-t", "cp1252"), b"a\xe4\xb8\xad\xe2\x82\xac", b"a?\x80", 0, "1 character"),
+            (("-t", "cp1252", "--unmappable=substitute"), emoji.encode(), b"??", 0, "2 characters"),
+            (("-t", "cp1252", "--unmappable=skip"), b"a" + emoji.encode(), b"a", 0, "2 characters"),
+            (("-t", "cp1252", "-c"), b"a" + emoji.encode(), b"a", 0, "2 characters"),
+            (("-t", "cp1252//IGNORE"), b"a" + emoji.encode(), b"a", 0, "2 characters"),
+            (("-t", "cp1252//TRANSLIT"), b"a" + emoji.encode(), b"a??", 0, "2 characters"),
+            (("-t", "cp1252", "--unmappable=ncr"), emoji.encode(), b"&#20013;&#128512;", 0, ""),
+            (("-t", "cp1252", "--unmappable=stop"), b"ab" + emoji.encode(), b"", 1,
+             "zelconv: cannot convert standard input: a character CP1252 cannot hold at byte 2"),
+            (("-t", "utf-8", "--strict"), b"a\xffb", b"a\xef\xbf\xbdb", 1,
+             "faithfully: 1 malformed sequence (first at byte 1)"),
+            # GBK keeps its space; -c cannot drop there, and says so.
+            (("-t", "gbk", "-c"), "中€".encode(), "中 ".encode("gbk"), 0, "-t GBK writes a space"),
+        )
+        for args, data, want, code, message in cases:
             with self.subTest(args=args):
-                r = run("-f", "gbk", *args, stdin="中文".encode("gbk"))
-                self.assertEqual(r.returncode, 0, r.stderr)
-                self.assertEqual(r.stdout, "中文".encode())
-                warnings = r.stderr.decode().splitlines()
-                self.assertEqual(len(warnings), 1 if "//" in args[-1] else 0, warnings)
+                r = run(*(() if "-f" in args else ("-f", "utf-8")), *args, stdin=data)
+                self.assertEqual((r.returncode, r.stdout), (code, want), r.stderr)
+                self.assertIn(message, r.stderr.decode())
         r = run("-f", "gbk", "-t", "utf-8//NOPE")
         self.assertEqual(r.returncode, 2)
 
@@ -666,12 +688,12 @@ class HostileUse(InFolder):
              seven_bit + gbk.encode()),
             (("-f", "auto", "-t", "utf-8"), seven_bit + sjis.encode("shift_jis"), 0,
              f"malformed sequences (first at byte {len(seven_bit):,})",
-             seven_bit + sjis.encode("shift_jis")),
+             seven_bit + sjis.encode("shift_jis").decode("utf-8", "replace").encode()),
             # A copy into the same encoding still finds what is malformed.
             (("-f", "utf-8", "-t", "utf-8", "--strict"), b"abc\xd6\xd0\n", 1, "(first at byte 3)",
-             b"abc\xd6\xd0\n"),
+             "abc\ufffd\ufffd\n".encode()),
             (("-f", "gbk", "-t", "gb18030", "--strict"), b"abc\x81\n", 1, "(first at byte 3)",
-             b"abc\x81\n"),
+             "abc\ufffd\n".encode("gb18030")),
         )
         for args, data, code, message, output in cases:
             with self.subTest(args=args):
@@ -695,7 +717,7 @@ class Losses(InFolder):
         cases = (
             (("-f", "gbk", "-t", "utf-8", "--block-size", "100"),
              b"a" * 1234 + b"\xff\xff" + "中".encode("gbk"),
-             "2 bytes passed through (first at byte 1,234)"),
+             "2 malformed sequences (first at byte 1,234)"),
             (("-f", "utf-8", "-t", "gbk"), "✓".encode() + b"\x80",
              "1 byte dropped, 1 character GBK cannot hold (first at byte 0)"),
             (("-f", "utf-8", "-t", "gbk", "-E"), b"ok &#10003;",
@@ -721,9 +743,9 @@ class Losses(InFolder):
     def test_silent_strict_and_verbose(self):
         bad = self.path("bad", b"ok \xff\n")
         good = self.path("good", "中\n".encode("gbk"))
-        lost = "1 byte passed through (first at byte 3)"
+        lost = "1 malformed sequence (first at byte 3)"
         # Standard output keeps what was written, also for a failed input.
-        written = {bad: "ok \xff\n".encode(), good: "中\n".encode()}
+        written = {bad: "ok \ufffd\n".encode(), good: "中\n".encode()}
         cases = (
             (("-s",), (bad, good), 0, []),
             (("--strict",), (bad, good), 1, [f"zelconv: cannot convert '{bad}' faithfully: {lost}"]),
@@ -850,10 +872,14 @@ class Errors(unittest.TestCase):
             (("-f", "#56", "-t", "utf-8"), "'#56' (id 56) has no decoder"),
             (("-f", "#-3", "-t", "utf-8"), "'#-3' (id -3) has no decoder"),
             (("-f", "#x", "-t", "utf-8"), "'#x' is not a charset id"),
-            (("-f", "utf-8", "-t", "ebcdic"), "unsupported target charset 'ebcdic'"),
+            (("-f", "utf-8", "-t", "ebcdic"), "unknown target charset 'ebcdic'"),
+            (("-f", "utf-8", "-t", "#4"), "target charset '#4' cannot be written"),
+            (("-f", "utf-8", "-t", "gbk", "--unmappable=skip"), "takes no --unmappable=skip"),
+            (("-f", "utf-8", "-c", "--unmappable=ncr"), "disagrees with -c"),
+            (("-f", "utf-32", "-t", "gbk"), "-t GBK reads no UTF-32"),
             (("-f", "utf-8", "-t", "ucs-2le", "-E"), "cannot decode references in UCS-2LE"),
             (("-f", "euc-kr", "-E"), "-E alone decodes UTF-8, GBK or GB18030 text, not 'euc-kr'"),
-            (("--big5-to-gbk", "-t", "utf-8"), "take no -f, -t or -E"),
+            (("--big5-to-gbk", "-t", "utf-8"), "take no -f, -t, -E or --unmappable"),
             (("--big5-to-gbk", "--gbk-to-big5"), "--big5-to-gbk excludes --gbk-to-big5"),
             (("-f", "gbk", "-t", "utf-8", "-o", "x", "--in-place", "y"), "excludes"),
             (("-f", "gbk", "-t", "utf-8", "--in-place"), "--in-place needs the files"),
@@ -861,7 +887,7 @@ class Errors(unittest.TestCase):
             (("-f", "gbk", "-t", "utf-8", "--block-size", "0"), "--block-size"),
             (("-f", "gbk", "-t", "utf-8", "--block-size", "65M"), "--block-size"),
             (("-f", "gbk", "-t", "utf-8", "-o", ""), "-o needs a file name"),
-            (("-f", "utf-8", "-t", "gbk", "--add-bom"), "--add-bom writes a mark in UTF-8"),
+            (("-f", "utf-8", "-t", "gbk", "--add-bom"), "--add-bom writes a mark in Unicode"),
             (("-f", "utf-8", "-t", "utf-8", "--add-bom", "--keep-bom"), "excludes"),
             (("--no-such-option",), "--no-such-option"),
             (("--resolve", "NOPE"), "unknown charset 'NOPE'"),

@@ -86,6 +86,12 @@ struct two_byte_encoder {
   }
 };
 
+// Where JIS X 0201 has its letters beyond ASCII: the yen sign, the
+// overline and the half-width katakana. Other characters skip its table.
+inline bool jisx0201_letter(char32_t cp) noexcept {
+  return cp == 0xA5 || cp == 0x203E || (cp >= 0xFF61 && cp <= 0xFF9F);
+}
+
 // Shift_JIS: bytes below 0x80 but the yen sign (0x5C), the overline (0x7E)
 // and 0x7F are ASCII; JIS X 0201's yen sign, overline and half-width kana
 // are single bytes; the rest is the lead/trail table.
@@ -97,10 +103,12 @@ struct shift_jis_encoder {
       put_bytes(at, cp, 1);
       return true;
     }
-    if (const std::size_t b = forward_index(jisx0201_reverse, cp);
-        b != no_code && (b == 0x5C || b == 0x7E || (b >= 0xA1 && b <= 0xDF))) {
-      put_bytes(at, static_cast<std::uint32_t>(b), 1);
-      return true;
+    if (jisx0201_letter(cp)) {
+      if (const std::size_t b = forward_index(jisx0201_reverse, cp);
+          b != no_code && (b == 0x5C || b == 0x7E || (b >= 0xA1 && b <= 0xDF))) {
+        put_bytes(at, static_cast<std::uint32_t>(b), 1);
+        return true;
+      }
     }
     const std::size_t i = forward_index(sjis_reverse, cp);
     if (i == no_code) return false;
@@ -123,7 +131,7 @@ struct euc_jp_encoder {
       put_bytes(at, row_column_code(i, 94, 0xA1, 0xA1), 2);
       return true;
     }
-    if (const std::size_t b = forward_index(jisx0201_reverse, cp);
+    if (const std::size_t b = jisx0201_letter(cp) ? forward_index(jisx0201_reverse, cp) : no_code;
         b != no_code && b >= 0xA1 && b <= 0xDF) {
       put_bytes(at, 0x8E00 | static_cast<std::uint32_t>(b), 2);
       return true;
