@@ -60,6 +60,8 @@ constexpr char32_t substitute_of(int to) noexcept {
     case ZEL_CHARSET_UTF32BE:
     case ZEL_CHARSET_UTF32LE:
       return 0xFFFD;
+    case ZEL_CHARSET_KS_X_1001:
+      return 0xFF1F;  // its pairs leave no byte for '?': the full-width one
     default:
       return '?';
   }

@@ -19,6 +19,7 @@
 
 #include "src/string/byte_sink.h"
 #include "src/tables/gbk_gb18030.h"
+#include "src/tables/korean.h"
 #include "src/tables/reverse.h"
 #include "zel_code.h"
 
@@ -196,25 +197,26 @@ inline std::uint32_t seven_bit_pair(std::size_t index) noexcept {
 }
 
 // The ISO-2022 forms read their GB 2312 and KS X 1001 pairs from the GBK
-// and code page 949 tables with 0x80 added to both bytes: the 7-bit pair of
-// cp's code there, or 0 where it has none with both bytes in A1..FE.
-inline std::uint32_t seven_bit_of(std::uint32_t code) noexcept {
-  const std::uint32_t lead = code >> 8, trail = code & 0xFF;
-  return lead >= 0xA1 && lead <= 0xFE && trail >= 0xA1 && trail <= 0xFE ? code - 0x8080 : 0;
+// and code page 949 tables with 0x80 added to both bytes. A character is
+// written there only where GB 2312 (KS X 1001) itself has it and the wider
+// table reads that code as the same character, so that other readers of
+// the set read it too: GBK's additions, and the few codes the two tables
+// read differently, are left to the other sets. Returns the 7-bit pair, or
+// 0 for none.
+template <std::size_t N>
+inline std::uint32_t seven_bit_in(const reverse_table& set, const std::uint16_t (&wide)[N],
+                                  std::size_t wide_columns, std::uint16_t past_end, char32_t cp) {
+  const std::size_t i = forward_index(set, cp);
+  if (i == no_code) return 0;
+  const std::size_t row = i / 94, column = i % 94;  // from A1 A1
+  const std::size_t at = (0xA1 - 0x81 + row) * wide_columns + (0xA1 - 0x40 + column);
+  return cell(wide, at, past_end) == cp ? seven_bit_pair(i) : 0;
 }
-// GBK's encoding table is code page 936's, which gives a few private-use
-// characters other codes than the decoding table reads: only a code that
-// reads back as cp is taken.
-inline std::uint32_t gbk_seven_bit(char32_t cp) noexcept {
-  if (cp <= 0x7F || cp > 0xFFFF) return 0;
-  const std::uint32_t code = cell(ucs2_to_gbk, cp, gbk_none);
-  const std::size_t at = (code >> 8) * gbk_columns + (code & 0xFF) - (0x81 * gbk_columns + 0x40);
-  const bool reads_back = code != gbk_none && cell(gbk_to_ucs2, at, std::uint16_t{0xFFFD}) == cp;
-  return reads_back ? seven_bit_of(code) : 0;
+inline std::uint32_t gb2312_seven_bit(char32_t cp) noexcept {
+  return seven_bit_in(gb2312_reverse, gbk_to_ucs2, gbk_columns, 0xFFFD, cp);
 }
-inline std::uint32_t cp949_seven_bit(char32_t cp) noexcept {
-  const std::size_t i = forward_index(ksc5601_reverse, cp);
-  return i == no_code ? 0 : seven_bit_of(row_column_code(i, 191, 0x81, 0x40));
+inline std::uint32_t ksx1001_seven_bit(char32_t cp) noexcept {
+  return seven_bit_in(ksx1001_reverse, ksc5601_to_ucs2, ksc5601_columns, ksc5601_past_end, cp);
 }
 
 // ISO-2022-JP with the sets its decoder reads: ASCII, JIS X 0201 Roman for
@@ -258,9 +260,9 @@ struct iso2022jp_encoder {
     } else if (const std::size_t j = forward_index(jisx0212_reverse, cp); j != no_code) {
       pair = seven_bit_pair(j);
       set = jisx0212;
-    } else if ((pair = gbk_seven_bit(cp))) {
+    } else if ((pair = gb2312_seven_bit(cp))) {
       set = gb2312;
-    } else if ((pair = cp949_seven_bit(cp))) {
+    } else if ((pair = ksx1001_seven_bit(cp))) {
       set = ksx1001;
     } else {
       return false;
@@ -286,7 +288,7 @@ struct iso2022kr_encoder {
       put_bytes(at, cp, 1);
       return true;
     }
-    const std::uint32_t pair = cp949_seven_bit(cp);
+    const std::uint32_t pair = ksx1001_seven_bit(cp);
     if (!pair) return false;
     if (!st.header) put_bytes(at, 0x1B242943, 4);  // ESC $ ) C
     st.header = true;
@@ -303,7 +305,8 @@ struct iso2022kr_encoder {
 
 // ISO-2022-CN: GB 2312 (ESC $ ) A) or CNS 11643 plane 1 (ESC $ ) G) shifted
 // in by SO, plane 2 (ESC $ * H) by SS2 (ESC N), which its decoder keeps
-// until the next SO or SI. One designation stands at a time.
+// until the next SO or SI. One designation stands at a time, and each line
+// designates afresh.
 struct iso2022cn_encoder {
   static constexpr std::size_t max_bytes = 8;
   enum : std::uint8_t { none, gb2312, cns1, cns2 };
@@ -314,6 +317,9 @@ struct iso2022cn_encoder {
       if (cp == esc || cp == shift_out || cp == shift_in) return false;
       if (st.shift) put_bytes(at, shift_in, 1);
       st.shift = 0;
+      // Designations last to the end of a line for other readers: the next
+      // line designates again.
+      if (line_end(cp)) st.set = none;
       put_bytes(at, cp, 1);
       return true;
     }
@@ -321,7 +327,7 @@ struct iso2022cn_encoder {
     for (std::uint8_t set = gb2312; set <= cns2; ++set) {
       std::uint32_t pair = 0;
       if (set == gb2312) {
-        pair = gbk_seven_bit(cp);
+        pair = gb2312_seven_bit(cp);
       } else if (const std::size_t i = forward_index(*planes[set - cns1], cp); i != no_code) {
         pair = seven_bit_pair(i);
       }

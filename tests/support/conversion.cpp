@@ -103,6 +103,13 @@ std::string run_in_place(string_fn fn, const std::string& in) {
   return on_string(in, [&](zel_string* s) { fn(s); });
 }
 
+std::string convert_general(int from, int to, const std::string& in, int unmappable, int* result) {
+  return on_string(in, [&](zel_string* s) {
+    const int r = zel_convert(from, to, unmappable, s, nullptr);
+    if (result) *result = r;
+  });
+}
+
 std::string utf8_of_pivot(const std::string& pivot) {
   std::string out;
   for (std::size_t i = 0; i + 1 < pivot.size(); i += 2) {

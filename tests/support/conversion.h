@@ -34,6 +34,11 @@ std::string convert(convert_fn fn, int id, const std::string& in, int* result = 
 // frees every buffer it made.
 std::string run_in_place(string_fn fn, const std::string& in);
 
+// Runs zel_convert from charset `from` to `to` on a copy of `in`, checked as
+// convert is; the string as the call leaves it.
+std::string convert_general(int from, int to, const std::string& in,
+                            int unmappable = ZEL_UNMAPPABLE_SUBSTITUTE, int* result = nullptr);
+
 // The UTF-8 of pivot text, written independently of the library: units
 // encoded one to three bytes each, an odd last byte ignored.
 std::string utf8_of_pivot(const std::string& pivot);
