@@ -9,7 +9,9 @@
 // charset id (ZEL_RESULT_UNKNOWN_CHARSET for id 0, _RESERVED_CHARSET for 56),
 // an unknown stream kind or text too long for a one-call conversion
 // (ZEL_RESULT_BAD_ARGUMENT), output cut at the zel_string limit
-// (ZEL_RESULT_OUTPUT_FULL). Built without exceptions, those calls abort.
+// (ZEL_RESULT_OUTPUT_FULL), a general conversion told to stop at a character
+// its target lacks (ZEL_RESULT_UNMAPPABLE). Built without exceptions, those
+// calls abort.
 #ifndef ZEL_CODE_HPP
 #define ZEL_CODE_HPP
 
@@ -45,6 +47,8 @@ class error : public std::runtime_error {
         return "zel_code: reserved charset id";
       case ZEL_RESULT_OUTPUT_FULL:
         return "zel_code: output longer than a zel_string holds";
+      case ZEL_RESULT_UNMAPPABLE:
+        return "zel_code: a character the target charset cannot hold";
       default:
         return "zel_code: bad argument";
     }
@@ -114,16 +118,18 @@ class string {
 namespace detail {
 
 // Runs a C call on a copy of the text. The plain calls cut output past
-// max_size without a word; when the input is long enough for that (a
-// conversion writes at most four bytes per input byte), the counted twin
-// runs instead so that the cut can be refused. With a report the cut text is
-// returned and report->truncated says so, as in C.
+// max_size without a word; when the input is long enough for that (the ten
+// conversions write at most four bytes per input byte, the general one
+// sixteen), the counted twin runs instead so that the cut can be refused.
+// With a report the cut text is returned and report->truncated says so, as
+// in C.
 template <class Plain, class Counted>
-std::string in_place(std::string_view text, zel_report* report, Plain plain, Counted counted) {
+std::string in_place(std::string_view text, zel_report* report, Plain plain, Counted counted,
+                     std::size_t growth = 4) {
   string s(text);
   if (report) {
     check(counted(s.get(), report));
-  } else if (text.size() <= max_size / 4) {
+  } else if (text.size() <= max_size / growth) {
     check(plain(s.get()));
   } else {
     zel_report r;
@@ -187,6 +193,27 @@ inline std::string decode_references_gb18030(std::string_view text, zel_report* 
   return detail::without_id(text, report, zel_decode_gb18030, zel_decode_gb18030_report);
 }
 
+// What a general conversion writes for a character its target lacks.
+enum class unmappable : int {
+  substitute = ZEL_UNMAPPABLE_SUBSTITUTE,  // '?', or U+FFFD in Unicode targets
+  skip = ZEL_UNMAPPABLE_SKIP,
+  ncr = ZEL_UNMAPPABLE_NCR,  // &#128512;
+  stop = ZEL_UNMAPPABLE_STOP
+};
+
+// The general conversion: text of charset `from` in charset `to`, any id
+// both ways, every code point carried where both can hold it. `stop` throws
+// error(ZEL_RESULT_UNMAPPABLE); a report given is filled first and places
+// the character.
+inline std::string convert(int from, int to, std::string_view text,
+                           unmappable choice = unmappable::substitute,
+                           zel_report* report = nullptr) {
+  const int rule = static_cast<int>(choice);
+  return detail::in_place(
+      text, report, [=](zel_string* s) { return zel_convert(from, to, rule, s, nullptr); },
+      [=](zel_string* s, zel_report* r) { return zel_convert(from, to, rule, s, r); }, 16);
+}
+
 // The id of a charset label ("gbk", "UTF-8"), ZEL_CHARSET_UNKNOWN when none.
 inline int charset_id(std::string_view label) {
   string s(label);
@@ -207,7 +234,10 @@ enum class stream_kind : int {
 
 // A conversion fed in pieces: pieces cut anywhere give the bytes (and the
 // report) of one call on the whole text. The id matters only to the four
-// to_* kinds. Each feed converts into a buffer the stream keeps and hands
+// to_* kinds; stream(from, to, ...) streams the general conversion, and a
+// feed it stops in throws error(ZEL_RESULT_UNMAPPABLE), hands on nothing of
+// the part (16 MiB at most) it stopped in, and leaves the next feed to start
+// a new text. Each feed converts into a buffer the stream keeps and hands
 // that on, so the text and its output may be of any length.
 class stream {
  public:
@@ -215,6 +245,12 @@ class stream {
     int result = ZEL_RESULT_OK;
     st_ = zel_stream_open(static_cast<int>(kind) | (keep_report ? ZEL_STREAM_REPORT : 0), id,
                           &result);
+    if (!st_) detail::fail(result);
+  }
+  stream(int from, int to, unmappable choice = unmappable::substitute, bool keep_report = false) {
+    int result = ZEL_RESULT_OK;
+    st_ = zel_stream_open_convert(
+        from, to, static_cast<int>(choice) | (keep_report ? ZEL_STREAM_REPORT : 0), &result);
     if (!st_) detail::fail(result);
   }
   stream(stream&& other) noexcept
@@ -264,8 +300,8 @@ class stream {
   }
 
  private:
-  // Pieces go to the C call in parts whose output (four bytes per input byte
-  // at most) stays far below max_size and keeps the buffer small.
+  // Pieces go to the C call in parts whose output (sixteen bytes per input
+  // byte at most) stays far below max_size and keeps the buffer small.
   static constexpr std::size_t feed_limit = std::size_t{16} << 20;
 
   zel_stream* st_;

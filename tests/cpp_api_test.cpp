@@ -80,6 +80,49 @@ TEST(CppFunctions, ReportOverloadCounts) {
   EXPECT_EQ(r.first_offset, 1);
 }
 
+TEST(CppConvert, OneCallAndStreamCarryCodePoints) {
+  using zel_code::unmappable;
+  struct Case {
+    int from, to;
+    unmappable choice;
+    std::string_view in, out, why;
+  } cases[] = {
+      {ZEL_CHARSET_UTF8, ZEL_CHARSET_UTF16LE, unmappable::stop, "a\xF0\x9F\x98\x80",
+       "a\0\x3D\xD8\x00\xDE"sv, "U+1F600 as a surrogate pair"},
+      {ZEL_CHARSET_GB18030, ZEL_CHARSET_UTF32BE, unmappable::stop, "\x94\x39\xFC\x36",
+       "\0\x01\xF6\0"sv, "a four-byte GB18030 code whole"},
+      {ZEL_CHARSET_UTF8, ZEL_CHARSET_ISO_8859_1, unmappable::substitute, "a\xE2\x82\xAC\xC3\xA9",
+       "a?\xE9", "the byte charsets' substitute"},
+      {ZEL_CHARSET_UTF8, ZEL_CHARSET_ISO_8859_1, unmappable::skip, "a\xE2\x82\xAC", "a", "skipped"},
+      {ZEL_CHARSET_UTF8, ZEL_CHARSET_BIG5, unmappable::ncr, "\xF0\x9F\x98\x80", "&#128512;",
+       "a reference in the target"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(zel_code::convert(c.from, c.to, c.in, c.choice), c.out) << c.why;
+    zel_code::stream st(c.from, c.to, c.choice);
+    std::string out;
+    for (char byte : c.in) st.feed(std::string_view(&byte, 1), false, out);
+    st.finish(out);
+    EXPECT_EQ(out, c.out) << c.why << ", a byte a feed";
+  }
+}
+
+TEST(CppConvert, StopThrowsAndPlaces) {
+  zel_report r;
+  try {
+    zel_code::convert(ZEL_CHARSET_UTF8, ZEL_CHARSET_KOI8_R, "ab\xE4\xB8\xAD",
+                      zel_code::unmappable::stop, &r);
+    ADD_FAILURE() << "KOI8-R took 中";
+  } catch (const zel_code::error& e) {
+    EXPECT_EQ(e.code(), ZEL_RESULT_UNMAPPABLE);
+    EXPECT_EQ(r.first_offset, 2);
+  }
+  zel_code::stream st(ZEL_CHARSET_UTF8, ZEL_CHARSET_KOI8_R, zel_code::unmappable::stop);
+  EXPECT_EQ(st.feed("ab"), "ab");
+  EXPECT_THROW(st.feed("\xE4\xB8\xAD"), zel_code::error);
+  EXPECT_EQ(st.feed("c", true), "c");
+}
+
 // Text with sequences to cut: GBK pairs, a four-byte GB18030 code, a lead
 // byte at the end.
 constexpr std::string_view gbk_text = "ab\xD6\xD0\xCE\xC4\x81\x30\x81\x30 \xAD\xCC\xD6"sv;
