@@ -24,13 +24,23 @@ struct report_tally {
   // Where the bytes being read start in the whole text: a stream reads a
   // text in pieces, and its offsets count from the text's first byte.
   std::int64_t base = 0;
+  // A conversion stopped on a character its target lacks: the report ends
+  // there, first placing that character.
+  bool frozen = false;
 
   void add(degradation kind, std::size_t offset, std::size_t n) noexcept {
+    if (frozen) return;
     counts[static_cast<int>(kind)] += static_cast<std::int64_t>(n);
     const std::int64_t at = base + static_cast<std::int64_t>(offset);
     if (first < 0 || at < first) first = at;
   }
+  void stop_at(std::size_t offset) noexcept {
+    add(degradation::unmappable, offset, 1);
+    first = base + static_cast<std::int64_t>(offset);
+    frozen = true;
+  }
   void cut_at(std::size_t offset) noexcept {
+    if (frozen) return;
     if (truncated_at < 0) truncated_at = base + static_cast<std::int64_t>(offset);
   }
   void store(zel_report* r) const noexcept {

@@ -33,8 +33,13 @@ struct lacking_policy {
   const std::uint8_t* const* here = nullptr;
   const std::uint8_t* origin = nullptr;
 
+  std::size_t offset() const noexcept { return static_cast<std::size_t>(*here - origin); }
   void count() noexcept {
-    if (tally) tally->add(degradation::unmappable, static_cast<std::size_t>(*here - origin), 1);
+    if (tally) tally->add(degradation::unmappable, offset(), 1);
+  }
+  void stop() noexcept {
+    stopped = true;
+    if (tally) tally->stop_at(offset());
   }
 };
 
@@ -42,12 +47,14 @@ struct lacking_policy {
 // code point; false where the target lacks it too).
 template <class Put>
 void write_lacking(lacking_policy& rule, char32_t cp, Put&& put) {
+  if (rule.mode == ZEL_UNMAPPABLE_STOP) {
+    // The first stops the conversion; what follows is thrown away with it.
+    if (!rule.stopped) rule.stop();
+    return;
+  }
   rule.count();
   switch (rule.mode) {
     case ZEL_UNMAPPABLE_SKIP:
-      return;
-    case ZEL_UNMAPPABLE_STOP:
-      rule.stopped = true;
       return;
     case ZEL_UNMAPPABLE_NCR: {
       char digits[8];
