@@ -6,10 +6,13 @@
 // the library's: this file only picks the export, turns a charset given as a
 // label into its id, and raises where Python expects an exception.
 //
-// Text becomes str through the library too: the pivot's units one code point
-// each for UTF-8 input (zel_code_utf8 returns UTF-8 as it came, unchecked),
-// and the library's UTF-8 for every other id, so that a lone surrogate stays
-// one code point and two never merge into a character the text did not hold.
+// Text crosses between str and bytes through the general conversion, which
+// carries every code point whole: bytes become str through its UTF-8, and a
+// str becomes bytes from its own code points, read as Latin-1 when they are
+// all below U+0100 and as UTF-32LE otherwise. Both are exact (a lone
+// surrogate is one ill-formed UTF-32 unit, never half of a character), and a
+// byte offset into them divided by the width gives the character's index.
+// GBK alone is written by the ten conversions (see written_as()).
 //
 // The GIL is released around conversions of inputs from release_threshold
 // bytes up; below that, releasing and taking it back costs more than the
@@ -40,9 +43,12 @@ static_assert(std::endian::native == std::endian::little,
 
 constexpr std::size_t release_threshold = 2048;
 constexpr std::size_t max_size = 0x7FFFFFFE;
-// A conversion writes at most four bytes per input byte; an input past this
-// may reach the string limit, so it is converted with a report to see a cut.
-constexpr std::size_t safe_size = max_size / 4;
+// The ten conversions write at most four bytes per input byte, the general
+// one (character references, ISO-2022 escapes, UTF-32) sixteen; an input
+// past max_size / growth may reach the string limit, so it is converted with
+// a report to see a cut.
+constexpr std::size_t growth = 4;
+constexpr std::size_t general_growth = 16;
 // Streams take pieces in parts whose size fits the C call's int32 length.
 constexpr std::size_t feed_part = std::size_t{1} << 30;
 
@@ -187,11 +193,13 @@ void check_result(int result) {
     case ZEL_RESULT_OK:
       return;
     case ZEL_RESULT_UNKNOWN_CHARSET:
-      throw py::value_error("charset id 0 names no charset");
+      throw py::value_error("no charset has this id");
     case ZEL_RESULT_RESERVED_CHARSET:
       throw py::value_error("charset id 56 is reserved");
     case ZEL_RESULT_OUTPUT_FULL:
       throw py::value_error("output longer than 2,147,483,646 bytes: convert in pieces (Stream)");
+    case ZEL_RESULT_UNMAPPABLE:
+      throw py::value_error("a character the target charset cannot hold");
     default:
       throw py::value_error("zel_code: bad argument (" + std::to_string(result) + ")");
   }
@@ -208,6 +216,28 @@ bool is_strict(std::string_view errors) {
   if (errors == "strict") return true;
   if (errors == "replace") return false;
   throw py::value_error("errors must be 'strict' or 'replace', not '" + std::string(errors) + "'");
+}
+
+// The unmappable= choices of convert().
+int unmappable_rule(std::string_view name) {
+  if (name == "substitute") return ZEL_UNMAPPABLE_SUBSTITUTE;
+  if (name == "skip") return ZEL_UNMAPPABLE_SKIP;
+  if (name == "ncr") return ZEL_UNMAPPABLE_NCR;
+  if (name == "stop") return ZEL_UNMAPPABLE_STOP;
+  throw py::value_error("unmappable must be 'substitute', 'skip', 'ncr' or 'stop', not '" +
+                        std::string(name) + "'");
+}
+
+// Python's error handlers for encoding that are the library's unmappable
+// choices; "strict" stops, to raise at the character.
+int encode_rule(std::string_view errors) {
+  if (errors == "strict") return ZEL_UNMAPPABLE_STOP;
+  if (errors == "replace") return ZEL_UNMAPPABLE_SUBSTITUTE;
+  if (errors == "ignore") return ZEL_UNMAPPABLE_SKIP;
+  if (errors == "xmlcharrefreplace") return ZEL_UNMAPPABLE_NCR;
+  throw py::value_error(
+      "errors must be 'strict', 'replace', 'ignore' or 'xmlcharrefreplace' to encode, not '" +
+      std::string(errors) + "'");
 }
 
 std::string plural(std::int64_t n, const char* noun, const char* rest) {
@@ -247,19 +277,89 @@ std::string describe(const zel_report& r) {
   throw py::error_already_set();
 }
 
-int run(target t, int id, zel_string* s, zel_report* r) {
-  switch (t) {
-    case target::ucs2:
-      return r ? zel_code_unicode_report(id, s, r) : zel_code_unicode(id, s);
-    case target::utf8:
-      return r ? zel_code_utf8_report(id, s, r) : zel_code_utf8(id, s);
-    case target::gbk:
-      return r ? zel_code_gbk_report(id, s, r) : zel_code_gbk(id, s);
-    case target::gb18030:
-      return r ? zel_code_gb18030_report(id, s, r) : zel_code_gb18030(id, s);
+// Raises UnicodeEncodeError for the character at index `at` of `text`
+// (clamped into it, as above).
+[[noreturn]] void raise_encode_error(const std::string& encoding, py::handle text, std::int64_t at,
+                                     const zel_report& r) {
+  const Py_ssize_t size = PyUnicode_GET_LENGTH(text.ptr());
+  Py_ssize_t start = at < 0 ? 0 : static_cast<Py_ssize_t>(at);
+  if (start >= size) start = size > 0 ? size - 1 : 0;
+  const std::string reason = describe(r);
+  PyObject* e = PyObject_CallFunction(PyExc_UnicodeEncodeError, "sOnns", encoding.c_str(),
+                                      text.ptr(), start, size > 0 ? start + 1 : 0, reason.c_str());
+  if (e) {
+    PyErr_SetObject(PyExc_UnicodeEncodeError, e);
+    Py_DECREF(e);
   }
-  return ZEL_RESULT_BAD_ARGUMENT;
+  throw py::error_already_set();
 }
+
+// A str's code points as bytes of a charset the library reads, one
+// character each: see the header comment. The ten conversions read no
+// UTF-32, so for them it is UTF-8, a lone surrogate kept as its three bytes
+// (which they read as one unit). A two-byte str (and any str when Latin-1 is
+// not asked for) is widened into a copy; the others are read where they are.
+class str_bytes {
+ public:
+  enum form { any, utf32, utf8 };
+
+  str_bytes(py::handle text, form f) {
+    PyObject* o = text.ptr();
+    if (!PyUnicode_Check(o)) throw py::type_error("expected a str");
+    const auto n = static_cast<std::size_t>(PyUnicode_GET_LENGTH(o));
+    const int kind = PyUnicode_KIND(o);
+    if (f == utf8) {
+      id_ = ZEL_CHARSET_UTF8;
+      width_ = 0;
+      Py_ssize_t size = 0;
+      data_ = PyUnicode_AsUTF8AndSize(o, &size);
+      if (!data_) {
+        PyErr_Clear();
+        bytes_ = py::reinterpret_steal<py::object>(
+            PyUnicode_AsEncodedString(o, "utf-8", "surrogatepass"));
+        if (!bytes_) throw py::error_already_set();
+        data_ = PyBytes_AS_STRING(bytes_.ptr());
+        size = PyBytes_GET_SIZE(bytes_.ptr());
+      }
+      size_ = static_cast<std::size_t>(size);
+      return;
+    }
+    if (f == any && kind == PyUnicode_1BYTE_KIND) {
+      id_ = ZEL_CHARSET_ISO_8859_1;
+      width_ = 1;
+      data_ = static_cast<const char*>(PyUnicode_DATA(o));
+    } else if (kind == PyUnicode_4BYTE_KIND) {
+      data_ = static_cast<const char*>(PyUnicode_DATA(o));
+    } else {
+      copy_ = PyUnicode_AsUCS4Copy(o);
+      if (!copy_) throw py::error_already_set();
+      data_ = reinterpret_cast<const char*>(copy_);
+    }
+    size_ = n * static_cast<std::size_t>(width_);
+  }
+  str_bytes(const str_bytes&) = delete;
+  str_bytes& operator=(const str_bytes&) = delete;
+  ~str_bytes() { PyMem_Free(copy_); }
+  const char* data() const noexcept { return data_; }
+  std::size_t size() const noexcept { return size_; }
+  int id() const noexcept { return id_; }
+
+  // The index of the character at a byte offset (clamped into the text).
+  std::int64_t index(std::int64_t offset) const noexcept {
+    const auto at = static_cast<std::size_t>(
+        std::clamp<std::int64_t>(offset, 0, static_cast<std::int64_t>(size_)));
+    if (width_) return static_cast<std::int64_t>(at / static_cast<std::size_t>(width_));
+    return std::count_if(data_, data_ + at, [](char c) { return (c & 0xC0) != 0x80; });
+  }
+
+ private:
+  int id_ = ZEL_CHARSET_UTF32LE;
+  int width_ = 4;  // bytes a character, 0 for UTF-8
+  const char* data_ = nullptr;
+  std::size_t size_ = 0;
+  Py_UCS4* copy_ = nullptr;
+  py::object bytes_;  // the UTF-8 with surrogates, when made
+};
 
 // The string a one-call conversion works in. Short inputs reuse one string
 // per thread, as a C caller converting many short strings reuses its own, so
@@ -284,20 +384,24 @@ class work_string {
   owned_string* s_;
 };
 
-// Runs `call(zel_string*, zel_report*)` on a copy of the input; the report
-// is taken when strict, or when the output might reach the string limit.
-template <class Call>
-void in_place(const input_bytes& in, work_string& s, bool strict, zel_report& r, Call call) {
+// Runs `call(zel_string*, zel_report*)` on a copy of the input (`in`, with
+// data() and size()); the report is taken when asked for, or when the
+// output might reach the string limit. Returns the call's result when it is
+// ZEL_RESULT_OK or ZEL_RESULT_UNMAPPABLE, which the caller places.
+template <class Input, class Call>
+int in_place(const Input& in, work_string& s, bool counted, std::size_t most, zel_report& r,
+             Call call) {
   check_length(in.size());
-  const bool counted = strict || in.size() > safe_size;
+  counted = counted || in.size() > max_size / most;
   int result;
   {
     maybe_released unlocked(in.size());
     zel_string_assign(s.get(), in.data(), static_cast<std::int32_t>(in.size()));
     result = call(s.get(), counted ? &r : nullptr);
   }
-  check_result(result);
+  if (result != ZEL_RESULT_UNMAPPABLE) check_result(result);
   if (counted && r.truncated) check_result(ZEL_RESULT_OUTPUT_FULL);
+  return result;
 }
 
 // A bytes object holding a copy of the output. A large one is copied without
@@ -319,20 +423,16 @@ py::bytes bytes_call(py::handle data, const std::string& encoding, std::string_v
   input_bytes in(data);
   work_string s(in.size());
   zel_report r{};
-  in_place(in, s, strict, r, call);
+  in_place(in, s, strict, growth, r, call);
   if (strict && r.first_offset >= 0)
     raise_decode_error(encoding, in.data(), in.size(), r.first_offset, r);
   return to_bytes(s.data(), s.size());
 }
 
-// The target text is read through: see the header comment.
-target text_target(int id) { return id == ZEL_CHARSET_UTF8 ? target::ucs2 : target::utf8; }
-
-py::str to_str(target t, const char* data, std::size_t n) {
-  PyObject* o =
-      t == target::ucs2
-          ? PyUnicode_FromKindAndData(PyUnicode_2BYTE_KIND, data, static_cast<Py_ssize_t>(n / 2))
-          : PyUnicode_DecodeUTF8(data, static_cast<Py_ssize_t>(n), "surrogatepass");
+// The general conversion's UTF-8 as str. It is well-formed: each ill-formed
+// sequence of the input became U+FFFD.
+py::str utf8_str(const char* data, std::size_t n) {
+  PyObject* o = PyUnicode_DecodeUTF8(data, static_cast<Py_ssize_t>(n), "strict");
   if (!o) throw py::error_already_set();
   return py::reinterpret_steal<py::str>(o);
 }
@@ -340,23 +440,104 @@ py::str to_str(target t, const char* data, std::size_t n) {
 py::str decode(py::handle data, py::handle charset, std::string_view errors) {
   const int id = resolve(charset);
   const bool strict = is_strict(errors);
-  const target t = text_target(id);
   input_bytes in(data);
   work_string s(in.size());
   zel_report r{};
-  in_place(in, s, strict, r,
-           [&](zel_string* str, zel_report* rep) { return run(t, id, str, rep); });
+  in_place(in, s, strict, general_growth, r, [id](zel_string* str, zel_report* rep) {
+    return zel_convert(id, ZEL_CHARSET_UTF8, ZEL_UNMAPPABLE_SUBSTITUTE, str, rep);
+  });
   if (strict && r.first_offset >= 0)
     raise_decode_error(charset_text(charset), in.data(), in.size(), r.first_offset, r);
-  return to_str(t, s.data(), s.size());
+  return utf8_str(s.data(), s.size());
 }
 
-py::bytes convert(py::handle data, py::handle charset, std::string_view to,
-                  std::string_view errors) {
-  const int id = resolve(charset);
-  const target t = find_target(to);
-  return bytes_call(data, charset_text(charset), errors,
-                    [&](zel_string* s, zel_report* r) { return run(t, id, s, r); });
+// What a charset is written as. The registry gives GBK's and GB 2312's
+// labels the id of GB18030, whose decoder reads all three; written, they
+// differ, as zelconv writes them: GB 2312 is EUC-CN, and GBK, which the
+// general conversion writes no form of but GB18030 (whose four-byte codes
+// are no GBK), keeps the ten conversions' GBK writer and its space. "utf8"
+// and the pivot's "ucs-2" and "ucs-2le" are names no label spells.
+struct written_charset {
+  int id;
+  bool gbk;  // zel_code_gbk instead of the general conversion
+};
+
+written_charset written_as(py::handle charset) {
+  if (PyUnicode_Check(charset.ptr())) {
+    const std::string_view name = utf8_view(charset.ptr());
+    for (const char* gbk : {"GBK", "CP936", "MS936", "WINDOWS-936"})
+      if (same_name(name, gbk)) return {ZEL_CHARSET_GB18030, true};
+    if (same_name(name.substr(0, 6), "GB2312") || same_name(name, "CSGB2312"))
+      return {ZEL_CHARSET_EUC_CN, false};
+    if (same_name(name, "UCS-2") || same_name(name, "UCS-2LE")) return {ZEL_CHARSET_UCS2LE, false};
+    if (same_name(name, "UTF8")) return {ZEL_CHARSET_UTF8, false};
+  }
+  return {resolve(charset), false};
+}
+
+// GBK's writer knows one way with what it lacks, its space; strict
+// encoding raises at it through the report.
+void check_gbk_rule(bool taken, const char* what) {
+  if (!taken)
+    throw py::value_error(std::string("GBK is written with a space for what it lacks: ") + what +
+                          " (GB18030 holds every character)");
+}
+
+// Bytes of `from` into GBK, as zelconv takes them: the ten conversions read
+// UTF-32 as pivot text, so GBK is written from it by no one.
+void check_into_gbk(int from, int rule) {
+  check_gbk_rule(rule == ZEL_UNMAPPABLE_SUBSTITUTE, "unmappable='substitute'");
+  if (from >= ZEL_CHARSET_UTF32 && from <= ZEL_CHARSET_UTF32LE)
+    throw py::value_error("GBK is written from no UTF-32 text (GB18030 is)");
+}
+
+int into_gbk(int from, zel_string* s, zel_report* r) {
+  return r ? zel_code_gbk_report(from, s, r) : zel_code_gbk(from, s);
+}
+
+// Any charset to any other through the general conversion (GBK through the
+// ten conversions). A stop raises UnicodeDecodeError, as strict does, at the
+// report's first event.
+py::bytes convert(py::handle data, py::handle from, py::handle to, std::string_view errors,
+                  std::string_view unmappable) {
+  const int from_id = resolve(from);
+  const written_charset target = written_as(to);
+  const int rule = unmappable_rule(unmappable);
+  if (target.gbk) check_into_gbk(from_id, rule);
+  const bool strict = is_strict(errors);
+  input_bytes in(data);
+  work_string s(in.size());
+  zel_report r{};
+  const int result = in_place(in, s, strict || rule == ZEL_UNMAPPABLE_STOP, general_growth, r,
+                              [=](zel_string* str, zel_report* rep) {
+                                return target.gbk ? into_gbk(from_id, str, rep)
+                                                  : zel_convert(from_id, target.id, rule, str, rep);
+                              });
+  if (result == ZEL_RESULT_UNMAPPABLE || (strict && r.first_offset >= 0))
+    raise_decode_error(charset_text(from), in.data(), in.size(), r.first_offset, r);
+  return to_bytes(s.data(), s.size());
+}
+
+// str to bytes of a charset; errors as encode_rule() takes them.
+py::bytes encode(py::handle text, py::handle charset, std::string_view errors) {
+  const written_charset target = written_as(charset);
+  const int rule = encode_rule(errors);
+  if (target.gbk)
+    check_gbk_rule(rule != ZEL_UNMAPPABLE_SKIP && rule != ZEL_UNMAPPABLE_NCR,
+                   "errors 'strict' or 'replace'");
+  const bool strict = rule == ZEL_UNMAPPABLE_STOP;
+  const str_bytes in(text, target.gbk ? str_bytes::utf8 : str_bytes::any);
+  work_string s(in.size());
+  zel_report r{};
+  const int result = in_place(in, s, strict, general_growth, r,
+                              [&in, target, rule](zel_string* str, zel_report* rep) {
+                                return target.gbk ? into_gbk(in.id(), str, rep)
+                                                  : zel_convert(in.id(), target.id, rule, str, rep);
+                              });
+  // Strict fails on a lone surrogate too: its U+FFFD is a degradation.
+  if (strict && (result == ZEL_RESULT_UNMAPPABLE || r.first_offset >= 0))
+    raise_encode_error(charset_text(charset), text, in.index(r.first_offset), r);
+  return to_bytes(s.data(), s.size());
 }
 
 template <void (*plain)(zel_string*), void (*counted)(zel_string*, zel_report*)>
@@ -466,22 +647,40 @@ py::object detect(py::handle data, py::handle candidates, bool whole) {
                     reason_name(g.reason), g.examined);
 }
 
+// A stream zel_stream_open or zel_stream_open_convert opened, or the
+// exception for the reason it gives.
+zel_stream* opened(zel_stream* st, int result) {
+  if (!st) check_result(result == ZEL_RESULT_OK ? ZEL_RESULT_BAD_ARGUMENT : result);
+  return st;
+}
+
+zel_stream* open_kind(int kind, int id, bool report) {
+  int result = ZEL_RESULT_OK;
+  zel_stream* st = zel_stream_open(kind | (report ? ZEL_STREAM_REPORT : 0), id, &result);
+  return opened(st, result);
+}
+
+zel_stream* open_general(int from, int to, int rule, bool report) {
+  int result = ZEL_RESULT_OK;
+  zel_stream* st =
+      zel_stream_open_convert(from, to, rule | (report ? ZEL_STREAM_REPORT : 0), &result);
+  return opened(st, result);
+}
+
 // One zel_stream and its output buffer. A lock keeps two threads from
 // feeding it at once, as the GIL is released while it converts.
 class stream {
  public:
-  stream(int kind, int id, bool report) {
-    int result = ZEL_RESULT_OK;
-    st_ = zel_stream_open(kind | (report ? ZEL_STREAM_REPORT : 0), id, &result);
-    if (!st_) check_result(result == ZEL_RESULT_OK ? ZEL_RESULT_BAD_ARGUMENT : result);
-  }
+  explicit stream(zel_stream* st) noexcept : st_(st) {}
   stream(const stream&) = delete;
   stream& operator=(const stream&) = delete;
   ~stream() { zel_stream_free(st_); }
 
   // Converts the piece into out_ (emptied first); the caller reads out_
-  // while holding the lock.
-  void feed(const input_bytes& in, bool last) {
+  // while holding the lock. A general stream that stops leaves out_ empty,
+  // sets `stopped`, and its report places the character.
+  template <class Input>
+  void feed(const Input& in, bool last) {
     const char* p = in.data();
     std::size_t left = in.size();
     int result = ZEL_RESULT_OK;
@@ -492,7 +691,11 @@ class stream {
       p += n;
       left -= n;
     } while (left > 0 && result == ZEL_RESULT_OK);
-    check_result(result);
+    stopped = result == ZEL_RESULT_UNMAPPABLE;
+    if (stopped)
+      out_.clear();
+    else
+      check_result(result);
   }
 
   zel_report report() const {
@@ -504,6 +707,7 @@ class stream {
 
   std::mutex lock;
   owned_string out_;
+  bool stopped = false;  // the last feed stopped at a character the target lacks
 
  private:
   zel_stream* st_ = nullptr;
@@ -536,9 +740,8 @@ std::unique_lock<std::mutex> lock_stream(stream& st) {
 
 // Feeds under the stream's lock, the GIL released for large pieces, then
 // makes the Python object from the output with the GIL held.
-template <class Make>
-py::object feed_locked(stream& st, py::handle data, bool last, Make make) {
-  input_bytes in(data);
+template <class Input, class Make>
+py::object feed_locked(stream& st, const Input& in, bool last, Make make) {
   const std::unique_lock<std::mutex> held = lock_stream(st);
   {
     maybe_released unlocked(in.size());
@@ -551,10 +754,11 @@ py::object feed_locked(stream& st, py::handle data, bool last, Make make) {
 class byte_stream {
  public:
   byte_stream(py::handle charset, const std::string& to, bool report)
-      : st_(stream_kind(find_target(to)), resolve(charset), report) {}
+      : st_(open_kind(stream_kind(find_target(to)), resolve(charset), report)) {}
 
   py::bytes feed(py::handle data, bool last) {
-    return feed_locked(st_, data, last, [](const char* p, std::size_t n, const input_bytes&) {
+    const input_bytes in(data);
+    return feed_locked(st_, in, last, [](const char* p, std::size_t n, const input_bytes&) {
       return to_bytes(p, n);
     });
   }
@@ -571,19 +775,80 @@ class byte_stream {
   stream st_;
 };
 
+// bytes in, bytes of another charset out, as convert() writes them: the
+// general conversion's stream, GBK's stream of the ten conversions for the
+// GBK labels. A stop raises UnicodeDecodeError at its place in the piece
+// that revealed it (clamped into the piece); the report keeps the text's
+// counts until the next feed, which starts a new text.
+class convert_stream {
+ public:
+  convert_stream(py::handle from, py::handle to, std::string_view unmappable, bool report)
+      : from_(resolve(from)),
+        to_(written_as(to)),
+        rule_(unmappable_rule(unmappable)),
+        encoding_(charset_text(from)),
+        st_(open(from_, to_, rule_, report || rule_ == ZEL_UNMAPPABLE_STOP)) {}
+
+  py::bytes feed(py::handle data, bool last) {
+    const input_bytes in(data);
+    const std::unique_lock<std::mutex> held = lock_stream(st_);
+    if (st_.stopped) {
+      st_.reset();
+      taken_ = 0;
+    }
+    const std::int64_t before = taken_;
+    {
+      maybe_released unlocked(in.size());
+      st_.feed(in, last);
+    }
+    taken_ = last ? 0 : taken_ + static_cast<std::int64_t>(in.size());
+    if (st_.stopped) {
+      const zel_report r = st_.report();
+      raise_decode_error(encoding_, in.data(), in.size(), r.first_offset - before, r);
+    }
+    return to_bytes(st_.out_.data(), st_.out_.size());
+  }
+  zel_report report() {
+    const std::unique_lock<std::mutex> held = lock_stream(st_);
+    return st_.report();
+  }
+  void reset() {
+    const std::unique_lock<std::mutex> held = lock_stream(st_);
+    st_.reset();
+    st_.stopped = false;
+    taken_ = 0;
+  }
+  int from_id() const { return from_; }
+  int to_id() const { return to_.id; }
+
+ private:
+  static zel_stream* open(int from, written_charset to, int rule, bool report) {
+    if (!to.gbk) return open_general(from, to.id, rule, report);
+    check_into_gbk(from, rule);
+    return open_kind(ZEL_STREAM_TO_GBK, from, report);
+  }
+
+  int from_;
+  written_charset to_;
+  int rule_;
+  std::string encoding_;
+  std::int64_t taken_ = 0;  // input bytes of the text before the current piece
+  stream st_;
+};
+
 // bytes in, str out, as decode() reads them; strict raises at the first
 // degradation, at its place in the piece that revealed it.
 class text_stream {
  public:
   text_stream(py::handle charset, const std::string& errors)
       : strict_(is_strict(errors)),
-        id_(resolve(charset)),
         encoding_(charset_text(charset)),
-        st_(stream_kind(text_target(id_)), id_, strict_) {}
+        st_(open_general(resolve(charset), ZEL_CHARSET_UTF8, ZEL_UNMAPPABLE_SUBSTITUTE, strict_)) {}
 
   py::str decode(py::handle data, bool final) {
+    const input_bytes piece(data);
     return feed_locked(
-               st_, data, final,
+               st_, piece, final,
                [this, final](const char* p, std::size_t n, const input_bytes& in) -> py::str {
                  const std::int64_t before = taken_;
                  taken_ += static_cast<std::int64_t>(in.size());
@@ -594,7 +859,7 @@ class text_stream {
                                         r);
                  }
                  if (final) taken_ = 0;
-                 return to_str(text_target(id_), p, n);
+                 return utf8_str(p, n);
                })
         .cast<py::str>();
   }
@@ -611,7 +876,61 @@ class text_stream {
 
  private:
   bool strict_;
-  int id_;
+  std::string encoding_;
+  std::int64_t taken_ = 0;  // input bytes of the text before the current piece
+  stream st_;
+};
+
+// str in, bytes of a charset out, as encode() writes them: the general
+// conversion from the pieces' UTF-32LE (GBK's stream from their UTF-8).
+// Strict raises at the first character the charset lacks (or a lone
+// surrogate), at its place in the piece, and starts a new text.
+class text_encoder {
+ public:
+  text_encoder(py::handle charset, const std::string& errors)
+      : rule_(encode_rule(errors)),
+        target_(written_as(charset)),
+        encoding_(charset_text(charset)),
+        st_(open(target_, rule_)) {}
+
+  py::bytes encode(py::handle text, bool final) {
+    const str_bytes in(text, target_.gbk ? str_bytes::utf8 : str_bytes::utf32);
+    return feed_locked(st_, in, final,
+                       [&](const char* p, std::size_t n, const str_bytes& piece) -> py::bytes {
+                         const std::int64_t before = taken_;
+                         taken_ += static_cast<std::int64_t>(piece.size());
+                         if (rule_ == ZEL_UNMAPPABLE_STOP) {
+                           const zel_report r = st_.report();
+                           if (r.first_offset >= 0) {
+                             st_.reset();
+                             taken_ = 0;
+                             raise_encode_error(encoding_, text,
+                                                piece.index(r.first_offset - before), r);
+                           }
+                         }
+                         if (final) taken_ = 0;
+                         return to_bytes(p, n);
+                       })
+        .cast<py::bytes>();
+  }
+  void reset() {
+    const std::unique_lock<std::mutex> held = lock_stream(st_);
+    st_.reset();
+    taken_ = 0;
+  }
+  const std::string& encoding() const { return encoding_; }
+
+ private:
+  static zel_stream* open(written_charset target, int rule) {
+    const bool strict = rule == ZEL_UNMAPPABLE_STOP;
+    if (!target.gbk) return open_general(ZEL_CHARSET_UTF32LE, target.id, rule, strict);
+    check_gbk_rule(rule != ZEL_UNMAPPABLE_SKIP && rule != ZEL_UNMAPPABLE_NCR,
+                   "errors 'strict' or 'replace'");
+    return open_kind(ZEL_STREAM_TO_GBK, ZEL_CHARSET_UTF8, strict);
+  }
+
+  int rule_;
+  written_charset target_;
   std::string encoding_;
   std::int64_t taken_ = 0;  // input bytes of the text before the current piece
   stream st_;
@@ -674,11 +993,15 @@ PyObject* as_c_function(Body body) noexcept {
 
 PyObject* convert_call(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
   return as_c_function([&] {
-    std::array<PyObject*, 4> a{};
+    std::array<PyObject*, 5> a{};
     parse_arguments("convert", args, nargs, kwnames,
-                    std::array<const char*, 4>{"data", "charset", "to", "errors"}, 2, a);
-    return py::object(convert(a[0], a[1], text_argument(a[2], "to", "utf-8"),
-                              text_argument(a[3], "errors", "replace")));
+                    std::array<const char*, 5>{"data", "from_", "to", "errors", "unmappable"}, 2,
+                    a);
+    static PyObject* const utf8 = PyUnicode_InternFromString("utf-8");  // kept for good
+    if (!utf8) throw py::error_already_set();
+    return py::object(convert(a[0], a[1], a[2] ? a[2] : utf8,
+                              text_argument(a[3], "errors", "replace"),
+                              text_argument(a[4], "unmappable", "substitute")));
   });
 }
 
@@ -698,16 +1021,20 @@ PyCFunction as_method() {
 
 PyMethodDef vectorcall_functions[] = {
     {"convert", as_method<convert_call>(), METH_FASTCALL | METH_KEYWORDS,
-     "convert(data, charset, to='utf-8', errors='replace') -> bytes\n\n"
-     "Convert bytes of a charset (label or id) into 'utf-8', 'gbk', 'gb18030' or\n"
-     "'ucs-2' (the pivot, UCS-2LE), as zel_code_utf8() and its siblings do.\n\n"
-     "errors='strict' raises UnicodeDecodeError at the first degradation, at\n"
-     "its offset in data."},
+     "convert(data, from_, to='utf-8', errors='replace', unmappable='substitute') -> bytes\n\n"
+     "Convert bytes of one charset into another (each a label or an id), as\n"
+     "zel_convert() does: every code point both can hold is carried whole, and\n"
+     "each ill-formed sequence becomes U+FFFD. 'gbk' and 'cp936' are written by\n"
+     "zel_code_gbk(), with a space for what GBK lacks; 'gb2312' as EUC-CN.\n\n"
+     "unmappable says what becomes of a character the target lacks: 'substitute'\n"
+     "('?', U+FFFD in the Unicode charsets), 'skip', 'ncr' (&#128512;) or 'stop'\n"
+     "(UnicodeDecodeError at its offset in data). errors='strict' raises\n"
+     "UnicodeDecodeError at the first degradation of any kind."},
     {"decode", as_method<decode_call>(), METH_FASTCALL | METH_KEYWORDS,
      "decode(data, charset, errors='replace') -> str\n\n"
      "Decode bytes of a charset (label or id) into str.\n\n"
-     "errors='replace' keeps the library's degradation (bytes passed through as\n"
-     "U+0000..U+00FF, U+FFFD for codes without a character); 'strict' raises\n"
+     "errors='replace' keeps the library's degradation (U+FFFD for each\n"
+     "ill-formed sequence and each code without a character); 'strict' raises\n"
      "UnicodeDecodeError at the first degradation."},
     {nullptr, nullptr, 0, nullptr},
 };
@@ -748,6 +1075,11 @@ PYBIND11_MODULE(_zel_code, m) {
   m.def("decode_references", &decode_references, py::arg("data"), py::arg("encoding") = "utf-8",
         py::arg("errors") = "replace",
         "Replace HTML character references in text of 'utf-8', 'gbk' or 'gb18030'.");
+  m.def("encode", &encode, py::arg("text"), py::arg("charset"), py::arg("errors") = "strict",
+        "Encode str into bytes of a charset (label or id), every character it holds\n"
+        "whole. errors: 'strict' (UnicodeEncodeError at the first character the\n"
+        "charset lacks, or a lone surrogate), 'replace' (the charset's substitute),\n"
+        "'ignore' or 'xmlcharrefreplace'.");
   m.def("charset_id", &charset_id, py::arg("label"),
         "The charset id of a label; ValueError when the library knows no such label.");
   guess_type = py::module_::import("collections")
@@ -778,8 +1110,9 @@ PYBIND11_MODULE(_zel_code, m) {
       .def("__repr__", &report_repr);
 
   py::class_<byte_stream>(m, "Stream",
-                          "A conversion fed in pieces: the pieces' outputs joined equal one\n"
-                          "convert() of the whole text, wherever it is cut.")
+                          "The ten conversions (zel_code_utf8() and its siblings) fed in\n"
+                          "pieces: the pieces' outputs joined equal one call on the whole text,\n"
+                          "wherever it is cut.")
       .def(py::init<py::handle, const std::string&, bool>(), py::arg("charset"),
            py::arg("to") = "utf-8", py::arg("report") = false)
       .def("feed", &byte_stream::feed, py::arg("data"), py::arg("last") = false,
@@ -788,6 +1121,23 @@ PYBIND11_MODULE(_zel_code, m) {
       .def("report", &byte_stream::report,
            "The counts of the text so far (zero unless opened with report=True).")
       .def("reset", &byte_stream::reset, "Start a new text.");
+
+  py::class_<convert_stream>(m, "Converter",
+                             "convert() fed in pieces: the pieces' outputs joined equal one\n"
+                             "convert() of the whole text, wherever it is cut.")
+      .def(py::init<py::handle, py::handle, std::string_view, bool>(), py::arg("from_"),
+           py::arg("to") = "utf-8", py::arg("unmappable") = "substitute", py::arg("report") = false)
+      .def("feed", &convert_stream::feed, py::arg("data"), py::arg("last") = false,
+           "Convert the next piece and return its output; last=True ends the text\n"
+           "(a feed after it starts a new one). unmappable='stop' raises\n"
+           "UnicodeDecodeError at a character the target lacks; report() then\n"
+           "places it, and the next feed starts a new text.")
+      .def("report", &convert_stream::report,
+           "The counts of the text so far (zero unless opened with report=True).")
+      .def("reset", &convert_stream::reset, "Start a new text.")
+      .def_property_readonly("from_id", &convert_stream::from_id, "The id of the text read.")
+      .def_property_readonly("to_id", &convert_stream::to_id,
+                             "The id of the text written (GB18030's for GBK too).");
 
   py::class_<text_stream>(m, "Decoder",
                           "decode() fed in pieces: the pieces' str joined equal one decode()\n"
@@ -799,4 +1149,15 @@ PYBIND11_MODULE(_zel_code, m) {
       .def("report", &text_stream::report, "The counts of the text so far (errors='strict').")
       .def("reset", &text_stream::reset, "Start a new text.")
       .def_property_readonly("encoding", &text_stream::encoding);
+
+  py::class_<text_encoder>(m, "Encoder",
+                           "encode() fed in pieces: the pieces' bytes joined equal one encode()\n"
+                           "of the whole text, a byte-order mark written once and an ISO-2022\n"
+                           "text returned to ASCII only at its end.")
+      .def(py::init<py::handle, const std::string&>(), py::arg("charset"),
+           py::arg("errors") = "strict")
+      .def("encode", &text_encoder::encode, py::arg("text"), py::arg("final") = false,
+           "Encode the next piece; final=True ends the text.")
+      .def("reset", &text_encoder::reset, "Start a new text.")
+      .def_property_readonly("encoding", &text_encoder::encoding);
 }

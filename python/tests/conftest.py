@@ -52,15 +52,19 @@ class CLibrary:
     def __init__(self, path):
         self.lib = ctypes.CDLL(str(path))
 
-    def call(self, name, data, *ids):
+    def call(self, name, data, *ids, suffix="_report"):
         """(result, output bytes, report) of `name`_report on data."""
         s, r = ZelString(), ZelReport()
         self.lib.zel_string_init(ctypes.byref(s))
         self.lib.zel_string_assign(ctypes.byref(s), data, len(data))
-        result = getattr(self.lib, name + "_report")(*ids, ctypes.byref(s), ctypes.byref(r))
+        result = getattr(self.lib, name + suffix)(*ids, ctypes.byref(s), ctypes.byref(r))
         out = ctypes.string_at(s.data, max(s.length, 0)) if s.data else b""
         self.lib.zel_string_free(ctypes.byref(s))
         return result, out, r
+
+    def convert(self, data, source, target, unmappable=0):
+        """(result, output bytes, report) of zel_convert on data."""
+        return self.call("zel_convert", data, source, target, unmappable, suffix="")
 
     def detect(self, data, candidates=(), flags=0):
         """(result, zel_guess) of zel_detect on data."""

@@ -27,6 +27,15 @@ TARGETS = {
     "gb18030": "zel_code_gb18030",
     "ucs-2": "zel_code_unicode",
 }
+# convert()'s targets and the id zel_convert writes for each; GBK is the
+# ten conversions' (None).
+GENERAL = [("utf-8", 8), ("gbk", None), ("gb2312", 17), ("utf-16", 9), (59, 59), ("big5", 3)]
+
+
+def c_convert(clib, data, charset, to):
+    if to is None:
+        return clib.call("zel_code_gbk", data, charset)
+    return clib.convert(data, charset, to)
 
 
 def ident(charset, clib):
@@ -34,9 +43,9 @@ def ident(charset, clib):
 
 
 @pytest.mark.parametrize("charset,data", CASES)
-@pytest.mark.parametrize("to", TARGETS)
-def test_convert_matches_c(clib, charset, data, to):
-    _, expected, report = clib.call(TARGETS[to], data, ident(charset, clib))
+@pytest.mark.parametrize("to,to_id", GENERAL)
+def test_convert_matches_c(clib, charset, data, to, to_id):
+    _, expected, report = c_convert(clib, data, ident(charset, clib), to_id)
     assert zel_code.convert(data, charset, to=to) == expected
     assert zel_code.convert(bytearray(data), charset, to) == expected
     if report.first_offset < 0:
@@ -48,12 +57,9 @@ def test_convert_matches_c(clib, charset, data, to):
 
 
 @pytest.mark.parametrize("charset,data", CASES)
-def test_decode_is_the_pivot(clib, charset, data):
-    _, pivot, report = clib.call("zel_code_unicode", data, ident(charset, clib))
-    text = zel_code.decode(data, charset)
-    # One code point per pivot unit: surrogates stay apart, an odd byte is dropped.
-    assert text.encode("utf-16-le", "surrogatepass") == pivot[: len(pivot) & ~1]
-    assert len(text) == len(pivot) // 2
+def test_decode_is_the_general_conversion(clib, charset, data):
+    _, utf8, report = clib.convert(data, ident(charset, clib), 8)
+    assert zel_code.decode(data, charset) == utf8.decode()
     if report.first_offset >= 0:
         with pytest.raises(UnicodeDecodeError) as e:
             zel_code.decode(data, charset, errors="strict")
@@ -78,6 +84,48 @@ def test_stream_pieces_equal_one_call(clib, charset, data, to):
         report.malformed,
         report.first_offset,
     )
+
+
+@pytest.mark.parametrize("charset,data", CASES)
+@pytest.mark.parametrize("to,to_id", GENERAL + [("iso-2022-jp", 15)])
+def test_converter_pieces_equal_one_call(clib, charset, data, to, to_id):
+    _, expected, report = c_convert(clib, data, ident(charset, clib), to_id)
+    st = zel_code.Converter(charset, to, report=True)
+    for cuts in (range(len(data) + 1), [len(data) // 2]):  # every byte alone, two halves
+        pieces = [data[a:b] for a, b in zip([0, *cuts], [*cuts, len(data)])]
+        assert b"".join(st.feed(p) for p in pieces) + st.feed(b"", last=True) == expected
+        r = st.report()
+        assert (r.passed, r.replaced, r.malformed, r.unmappable, r.first_offset) == (
+            report.passed, report.replaced, report.malformed, report.unmappable,
+            report.first_offset,
+        )
+        st.reset()
+
+
+def test_converter_stops_where_the_target_lacks_a_character():
+    st = zel_code.Converter("utf-8", "koi8-r", unmappable="stop")
+    assert st.feed(b"ab") == b"ab"
+    with pytest.raises(UnicodeDecodeError) as e:
+        st.feed("c€d".encode())
+    assert e.value.start == 1 and st.report().first_offset == 3
+    assert st.feed(b"xy", last=True) == b"xy"  # a new text
+    assert st.report().unmappable == 0
+
+
+@pytest.mark.parametrize(
+    "unmappable,python",
+    [("substitute", "replace"), ("skip", "ignore"), ("ncr", "xmlcharrefreplace")],
+)
+@pytest.mark.parametrize("to,python_codec", [("koi8-r", "koi8_r"), ("shift_jis", "shift_jis")])
+def test_convert_unmappable_as_python(unmappable, python, to, python_codec):
+    text = "ab€😀中\n"
+    expected = text.encode(python_codec, python)
+    assert zel_code.convert(text.encode(), "utf-8", to, unmappable=unmappable) == expected
+    with pytest.raises(UnicodeDecodeError) as e:
+        zel_code.convert(text.encode(), "utf-8", to, unmappable="stop")
+    with pytest.raises(UnicodeEncodeError) as python_error:
+        text.encode(python_codec)
+    assert e.value.start == len(text[: python_error.value.start].encode())
 
 
 @pytest.mark.parametrize(
@@ -116,11 +164,16 @@ def test_labels_are_the_registry(clib):
         (lambda: zel_code.convert(b"x", 0), ValueError),
         (lambda: zel_code.convert(b"x", 56), ValueError),
         (lambda: zel_code.convert(b"x", "no-such-charset"), ValueError),
-        (lambda: zel_code.convert(b"x", "gbk", to="big5"), ValueError),
+        (lambda: zel_code.convert(b"x", "gbk", to=56), ValueError),
+        (lambda: zel_code.convert(b"x", "gbk", unmappable="drop"), ValueError),
+        (lambda: zel_code.convert(b"x", "big5", "gbk", unmappable="ncr"), ValueError),
         (lambda: zel_code.convert("x", "gbk"), TypeError),
         (lambda: zel_code.decode(b"x", "gbk", errors="ignore"), ValueError),
         (lambda: zel_code.decode_references(b"x", "ucs-2"), ValueError),
         (lambda: zel_code.Stream(56), ValueError),
+        (lambda: zel_code.convert(b"x\0\0\0", 59, "gbk"), ValueError),
+        (lambda: zel_code.Converter(59, "gbk"), ValueError),
+        (lambda: zel_code.Converter("big5", "gbk", unmappable="skip"), ValueError),
     ],
 )
 def test_refusals(call, error):

@@ -29,10 +29,10 @@ def make_tree(root, encoding, mark=b""):
     return sorted(files)
 
 
-def zelconv_output(zelconv, path, source, target, tmp_path):
+def zelconv_output(zelconv, path, source, target, tmp_path, *more):
     out = tmp_path / "zelconv.out"
     subprocess.run(
-        [zelconv, "-s", "-f", source, "-t", target, "-o", str(out), str(path)], check=True
+        [zelconv, "-s", "-f", source, "-t", target, *more, "-o", str(out), str(path)], check=True
     )
     return out.read_bytes()
 
@@ -61,25 +61,29 @@ def run(cluster, src, dst, source, target, *more):
 
 
 @pytest.mark.parametrize(
-    "source,target,encoding,mark",
+    "source,target,encoding,mark,more",
     [
-        ("gbk", "utf-8", "gbk", b""),
-        ("utf-8", "gb18030", "utf-8", b"\xef\xbb\xbf"),  # zelconv drops the mark for GB18030
-        ("utf-16le", "gbk", "utf-16-le", b"\xff\xfe"),
-        ("big5", "ucs-2", "big5", b""),
+        ("gbk", "utf-8", "gbk", b"", []),
+        ("utf-8", "gb18030", "utf-8", b"\xef\xbb\xbf", []),  # zelconv drops the mark for GB18030
+        ("utf-16le", "gbk", "utf-16-le", b"\xff\xfe", []),
+        ("big5", "ucs-2", "big5", b"", []),
+        # One mark, then big-endian, in every output (the empty one too).
+        ("utf-8", "utf-16", "utf-8", b"\xef\xbb\xbf", []),
+        ("gbk", "gb2312", "gbk", b"\x84\x31\x95\x33", ["--unmappable", "ncr", "--keep-bom"]),
     ],
 )
-def test_outputs_are_zelconvs(cluster, zelconv, tmp_path, source, target, encoding, mark):
+def test_outputs_are_zelconvs(cluster, zelconv, tmp_path, source, target, encoding, mark, more):
     src, dst = tmp_path / "src", tmp_path / "dst"
     names = make_tree(src, encoding, mark)
-    assert run(cluster, src, dst, source, target) == 0
+    assert run(cluster, src, dst, source, target, *more) == 0
     rows = manifest(dst)
     assert sorted(rows) == names
     for name in names:
-        expected = zelconv_output(zelconv, src / name, source, target, tmp_path)
+        expected = zelconv_output(zelconv, src / name, source, target, tmp_path, *more)
         assert (dst / name).read_bytes() == expected, name
         assert int(rows[name]["output_size"]) == len(expected)
-    assert int(rows["deep/bad.txt"]["passed"]) + int(rows["deep/bad.txt"]["dropped"]) > 0
+    bad = rows["deep/bad.txt"]
+    assert sum(int(bad[count]) for count in ("passed", "dropped", "malformed")) > 0
     assert not list(dst.rglob("*" + batch.PART_SUFFIX))
 
 
@@ -151,6 +155,24 @@ def test_resumes_after_an_interrupted_run(cluster, tmp_path, capsys):
     assert run(cluster, src, dst, "gbk", "utf-8") == 0
     assert "0 converted, 5 unchanged" in capsys.readouterr().err
     assert manifest(dst) == again
+
+
+def test_a_stop_fails_the_file_and_leaves_no_output(cluster, tmp_path, capsys):
+    src, dst = tmp_path / "src", tmp_path / "dst"
+    make_tree(src, "utf-8")
+    assert run(cluster, src, dst, "utf-8", "koi8-r", "--unmappable", "stop") == 1
+    rows = manifest(dst)
+    assert rows["a.txt"]["status"] == "failed"
+    assert rows["a.txt"]["error"] == "a character koi8-r cannot hold at byte 0"
+    assert rows["empty.txt"]["status"] == "converted"
+    assert sorted(p.name for p in dst.rglob("*") if p.is_file()) == [
+        batch.MANIFEST_NAME,
+        "empty.txt",
+    ]
+    assert "4 failed" in capsys.readouterr().err
+    # Another choice is another setting: every file is converted again.
+    assert run(cluster, src, dst, "utf-8", "koi8-r") == 0
+    assert "5 converted" in capsys.readouterr().err
 
 
 @pytest.mark.parametrize("make_unreadable", ["dangling link", "directory listed"])

@@ -90,14 +90,84 @@ def test_encoders(tmp_path, name, python):
     assert (tmp_path / "w.txt").read_bytes() == text.encode(python)
 
 
-def test_encode_errors():
+# Something of many scripts, and beyond U+FFFF; each charset is handed the
+# characters of it that it holds.
+SAMPLE = "Az 09 éßñøĉğőł ΩλЖяїєאשعربيไทยລາວՀայđươ 中文漢字日本語かなカナ한국어😀𠮷"
+# Python's codecs as a reference reader, where the library's tables and
+# theirs agree.
+PYTHON = {2: "gb18030", 3: "big5", 7: "shift_jis", 8: "utf-8", 9: "utf-16", 10: "utf-16-be"}
+PYTHON |= {11: "utf-16-le", 12: "cp949", 15: "iso2022_jp", 16: "iso2022_kr", 17: "gb2312"}
+PYTHON |= {19: "euc_jp", 20: "euc_kr", 21: "koi8_r", 22: "koi8_u", 39: "cp874", 49: "cp850"}
+PYTHON |= {id: f"iso8859_{n}" for id, n in zip(range(24, 39), (*range(1, 12), 13, 14, 15, 16))}
+PYTHON |= {id: f"cp{id + 1210}" for id in range(40, 49)}
+PYTHON |= {50: "cp866", 57: "utf-32", 58: "utf-32-be", 59: "utf-32-le"}
+
+
+def holds(c, id):
+    try:
+        c.encode(PYTHON[id]) if id in PYTHON else zel_code._zel_code.encode(c, id)
+        return True
+    except UnicodeEncodeError:
+        return False
+
+
+@pytest.mark.parametrize("id", [id for id in range(1, 60) if id != 56])
+def test_every_charset_encodes_what_it_holds(id):
+    name = f"zel-id-{id}"
+    text = "".join(c for c in SAMPLE if holds(c, id))
+    assert any(ord(c) > 0x7F for c in text)
+    data = text.encode(name)
+    assert data.decode(name) == text
+    if id in PYTHON:
+        assert data.decode(PYTHON[id]) == text
+    e = codecs.getincrementalencoder(name)()
+    assert b"".join(map(e.encode, text)) + e.encode("", final=True) == data
+
+
+@pytest.mark.parametrize("id", [2, 8, 9, 11, 57])
+def test_supplementary_characters_decode_whole(id):
+    text = "a😀𠮷b"
+    data = text.encode(PYTHON[id])
+    assert data.decode(f"zel-id-{id}") == zel_code.decode(data, id) == text
+    d = codecs.getincrementaldecoder(f"zel-id-{id}")()
+    pieces = [d.decode(data[i : i + 1]) for i in range(len(data))] + [d.decode(b"", True)]
+    assert "".join(pieces) == text
+
+
+@pytest.mark.parametrize("errors", ["strict", "replace", "ignore", "xmlcharrefreplace"])
+@pytest.mark.parametrize("name,python", [("zel-koi8-r", "koi8_r"), ("zel-big5", "big5")])
+def test_encode_errors_as_python(name, python, errors):
+    text = "ab€😀中é"
+    try:
+        expected = text.encode(python, errors)
+    except UnicodeEncodeError as python_error:
+        with pytest.raises(UnicodeEncodeError) as e:
+            text.encode(name, errors)
+        assert (e.value.start, e.value.end) == (python_error.start, python_error.start + 1)
+    else:
+        assert text.encode(name, errors) == expected
+
+
+@pytest.mark.parametrize(
+    "name,text",
+    [(name, "aЖ\ud800c") for name in ("zel-utf-8", "zel-utf-32", "zel-koi8-r", "zel-gbk")]
+    + [("zel-koi8-r", "aЖ😀c"), ("zel-gbk", "aЖ😀c")],
+)
+def test_strict_encoding_places_the_character(name, text):
     with pytest.raises(UnicodeEncodeError) as e:
-        "ab😀".encode("zel-gbk")
-    assert e.value.start == 2
-    assert "ab😀".encode("zel-gb18030", "replace") == zel_code.convert(
-        "ab😀".encode(), "utf-8", "gb18030"
-    )
-    with pytest.raises(UnicodeError):
-        "x".encode("zel-big5")
+        text.encode(name)
+    assert (e.value.start, e.value.end) == (2, 3)
+    encoder = codecs.getincrementalencoder(name)()
+    encoder.encode("xy")
+    with pytest.raises(UnicodeEncodeError) as e:
+        encoder.encode(text)
+    assert (e.value.start, e.value.end) == (2, 3)
+
+
+def test_encode_refusals():
+    with pytest.raises(ValueError):
+        "x".encode("zel-gbk", "ignore")
+    with pytest.raises(ValueError):
+        "x".encode("zel-koi8-r", "backslashreplace")
     with pytest.raises(LookupError):
         codecs.lookup("zel-no-such-charset")

@@ -1,14 +1,16 @@
 """zel_code: character-set conversion with the zel_code library.
 
-Text in any of the library's source charsets (named by a label such as
-"gbk" or "Shift_JIS", or by the library's integer charset id) becomes str,
-or bytes of UTF-8, GBK, GB18030 or the library's pivot UCS-2LE::
+Text in any of the library's charsets (named by a label such as "gbk" or
+"Shift_JIS", or by the library's integer charset id) becomes str, or bytes
+of any other of them, every character beyond U+FFFF included::
 
     >>> import zel_code
     >>> zel_code.decode(b"\\xd6\\xd0\\xce\\xc4", "gbk")
     '中文'
     >>> zel_code.convert("中文".encode("big5"), "big5", to="gb18030")
     b'\\xd6\\xd0\\xce\\xc4'
+    >>> zel_code.convert("a😀".encode(), "utf-8", "koi8-r", unmappable="ncr")
+    b'a&#128512;'
 
 zel_code.detect guesses the charset of bytes whose charset is not known::
 
@@ -17,10 +19,10 @@ zel_code.detect guesses the charset of bytes whose charset is not known::
     ('gb18030', 'statistics')
     >>> text = zel_code.decode(data, g.id)
 
-Malformed input degrades as the library's rules say (a byte that starts no
-sequence passes through as U+0000..U+00FF, a code without a character
-becomes U+FFFD); errors="strict" raises UnicodeDecodeError at the first
-degradation instead. Calls release the GIL for inputs of 2 KiB and more.
+Malformed input degrades as the library's rules say (each ill-formed
+sequence and each code without a character becomes U+FFFD); errors="strict"
+raises UnicodeDecodeError at the first degradation instead. Calls release
+the GIL for inputs of 2 KiB and more.
 
 Submodules: zel_code.codecs registers "zel-<label>" codecs for open() and
 io.TextIOWrapper; zel_code.batch converts a tree of files on a Dask cluster;
@@ -28,6 +30,7 @@ zel_code.pandas decodes Series of bytes.
 """
 
 from ._zel_code import (
+    Converter,
     Decoder,
     Guess,
     Report,
@@ -44,6 +47,7 @@ from ._zel_code import (
 )
 
 __all__ = [
+    "Converter",
     "Decoder",
     "Guess",
     "Report",

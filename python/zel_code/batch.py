@@ -3,19 +3,22 @@
     python3 -m zel_code.batch SRC DST -f LABEL -t TARGET [--scheduler ADDRESS | --workers N]
 
 Every file under the directory SRC (or each one named in --files-from, one
-path relative to SRC a line) is converted from the charset LABEL (a library
-label or "#N" for an id) into TARGET (utf-8, gbk, gb18030 or ucs-2) and
-written to the same relative path under DST, byte for byte what
-`zelconv -f LABEL -t TARGET` writes. One Dask task converts one file,
-reading it in blocks through the library's streams, so a file of any size
-takes memory that follows the block size. Each output is written to a
-temporary file beside it and renamed into place when complete.
+path relative to SRC a line) is converted from the charset LABEL into the
+charset TARGET (each a library label or "#N" for an id; "ucs-2" is the
+pivot) and written to the same relative path under DST, byte for byte what
+`zelconv -f LABEL -t TARGET` writes, --unmappable and --keep-bom included.
+One Dask task converts one file, reading it in blocks through the library's
+general stream (zel_code.Converter), so a file of any size takes memory
+that follows the block size. Each output is written to a temporary file
+beside it and renamed into place when complete; a file with a character
+TARGET lacks under --unmappable=stop fails, and leaves no output.
 
 The manifest (DST/.zel-manifest.csv unless --manifest says otherwise) gets a
 row as each file finishes: source size, modification time and SHA-256,
 output size, the library's degradation counts, or the error that stopped
 it. A run started again skips every file whose row shows it converted from
-the same source with the same settings and whose output is still there: so
+the same source with the same settings (-f, -t, --unmappable, --keep-bom;
+a row older than one of them lacks it) and whose output is still there: so
 an interrupted run resumes where it stopped. A file that cannot be read is
 reported and the rest converted; the exit status is then 1.
 
@@ -32,6 +35,7 @@ import os
 import sys
 import tempfile
 import time
+from typing import NamedTuple, Union
 
 from . import _zel_code
 
@@ -42,6 +46,8 @@ FIELDS = [
     "status",
     "from",
     "to",
+    "unmappable",
+    "keep_bom",
     "source_size",
     "source_mtime_ns",
     "source_sha256",
@@ -57,21 +63,16 @@ FIELDS = [
 DONE = ("converted", "unchanged")
 PART_SUFFIX = ".zel-part"
 
-# zelconv drops a leading byte-order mark of the source from GBK and GB18030
-# output, where U+FEFF would become a space or a code no reader expects; these
-# are the marks it recognises. UTF-16 with its mark (no fixed byte order)
-# reads the mark itself.
-_MARKS = {
-    _zel_code.charset_id(label): mark
-    for label, mark in [
-        ("utf-8", b"\xef\xbb\xbf"),
-        ("gb18030", b"\x84\x31\x95\x33"),
-        ("utf-16be", b"\xfe\xff"),
-        ("utf-16le", b"\xff\xfe"),
-        ("unicode", b"\xff\xfe"),
-    ]
-}
-_DROPS_MARK = ("gbk", "cp936", "gb18030")
+# zelconv's byte-order marks (cli/charsets.cpp, cli/plan.cpp), by charset id.
+# A leading mark of the source is dropped, unless --keep-bom, from output
+# outside Unicode (where U+FEFF would be a space, a four-byte code or a
+# substitute) and from UTF-16 and UTF-32 with a mark, which are written as
+# their mark, then big-endian: each output starts with one mark. The marks
+# dropped are the bytes the library writes for U+FEFF in the sources that
+# read it as a character (UTF-16 and UTF-32 with a mark read their own).
+_UNICODE = {1, 8, 9, 10, 11, 57, 58, 59}
+_MARK_THEN_BIG_ENDIAN = {9: 10, 57: 58}
+_MARK_IS_A_CHARACTER = {1, 2, 8, 10, 11, 58, 59}
 
 
 def _read_umask():
@@ -85,15 +86,39 @@ def _read_umask():
 _NEW_FILE_MODE = 0o666 & ~_read_umask()
 
 
-def source_charset(label):
-    """The charset id of a -f argument: a library label or "#N"."""
+def charset(label):
+    """A -f or -t argument as the library takes it: "#N" is the id N."""
     if label.startswith("#") and label[1:].isdigit():
         return int(label[1:])
-    return _zel_code.charset_id(label)
+    return label
 
 
-def drops_mark(target):
-    return target.lower().replace("_", "-") in _DROPS_MARK
+class Plan(NamedTuple):
+    """What each task does: converts from `source` into `target` (as
+    zel_code.Converter takes them), `mark` first in each output, a leading
+    `drop` of the source dropped. `writes` names the target in messages."""
+
+    source: Union[str, int]
+    target: Union[str, int]
+    unmappable: str
+    mark: bytes
+    drop: bytes
+    writes: str
+
+
+def make_plan(source, target, unmappable="substitute", keep_bom=False):
+    """zelconv's rules for -f, -t, --unmappable and --keep-bom. Raises
+    ValueError for what the library refuses."""
+    source, to = charset(source), charset(target)
+    probe = _zel_code.Converter(source, to, unmappable)
+    written, mark = probe.to_id, b""
+    if written in _MARK_THEN_BIG_ENDIAN:
+        to = written = _MARK_THEN_BIG_ENDIAN[written]
+        mark = _zel_code.encode("\ufeff", written)
+    drop = b""
+    if not keep_bom and (mark or written not in _UNICODE) and probe.from_id in _MARK_IS_A_CHARACTER:
+        drop = _zel_code.encode("\ufeff", probe.from_id)
+    return Plan(source, to, unmappable, mark, drop, target)
 
 
 def _sha256(path, block_size):
@@ -135,8 +160,24 @@ def _remove_stale_parts(dst):
             pass
 
 
-def _convert(src, dst, charset, target, drop_mark, block_size):
-    stream = _zel_code.Stream(charset, to=target, report=True)
+def _stopped(plan, r, skipped):
+    """zelconv's words for a stop at a character the target lacks."""
+    alone = r.passed + r.dropped + r.malformed + r.replaced == 0
+    return (
+        f"a character {plan.writes} cannot hold {'at' if alone else 'after'} "
+        f"byte {r.first_offset + skipped}"
+    )
+
+
+def _discard(part):
+    try:
+        os.unlink(part)
+    except OSError:
+        pass
+
+
+def _convert(src, dst, plan, block_size):
+    stream = _zel_code.Converter(plan.source, plan.target, plan.unmappable, report=True)
     digest = hashlib.sha256()
     folder = os.path.dirname(dst) or "."
     os.makedirs(folder, exist_ok=True)
@@ -150,26 +191,30 @@ def _convert(src, dst, charset, target, drop_mark, block_size):
         try:
             os.fchmod(fd, _NEW_FILE_MODE)
             with os.fdopen(fd, "wb") as out:
-                first = True
-                while piece := f.read(block_size):
+                out.write(plan.mark)
+                output_size = len(plan.mark)
+                # The first piece holds a whole mark, whatever the block size.
+                piece = f.read(max(block_size, len(plan.drop)))
+                if plan.drop and piece.startswith(plan.drop):
+                    skipped = len(plan.drop)
+                start = skipped
+                while piece:
                     digest.update(piece)
                     source_size += len(piece)
-                    if first and drop_mark and piece.startswith(_MARKS.get(charset, b"\0" * 8)):
-                        skipped = len(_MARKS[charset])
-                        piece = piece[skipped:]
-                    first = False
-                    converted = stream.feed(piece)
+                    converted = stream.feed(memoryview(piece)[start:])
+                    start = 0
                     out.write(converted)
                     output_size += len(converted)
+                    piece = f.read(block_size)
                 converted = stream.feed(b"", last=True)
                 out.write(converted)
                 output_size += len(converted)
             os.replace(part, dst)
+        except UnicodeDecodeError:  # --unmappable=stop
+            _discard(part)
+            return {"status": "failed", "error": _stopped(plan, stream.report(), skipped)}
         except BaseException:
-            try:
-                os.unlink(part)
-            except OSError:
-                pass
+            _discard(part)
             raise
     r = stream.report()
     return {
@@ -188,7 +233,7 @@ def _convert(src, dst, charset, target, drop_mark, block_size):
     }
 
 
-def convert_file(src, dst, previous, charset, target, drop_mark=False, block_size=BLOCK_SIZE):
+def convert_file(src, dst, previous, plan, block_size=BLOCK_SIZE):
     """One task: converts src into dst, or leaves dst when the manifest's row
     `previous` shows it converted from the same bytes. Returns the row's new
     fields. An error reading or writing is returned, not raised, so that a
@@ -197,7 +242,7 @@ def convert_file(src, dst, previous, charset, target, drop_mark=False, block_siz
         st = os.stat(src)
         if _unchanged(previous, st, dst) and previous["source_sha256"] == _sha256(src, block_size):
             return dict(previous, status="unchanged", source_mtime_ns=st.st_mtime_ns)
-        return _convert(src, dst, charset, target, drop_mark, block_size)
+        return _convert(src, dst, plan, block_size)
     except OSError as e:
         return {"status": "failed", "error": f"{e.strerror or e}: {e.filename or src}"}
 
@@ -337,7 +382,14 @@ def parse_args(argv):
         dest="target",
         required=True,
         metavar="TARGET",
-        help="utf-8, gbk, gb18030 or ucs-2",
+        help="charset written: a label of the library, #N for an id, or ucs-2 (the pivot)",
+    )
+    p.add_argument(
+        "--unmappable",
+        choices=("substitute", "skip", "ncr", "stop"),
+        default="substitute",
+        help="what becomes of a character TARGET lacks, as zelconv --unmappable (stop fails "
+        "the file)",
     )
     where = p.add_mutually_exclusive_group()
     where.add_argument(
@@ -359,7 +411,7 @@ def parse_args(argv):
     p.add_argument(
         "--keep-bom",
         action="store_true",
-        help="keep a leading byte-order mark in GBK and GB18030 output, as zelconv --keep-bom",
+        help="keep a leading byte-order mark of the source, as zelconv --keep-bom",
     )
     p.add_argument(
         "--block-size",
@@ -380,8 +432,7 @@ def parse_args(argv):
 def main(argv=None):
     args = parse_args(argv)
     try:
-        charset = source_charset(args.source)
-        _zel_code.Stream(charset, to=args.target)  # refuses what the library refuses
+        plan = make_plan(args.source, args.target, args.unmappable, args.keep_bom)
     except ValueError as e:
         print(f"zel_code.batch: {e}", file=sys.stderr)
         return 2
@@ -392,15 +443,19 @@ def main(argv=None):
     os.makedirs(args.dst, exist_ok=True)
     previous = read_manifest(manifest)
     journal = Journal(manifest, previous)
-    settings = {"from": args.source, "to": args.target}
-    drop_mark = drops_mark(args.target) and not args.keep_bom
+    settings = {
+        "from": args.source,
+        "to": args.target,
+        "unmappable": args.unmappable,
+        "keep_bom": "yes" if args.keep_bom else "no",
+    }
 
     failed = unchanged = 0
     todo = []
     for name in list_files(args.src, args.dst, manifest, args.files_from):
         src, dst = os.path.join(args.src, name), os.path.join(args.dst, name)
         row = previous.get(name)
-        if row and (row["from"], row["to"]) != (args.source, args.target):
+        if row and any(row.get(key) != value for key, value in settings.items()):
             row = None
         try:
             st = os.stat(src)
@@ -431,9 +486,7 @@ def main(argv=None):
                 [t[2] for t in todo],
                 [t[3] for t in todo],
                 [t[4] for t in todo],
-                charset=charset,
-                target=args.target,
-                drop_mark=drop_mark,
+                plan=plan,
                 block_size=args.block_size,
                 pure=False,
             )

@@ -4,20 +4,34 @@
     with open("notes.txt", encoding="zel-gbk") as f:
         for line in f: ...
 
-"zel-<label>" decodes text of any charset the library has a label for
-("zel-gbk", "zel-shift_jis", "zel-iso-2022-jp", "zel-koi8-r"), and
-"zel-id-<N>" the charset of id N (EUC-TW, id 18, has no label).
-"zel-gbk", "zel-cp936", "zel-gb18030" and "zel-utf-8" also encode, into GBK,
-GB18030 and UTF-8; the others decode only. Python turns "-" and most
-punctuation in a codec name into "_", which the library's labels treat as
-"-"; a label with ":" in it needs another of its charset's labels.
+"zel-<label>" decodes and encodes text of any charset the library has a
+label for ("zel-gbk", "zel-shift_jis", "zel-iso-2022-jp", "zel-koi8-r"),
+"zel-id-<N>" the charset of id N (EUC-TW, id 18, has no label), and
+"zel-utf-32", "zel-utf-32be" and "zel-utf-32le" ids 57 to 59. Python turns
+"-" and most punctuation in a codec name into "_", which the library's
+labels treat as "-"; a label with ":" in it needs another of its charset's
+labels.
 
-Decoding runs on the library's streams (zel_code.Decoder), so a text read in
-pieces, by io.TextIOWrapper or a StreamReader, decodes exactly as it would
-whole, in memory that follows the piece size. errors="strict" (Python's
-default) raises UnicodeDecodeError at the first byte the library could not
-decode faithfully; errors="replace" keeps the library's own degradation
-(see zel_code.decode). No other error handler is offered.
+Both ways run the library's general conversion, so every character a
+charset holds crosses whole, those beyond U+FFFF included, except that GBK
+is written by the library's GBK writer, which puts a space for what GBK
+lacks (as zelconv does; GB 2312 is written as EUC-CN). Decoding runs on its
+streams (zel_code.Decoder), so a text read in pieces, by io.TextIOWrapper or
+a StreamReader, decodes exactly as it would whole, in memory that follows
+the piece size. errors="strict" (Python's default) raises
+UnicodeDecodeError at the first byte the library could not decode
+faithfully; errors="replace" keeps the library's own degradation (U+FFFD,
+see zel_code.decode).
+
+Encoding takes errors="strict" (UnicodeEncodeError at the first character
+the charset lacks, or a lone surrogate), "replace" (the charset's
+substitute: "?", or U+FFFD in the Unicode charsets), "ignore" or
+"xmlcharrefreplace"; GBK's writer only "strict" or "replace" (a space). The
+incremental encoder and the StreamWriter run on a stream
+(zel_code._zel_code.Encoder): a byte-order mark is written once, and an
+ISO-2022 text returns to ASCII at its end (final=True, or
+StreamWriter.reset()), which io.TextIOWrapper, as for Python's own codecs,
+never asks for.
 
 A text file's tell() and seek() assume that the decoder holds nothing
 between pieces; that holds at each character of the multi-byte charsets, but
@@ -31,36 +45,8 @@ from . import _zel_code
 
 _PREFIX = "zel_"
 _BY_ID = re.compile(r"id_?(\d+)")
-# Labels that name an output of the library as well as a source charset.
-_ENCODES = {"gbk": "gbk", "cp936": "gbk", "gb18030": "gb18030", "utf_8": "utf-8", "utf8": "utf-8"}
-
-
-def _text_encoder(name, target):
-    """encode(str, errors) for one of the library's outputs: the str's UTF-8
-    (lone surrogates kept, unless strict) converted by the library."""
-
-    def encode(text, errors="strict"):
-        strict = errors == "strict"
-        if not strict and errors != "replace":
-            raise ValueError(f"{name}: errors must be 'strict' or 'replace', not {errors!r}")
-        try:
-            data = text.encode("utf-8", "strict" if strict else "surrogatepass")
-            return _zel_code.convert(data, 8, to=target, errors=errors), len(text)
-        except UnicodeEncodeError as e:
-            raise UnicodeEncodeError(name, text, e.start, e.end, e.reason) from None
-        except UnicodeDecodeError as e:
-            # The library's offset counts bytes of the UTF-8 it was given.
-            at = len(data[: e.start].decode("utf-8", "surrogatepass"))
-            raise UnicodeEncodeError(name, text, at, at + 1, e.reason) from None
-
-    return encode
-
-
-def _decode_only(name):
-    def encode(text, errors="strict"):
-        raise UnicodeError(f"{name} decodes only: the library writes GBK, GB18030 and UTF-8")
-
-    return encode
+# The UTF-32 ids, which the library's registry has no labels for yet.
+_UTF32 = {"utf_32": 57, "utf_32be": 58, "utf_32le": 59}
 
 
 class _EndWatch:
@@ -79,8 +65,9 @@ class _EndWatch:
         return getattr(self._stream, name)
 
 
-def _codec(name, charset, target):
-    encode = _text_encoder(name, target) if target else _decode_only(name)
+def _codec(name, charset):
+    def encode(text, errors="strict"):
+        return _zel_code.encode(text, charset, errors), len(text)
 
     def decode(data, errors="strict"):
         return _zel_code.decode(data, charset, errors), len(data)
@@ -97,9 +84,15 @@ def _codec(name, charset, target):
             self._decoder.reset()
 
     class IncrementalEncoder(codecs.IncrementalEncoder):
-        # A str holds whole characters, so each piece encodes on its own.
+        def __init__(self, errors="strict"):
+            super().__init__(errors)
+            self._encoder = _zel_code.Encoder(charset, errors)
+
         def encode(self, input, final=False):
-            return encode(input, self.errors)[0]
+            return self._encoder.encode(input, final)
+
+        def reset(self):
+            self._encoder.reset()
 
     class StreamReader(codecs.StreamReader):
         # codecs.StreamReader calls decode() only with bytes in hand, and so
@@ -119,8 +112,16 @@ def _codec(name, charset, target):
             self._decoder.reset()
 
     class StreamWriter(codecs.StreamWriter):
+        def __init__(self, stream, errors="strict"):
+            super().__init__(stream, errors)
+            self._encoder = _zel_code.Encoder(charset, errors)
+
         def encode(self, input, errors="strict"):
-            return encode(input, errors)
+            return self._encoder.encode(input), len(input)
+
+        def reset(self):
+            # Ends the text, as Python's own stateful StreamWriters do.
+            self.stream.write(self._encoder.encode("", True))
 
     return codecs.CodecInfo(
         name=name,
@@ -141,16 +142,21 @@ def search(name):
     by_id = _BY_ID.fullmatch(label)
     if by_id:
         charset = int(by_id.group(1))
+    elif label in _UTF32:
+        charset = _UTF32[label]
     else:
+        # The label itself, not its id: GBK's and GB 2312's labels share
+        # GB18030's id but are written as themselves.
+        charset = label
         try:
-            charset = _zel_code.charset_id(label)
+            _zel_code.charset_id(label)
         except ValueError:
             return None
     try:
         _zel_code.Decoder(charset)  # refuses ids the library refuses
     except ValueError:
         return None
-    return _codec("zel-" + label.replace("_", "-"), charset, _ENCODES.get(label))
+    return _codec("zel-" + label.replace("_", "-"), charset)
 
 
 codecs.register(search)

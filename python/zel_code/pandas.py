@@ -32,6 +32,7 @@ def decode_series(series, charset, errors="replace"):
     return _apply(series, lambda v: _zel_code.decode(v, charset, errors))
 
 
-def convert_series(series, charset, to="utf-8", errors="replace"):
-    """A Series of bytes in `to` from a Series of bytes in `charset`."""
-    return _apply(series, lambda v: _zel_code.convert(v, charset, to, errors))
+def convert_series(series, charset, to="utf-8", errors="replace", unmappable="substitute"):
+    """A Series of bytes in `to` from a Series of bytes in `charset`, as
+    zel_code.convert() writes them."""
+    return _apply(series, lambda v: _zel_code.convert(v, charset, to, errors, unmappable))
