@@ -355,7 +355,7 @@ struct iso2022cn_encoder {
 // character.
 template <int UnitBytes, bool Big>
 struct unicode_encoder {
-  static constexpr std::size_t max_bytes = 2 * 4;  // a mark and a character
+  static constexpr std::size_t max_bytes = 8;  // a mark and a character
   encoder_state& st;
   bool mark;
   bool copies_ascii() const noexcept { return false; }
