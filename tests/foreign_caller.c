@@ -74,6 +74,8 @@ typedef void(CONV* stream_report_fn)(const void*, zreport*);
 typedef void(CONV* stream_fn)(void*);
 typedef void(CONV* string_report_fn)(zstring*, zreport*);
 typedef int(CONV* detect_fn)(const char*, int32_t, const int*, int32_t, int, zguess*);
+typedef int(CONV* general_fn)(int, int, int, zstring*, zreport*);
+typedef void*(CONV* general_open_fn)(int, int, int, int*);
 
 static struct {
   string_fn init, free_, prepare, upper;
@@ -93,6 +95,8 @@ static struct {
   stream_report_fn stream_report;
   stream_fn stream_reset, stream_free;
   detect_fn detect;
+  general_fn convert;
+  general_open_fn stream_open_convert;
 } zel;
 
 #define SLOT(field) ((void (**)(void)) & zel.field)
@@ -138,6 +142,8 @@ static const struct {
     {"zel_stream_reset", SLOT(stream_reset)},
     {"zel_stream_free", SLOT(stream_free)},
     {"zel_detect", SLOT(detect)},
+    {"zel_convert", SLOT(convert)},
+    {"zel_stream_open_convert", SLOT(stream_open_convert)},
 };
 #define EXPORT_COUNT (int)(sizeof exports / sizeof exports[0])
 
@@ -445,6 +451,29 @@ static void check_stream(void) {
   CHECKED(zel.free_(&s));
 }
 
+/* The general conversion: an emoji from UTF-8 to GB18030's four bytes,
+ * and streamed back into UTF-8 a byte at a time. */
+static void check_general(void) {
+  zstring s, back;
+  zreport r;
+  void* st;
+  CHECKED(zel.init(&s));
+  CHECKED(zel.init(&back));
+  CHECKED(zel.assign(&s, "a\xF0\x9F\x98\x80", 5));
+  CHECKED(result = zel.convert(8, 2, 0, &s, &r));
+  expect(result == 0 && same(&s, "a\x94\x39\xFC\x36", 5), "convert: U+1F600 into GB18030");
+  CHECKED(st = zel.stream_open_convert(2, 8, 0x100, &result));
+  expect(st != 0 && result == 0, "stream_open_convert: GB18030 to UTF-8, counted");
+  for (int k = 0; k < 5; ++k) {
+    CHECKED(result = zel.stream_feed(st, s.data + k, 1, k == 4, &back));
+    expect(result == 0, "stream_feed: one byte of the general conversion");
+  }
+  expect(same(&back, "a\xF0\x9F\x98\x80", 5), "stream: U+1F600 back in UTF-8");
+  CHECKED(zel.stream_free(st));
+  CHECKED(zel.free_(&s));
+  CHECKED(zel.free_(&back));
+}
+
 int main(int argc, char** argv) {
   const char* path = argc > 1 ? argv[1] : "zel_code.dll";
   HMODULE dll = LoadLibraryA(path);
@@ -471,6 +500,7 @@ int main(int argc, char** argv) {
   check_transcoding();
   check_reports();
   check_stream();
+  check_general();
   FreeLibrary(dll);
 #ifdef __i386__
   printf(CONV_NAME " calls with the stack pointer unchanged: %d of %d\n", calls_balanced, calls);
