@@ -5,6 +5,9 @@
 // "zel_report" is the same call through its *_report twin, counting every
 // degradation: the price of the report, beside the plain call.
 // "zel_stream" feeds a stream 64 KiB pieces: the price of streaming.
+// "zel_convert" is the general conversion (zel_convert) of the same text:
+// beside the ten exports on every cell both serve, and alone for ours on
+// the cells only it serves (a legacy charset written, text beyond U+FFFF).
 //
 // Each cell reads one corpus file of bench/make_corpus.py (ZEL_BENCH_CORPUS
 // names another folder). Every library call in a timed loop pays what a real
@@ -69,12 +72,13 @@ std::string read_corpus(const std::string& name) {
   return text;
 }
 
-enum class Target { ucs2, utf8, gbk, gb18030, big5_gbk, references };
+enum class Target { ucs2, utf8, gbk, gb18030, big5_gbk, references, general };
 
 // One cell: a corpus file converted from one encoding into one target. The
 // peers' names for the two sides; an empty name means the peer has no such
 // conversion. encoding_rs takes WHATWG labels, with "UTF-16LE" on one side
-// meaning its UTF-8 / UTF-16 string conversions.
+// meaning its UTF-8 / UTF-16 string conversions. `to` is the target id of
+// the general conversion on a Target::general cell.
 struct Cell {
   std::string name;
   std::string file;
@@ -86,7 +90,28 @@ struct Cell {
   const char* icu_to;
   const char* ers_from;
   const char* ers_to;
+  int to = 0;
 };
+
+// The id zel_convert writes to give the bytes of a cell of the ten exports,
+// or 0 where it has no such conversion (GBK without GB18030's four-byte
+// codes has no id of its own; Big5 to GBK and references are not
+// conversions it makes). UCS-2 cells become UTF-16LE: the same bytes for
+// text within U+FFFF.
+int general_target(const Cell& c) {
+  switch (c.target) {
+    case Target::ucs2:
+      return ZEL_CHARSET_UTF16LE;
+    case Target::utf8:
+      return ZEL_CHARSET_UTF8;
+    case Target::gb18030:
+      return ZEL_CHARSET_GB18030;
+    case Target::general:
+      return c.to;
+    default:
+      return 0;
+  }
+}
 
 std::vector<Cell> cells() {
   struct Legacy {
@@ -131,6 +156,35 @@ std::vector<Cell> cells() {
                  "", "", "", ""});
   out.push_back({"references:without", "html_plain.utf8", ZEL_CHARSET_UTF8, Target::references, "",
                  "", "", "", "", ""});
+  // The general conversion alone: legacy charsets written from Unicode text
+  // they hold whole, and text with characters beyond U+FFFF.
+  struct Written {
+    const char* label;
+    const char* file;
+    int to;
+    const char* iconv_name;
+    const char* icu_name;
+    const char* ers_name;
+  };
+  const Written written[] = {
+      {"Shift_JIS", "ja_sjis.utf8", ZEL_CHARSET_SHIFT_JIS, "SHIFT_JIS", "Shift_JIS", "shift_jis"},
+      {"EUC-JP", "ja_eucjp.utf8", ZEL_CHARSET_EUC_JP, "EUC-JP", "EUC-JP", "euc-jp"},
+      {"EUC-KR", "ko_euckr.utf8", ZEL_CHARSET_EUC_KR, "EUC-KR", "EUC-KR", "euc-kr"},
+      {"Big5", "zh_hant_big5.utf8", ZEL_CHARSET_BIG5, "BIG5", "Big5", "big5"},
+      {"CP1252", "western_cp1252.utf8", ZEL_CHARSET_CP1252, "CP1252", "windows-1252",
+       "windows-1252"},
+      {"KOI8-R", "ru_koi8r.utf8", ZEL_CHARSET_KOI8_R, "KOI8-R", "KOI8-R", "koi8-r"},
+  };
+  for (const Written& w : written)
+    out.push_back({std::string("UTF-8>") + w.label, w.file, ZEL_CHARSET_UTF8, Target::general,
+                   "UTF-8", w.iconv_name, "UTF-8", w.icu_name, "UTF-8", w.ers_name, w.to});
+  out.push_back({"UTF-16LE>Shift_JIS", "ja_sjis.utf16le", ZEL_CHARSET_UTF16LE, Target::general,
+                 "UTF-16LE", "SHIFT_JIS", "UTF-16LE", "Shift_JIS", "UTF-16LE", "shift_jis",
+                 ZEL_CHARSET_SHIFT_JIS});
+  out.push_back({"UTF-8>UTF-16LE:emoji", "emoji.utf8", ZEL_CHARSET_UTF8, Target::general, "UTF-8",
+                 "UTF-16LE", "UTF-8", "UTF-16LE", "UTF-8", "UTF-16LE", ZEL_CHARSET_UTF16LE});
+  out.push_back({"UTF-16LE>UTF-8:emoji", "emoji.utf16le", ZEL_CHARSET_UTF16LE, Target::general,
+                 "UTF-16LE", "UTF-8", "UTF-16LE", "UTF-8", "UTF-16LE", "UTF-8", ZEL_CHARSET_UTF8});
   return out;
 }
 
@@ -166,9 +220,28 @@ Runner zel_runner(const Cell& c, bool counted) {
       case Target::references:
         counted ? zel_decode_utf8_report(&s, report) : zel_decode_utf8(&s);
         break;
+      case Target::general:
+        break;
     }
     benchmark::DoNotOptimize(s.data);
     benchmark::DoNotOptimize(r);
+    std::size_t n = static_cast<std::size_t>(s.length);
+    zel_string_free(&s);
+    return n;
+  };
+}
+
+// The general conversion of a cell's text, substituting what the target
+// lacks; `report`, when given, is filled (for the one check before timing).
+Runner zel_convert_runner(const Cell& c, std::shared_ptr<zel_report> report = nullptr) {
+  const int to = general_target(c);
+  if (!to) return nullptr;
+  return [from = c.id, to, report](const std::string& in) {
+    zel_string s;
+    zel_string_init(&s);
+    zel_string_assign(&s, in.data(), static_cast<std::int32_t>(in.size()));
+    zel_convert(from, to, ZEL_UNMAPPABLE_SUBSTITUTE, &s, report.get());
+    benchmark::DoNotOptimize(s.data);
     std::size_t n = static_cast<std::size_t>(s.length);
     zel_string_free(&s);
     return n;
@@ -200,6 +273,8 @@ Runner zel_stream_runner(const Cell& c) {
     case Target::references:
       kind = ZEL_STREAM_REFERENCES_UTF8;
       break;
+    case Target::general:
+      return nullptr;
   }
   return [c, kind](const std::string& in) {
     constexpr std::size_t piece = 64 << 10;
@@ -268,7 +343,8 @@ Runner iconv_runner(const Cell& c, std::shared_ptr<IconvPeer>& peer) {
 
 // ICU's fastest call for each shape: its UTF-8 and UTF-16 string functions
 // where one side is Unicode and the other UTF-8, ucnv_toUChars into UTF-16,
-// and ucnv_convertEx (with its direct paths to and from UTF-8) otherwise.
+// ucnv_fromUChars out of it, and ucnv_convertEx (with its direct paths to
+// and from UTF-8) otherwise.
 struct IcuPeer {
   UConverter* from = nullptr;
   UConverter* to = nullptr;
@@ -311,6 +387,25 @@ Runner icu_runner(const Cell& c, std::shared_ptr<IcuPeer>& peer) {
   }
   peer = std::make_shared<IcuPeer>();
   UErrorCode err = U_ZERO_ERROR;
+  if (from == "UTF-16LE") {
+    peer->to = ucnv_open(c.icu_to, &err);
+    if (U_FAILURE(err)) {
+      std::fprintf(stderr, "ICU cannot convert into %s: %s\n", c.icu_to, u_errorName(err));
+      return nullptr;
+    }
+    return [p = peer](const std::string& in) {
+      std::size_t room = output_room(in.size());
+      char* out = static_cast<char*>(std::malloc(room));
+      UErrorCode e = U_ZERO_ERROR;
+      // The corpus holds whole units in host order (little-endian here).
+      int32_t len = ucnv_fromUChars(p->to, out, static_cast<int32_t>(room),
+                                    reinterpret_cast<const UChar*>(in.data()),
+                                    static_cast<int32_t>(in.size() / 2), &e);
+      benchmark::DoNotOptimize(out);
+      std::free(out);
+      return static_cast<std::size_t>(len);
+    };
+  }
   peer->from = ucnv_open(c.icu_from, &err);
   if (to != "UTF-16LE") peer->to = ucnv_open(c.icu_to, &err);
   if (U_FAILURE(err)) {
@@ -398,6 +493,19 @@ Runner ers_runner(const Cell& c) {
       return ers_checked(n, "utf16_to_utf8");
     };
   }
+  if (from == "UTF-16LE") {
+    const zel_bench_ers_encoding* dst = ers_encoding(c.ers_to);
+    if (!dst) return nullptr;
+    return [dst](const std::string& in) {
+      std::size_t room = output_room(in.size());
+      auto* out = static_cast<std::uint8_t*>(std::malloc(room));
+      std::size_t n = zel_bench_ers_encode_from_utf16(
+          dst, reinterpret_cast<const std::uint16_t*>(in.data()), in.size() / 2, out, room);
+      benchmark::DoNotOptimize(out);
+      std::free(out);
+      return ers_checked(n, "encode_from_utf16");
+    };
+  }
   const zel_bench_ers_encoding* src = from == "UTF-8" ? nullptr : ers_encoding(c.ers_from);
   const zel_bench_ers_encoding* dst =
       to == "UTF-8" || to == "UTF-16LE" ? nullptr : ers_encoding(c.ers_to);
@@ -453,9 +561,12 @@ struct Peer {
 
 std::vector<Peer> peers_of(const Cell& c) {
   std::vector<Peer> peers;
-  peers.push_back({"zel", zel_runner(c, false), nullptr});
-  peers.push_back({"zel_report", zel_runner(c, true), nullptr});
-  peers.push_back({"zel_stream", zel_stream_runner(c), nullptr});
+  if (c.target != Target::general) {
+    peers.push_back({"zel", zel_runner(c, false), nullptr});
+    peers.push_back({"zel_report", zel_runner(c, true), nullptr});
+    peers.push_back({"zel_stream", zel_stream_runner(c), nullptr});
+  }
+  if (Runner r = zel_convert_runner(c)) peers.push_back({"zel_convert", r, nullptr});
   std::shared_ptr<IconvPeer> ic;
   if (Runner r = iconv_runner(c, ic)) peers.push_back({"iconv", r, ic});
   // The ICU converters live as long as the runner holding them.
@@ -471,7 +582,16 @@ void register_all() {
     auto input = std::make_shared<std::string>(read_corpus(c.file));
     for (Peer& p : peers_of(c)) {
       benchmark::RegisterBenchmark(
-          (c.name + "/" + p.name).c_str(), [input, p](benchmark::State& state) {
+          (c.name + "/" + p.name).c_str(), [c, input, p](benchmark::State& state) {
+            if (p.name == "zel_convert") {
+              // What the general conversion replaced in this text, counted
+              // once before the timed loop.
+              auto r = std::make_shared<zel_report>();
+              zel_convert_runner(c, r)(*input);
+              state.counters["unmappable"] = static_cast<double>(r->unmappable);
+              state.counters["malformed"] = static_cast<double>(r->malformed);
+              state.counters["replaced"] = static_cast<double>(r->replaced);
+            }
             std::size_t out_bytes = 0;
             for (auto _ : state) out_bytes = p.run(*input);
             state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *

@@ -8,12 +8,23 @@ Text pools, each read from Debian packages (installed here when missing):
   ko       Korean: the translations in the message catalogues under /usr/share/locale/ko
   western  English licence texts (/usr/share/common-licenses) with the French and
            German manual pages of manpages-fr and manpages-de
+  ru       Russian: the manual pages of manpages-ru
 Each pool is written with Python's codecs in the encodings its cells read
 (characters an encoding cannot hold are dropped), cut at a line end to at
 most 6 MiB and repeated up to at least 5 MiB when the pool is smaller. Two
 HTML texts are made from the simplified Chinese pool for the reference
 decoder: one with character references, and the same text with every "&"
 turned into "+".
+
+The cells that write a legacy charset read Unicode text that the charset
+holds whole: the charset's own corpus file decoded by Python's codec and
+written as UTF-8 (and, for Shift_JIS, UTF-16LE), e.g. ja_sjis.utf8 is
+ja.sjis decoded, cut at a line end to at most 6 MiB. The emoji text is
+western.utf8 with an emoji after every third word (run of non-blanks):
+the k-th is entry (37 k) mod 256 of a fixed list, every other code point
+of U+1F300..U+1F4FF (all assigned), so that about one character in 21 is
+beyond U+FFFF, four bytes in UTF-8 and a surrogate pair in UTF-16; written
+as UTF-8 and UTF-16LE, cut at a line end to at most 6 MiB.
 
 Usage: bench/make_corpus.py [OUTPUT_DIR]   (default: bench/corpus)
 """
@@ -26,7 +37,8 @@ import struct
 import subprocess
 import sys
 
-PACKAGES = ["fortunes-zh", "manpages-zh", "manpages-ja", "manpages-fr", "manpages-de"]
+PACKAGES = ["fortunes-zh", "manpages-zh", "manpages-ja", "manpages-fr", "manpages-de",
+            "manpages-ru"]
 MAX_BYTES = 6 << 20
 MIN_BYTES = 5 << 20
 
@@ -37,8 +49,23 @@ ENCODINGS = {
     "ja": [("sjis", "shift_jis"), ("eucjp", "euc_jp")],
     "ko": [("euckr", "euc_kr")],
     "western": [("cp1252", "cp1252")],
+    "ru": [("koi8r", "koi8_r")],
 }
 UNICODE_FORMS = [("utf8", "utf-8"), ("utf16le", "utf-16-le")]
+
+# Unicode text a legacy charset holds whole: (name, corpus file, Python
+# codec that reads it, Unicode forms written).
+HELD = [
+    ("ja_sjis", "ja.sjis", "shift_jis", UNICODE_FORMS),
+    ("ja_eucjp", "ja.eucjp", "euc_jp", UNICODE_FORMS[:1]),
+    ("ko_euckr", "ko.euckr", "euc_kr", UNICODE_FORMS[:1]),
+    ("zh_hant_big5", "zh_hant.big5", "big5", UNICODE_FORMS[:1]),
+    ("western_cp1252", "western.cp1252", "cp1252", UNICODE_FORMS[:1]),
+    ("ru_koi8r", "ru.koi8r", "koi8_r", UNICODE_FORMS[:1]),
+]
+
+# 256 emoji: every other code point of U+1F300..U+1F4FF, all assigned.
+EMOJI = [chr(0x1F300 + 2 * k) for k in range(256)]
 
 
 def install_packages():
@@ -153,6 +180,7 @@ def pools():
         "ja": man_pages("/usr/share/man/ja"),
         "ko": "\n".join(ko) + "\n",
         "western": "".join(western),
+        "ru": man_pages("/usr/share/man/ru"),
     }
 
 
@@ -188,6 +216,21 @@ def references(text):
     return "".join(out)
 
 
+def with_emoji(text):
+    """The text with an emoji after every third word (run of non-blanks),
+    chosen by a fixed step through EMOJI."""
+    k = 0
+
+    def word(m):
+        nonlocal k
+        k += 1
+        if k % 3:
+            return m.group(0)
+        return m.group(0) + EMOJI[(37 * k // 3) % len(EMOJI)]
+
+    return re.sub(r"\S+", word, text)
+
+
 def main():
     out_dir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "corpus")
     install_packages()
@@ -210,6 +253,20 @@ def main():
             page = sized(references(text).encode("utf-8"))
             write("html_refs.utf8", page, "zh_hans pool as HTML with references")
             write("html_plain.utf8", page.replace(b"&", b"+"), "html_refs.utf8 with & as +")
+
+    for name, source, codec, forms in HELD:
+        with open(os.path.join(out_dir, source), "rb") as fh:
+            text = fh.read().decode(codec)
+        for suffix, form in forms:
+            unit = 2 if form == "utf-16-le" else 1
+            write("%s.%s" % (name, suffix), sized(text.encode(form), unit),
+                  "%s decoded by Python's %s codec" % (source, codec))
+    with open(os.path.join(out_dir, "western.utf8"), "rb") as fh:
+        emoji = with_emoji(fh.read().decode("utf-8"))
+    for suffix, form in UNICODE_FORMS:
+        unit = 2 if form == "utf-16-le" else 1
+        write("emoji.%s" % suffix, sized(emoji.encode(form), unit),
+              "western.utf8 with an emoji after every third word")
 
     manifest.append("# Python %s; %s" % (sys.version.split()[0],
                     ", ".join("%s %s" % (p, package_version(p)) for p in PACKAGES)))

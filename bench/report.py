@@ -3,6 +3,10 @@
 bench/count.sh into the Markdown tables of bench/RESULTS.md, or the TSV of
 `convert_bench --sweep` into its size table.
 
+"Ours" is the ten exports ("zel") where a cell has them, else the general
+conversion ("zel_convert"). Cells that have both also get a table of the
+general conversion against the ten exports.
+
 Usage: bench/report.py results.json [counts.tsv]
        bench/report.py --sweep sweep.tsv
 """
@@ -49,12 +53,19 @@ def results(argv):
           " ours / best peer | ours / memcpy | ours instr/B | iconv instr/B | ICU instr/B |"
           " encoding_rs instr/B | instr ratio |")
     print("|---|" + "---:|" * 12)
+    both = []
     for cell, p in rows.items():
-        ours = p.get("zel", 0.0)
+        ours = p.get("zel", p.get("zel_convert", 0.0))
         peers = [p[k] for k in PEERS if k in p]
         best = max(peers) if peers else 0.0
+        if "zel" in p and "zel_convert" in p:
+            both.append(cell)
+        if not peers:
+            continue
         mem = p.get("memcpy", 0.0)
-        c = ir.get(cell, {})
+        c = dict(ir.get(cell, {}))
+        if "zel" not in c and "zel_convert" in c:
+            c["zel"] = c["zel_convert"]
         peer_ir = [c[k] for k in PEERS if k in c]
         best_ir = min(peer_ir) if peer_ir else None
         print("| %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s |" % (
@@ -68,11 +79,34 @@ def results(argv):
     print()
     print("\"ours / best peer\" divides by the fastest of iconv, ICU and encoding_rs;"
           " \"instr ratio\" is ours over the fewest instructions per byte among them.")
+    if both:
+        general(rows, ir, both)
     print()
     print("Machine: %s x %s MHz, load average at start %s; %s; encoding_rs %s" % (
         context.get("num_cpus", "?"), context.get("mhz_per_cpu", "?"),
         context.get("load_avg", "?"), context.get("date", ""),
         context.get("encoding_rs", "?")))
+
+
+def general(rows, ir, cells):
+    """The general conversion against the ten exports on the cells both serve."""
+    print()
+    print("| cell | ten exports MB/s | zel_convert MB/s | general / exports | general / best peer |"
+          " ten exports instr/B | zel_convert instr/B | instr, general / exports |")
+    print("|---|" + "---:|" * 7)
+    for cell in cells:
+        p = rows[cell]
+        peers = [p[k] for k in PEERS if k in p]
+        c = ir.get(cell, {})
+        ten, gen = c.get("zel"), c.get("zel_convert")
+        print("| %s | %s | %s | %.2f | %s | %s | %s | %s |" % (
+            cell, fmt(p["zel"]), fmt(p["zel_convert"]), p["zel_convert"] / p["zel"],
+            "%.2f" % (p["zel_convert"] / max(peers)) if peers else "-",
+            fmt_ir(ten), fmt_ir(gen), "%.2f" % (gen / ten) if ten and gen else "-"))
+    print()
+    print("\"general / exports\" is zel_convert's speed over the ten exports' on the same"
+          " text and output (UCS-2 cells: zel_convert writes UTF-16LE, the same bytes for text"
+          " within U+FFFF).")
 
 
 def size_label(n):

@@ -32,6 +32,8 @@ size_t zel_bench_ers_decode_to_utf8(const zel_bench_ers_encoding* enc, const uin
                                     size_t src_len, uint8_t* dst, size_t dst_len);
 size_t zel_bench_ers_encode_from_utf8(const zel_bench_ers_encoding* enc, const uint8_t* src,
                                       size_t src_len, uint8_t* dst, size_t dst_len);
+size_t zel_bench_ers_encode_from_utf16(const zel_bench_ers_encoding* enc, const uint16_t* src,
+                                       size_t src_units, uint8_t* dst, size_t dst_len);
 /* Decode from `from`, encode into `to`, through a small UTF-16 pivot. */
 size_t zel_bench_ers_transcode(const zel_bench_ers_encoding* from, const zel_bench_ers_encoding* to,
                                const uint8_t* src, size_t src_len, uint8_t* dst, size_t dst_len);

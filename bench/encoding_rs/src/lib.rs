@@ -142,6 +142,24 @@ pub unsafe extern "C" fn zel_bench_ers_encode_from_utf8(
     }
 }
 
+/// Encodes UTF-16 into `enc` (a lone surrogate is read as U+FFFD).
+#[no_mangle]
+pub unsafe extern "C" fn zel_bench_ers_encode_from_utf16(
+    enc: *const Encoding,
+    src: *const u16,
+    src_units: usize,
+    dst: *mut u8,
+    dst_len: usize,
+) -> usize {
+    let mut encoder = (*enc).new_encoder();
+    let (result, _, written, _) =
+        encoder.encode_from_utf16(units(src, src_units), bytes_mut(dst, dst_len), true);
+    match result {
+        CoderResult::InputEmpty => written,
+        CoderResult::OutputFull => FAILED,
+    }
+}
+
 /// Decodes `from` and encodes into `to` through a UTF-16 pivot of 1024 units
 /// on the stack, as ICU's ucnv_convertEx is driven.
 #[no_mangle]
