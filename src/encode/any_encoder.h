@@ -53,6 +53,20 @@ struct any_encoder {
     }
   }
 
+  // Whether U+0000..U+007F b is written as the byte b, whatever came before
+  // (the stateful and Unicode forms answer no).
+  bool writes_itself(std::uint8_t b) const noexcept {
+    if (copies_ascii()) return true;
+    switch (form) {
+      case encoder_form::shift_jis:
+        return b != 0x5C && b != 0x7E && b != 0x7F;
+      case encoder_form::ksx1001:
+        return b < 0x21;
+      default:
+        return false;
+    }
+  }
+
   bool put(char32_t cp, sink_cursor& at) {
     switch (form) {
       case encoder_form::single_byte:

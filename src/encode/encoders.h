@@ -82,7 +82,10 @@ struct two_byte_encoder {
     }
     const std::size_t i = forward_index(reverse, cp);
     if (i == no_code) return false;
-    put_bytes(at, row_column_code(i, columns, first_row, first_column), 2);
+    // Two column counts, each a constant: a multiply, not a division.
+    const std::uint32_t code = columns == 94 ? row_column_code(i, 94, first_row, first_column)
+                                             : row_column_code(i, 191, first_row, first_column);
+    put_bytes(at, code, 2);
     return true;
   }
 };

@@ -126,18 +126,31 @@ struct encoder_output {
   any_encoder enc;
   lacking_policy& rule;
 
+  // Bit b: U+00b is written as the byte b, without the encoder's call.
+  std::uint64_t itself[2] = {};
+  bool all_itself;
+
   encoder_output(byte_sink& sink, const any_encoder& e, lacking_policy& r) noexcept
-      : at(sink), enc(e), rule(r) {}
+      : at(sink), enc(e), rule(r) {
+    for (std::uint8_t b = 0; b < 0x80; ++b)
+      if (enc.writes_itself(b)) itself[b >> 6] |= std::uint64_t{1} << (b & 63);
+    all_itself = ~itself[0] == 0 && ~itself[1] == 0;
+  }
   static bool holds(std::uint16_t) noexcept { return true; }
   void unit(std::uint16_t u) { code_point(u); }
   void code_point(std::uint32_t cp) {
+    if (cp < 0x80 && (itself[cp >> 6] >> (cp & 63) & 1)) {
+      at.need(1);
+      at.put(static_cast<std::uint8_t>(cp));
+      return;
+    }
     if (enc.put(cp, at)) return;
     write_lacking(rule, cp, [this](char32_t c) { return enc.put(c, at); });
   }
   // No block paths: those write ASCII as itself, which only some encoders
   // do, and that is known only once a conversion starts.
   void ascii(const std::uint8_t* p, std::size_t n) {
-    if (enc.copies_ascii()) {
+    if (all_itself) {
       put_ascii(at, p, n);
       return;
     }
