@@ -378,32 +378,12 @@ struct shape {
   bool escape = false;             // ESC seen
 };
 
-// Well-formed UTF-8 as the UTF-8 decoder reads it: no overlong forms, no
-// surrogates, nothing past U+10FFFF. A sequence cut by the end of what is
-// examined is no fault: the text goes on.
-std::size_t utf8_sequence(const std::uint8_t* p, std::size_t left) noexcept {
-  const std::uint8_t b = p[0];
-  std::size_t len;
-  std::uint8_t lo = 0x80, hi = 0xBF;
-  if (b >= 0xC2 && b <= 0xDF) {
-    len = 2;
-  } else if (b >= 0xE0 && b <= 0xEF) {
-    len = 3;
-    if (b == 0xE0) lo = 0xA0;
-    if (b == 0xED) hi = 0x9F;
-  } else if (b >= 0xF0 && b <= 0xF4) {
-    len = 4;
-    if (b == 0xF0) lo = 0x90;
-    if (b == 0xF4) hi = 0x8F;
-  } else {
-    return 0;
-  }
-  for (std::size_t k = 1; k < len; ++k) {
-    if (k >= left) return left;  // cut at the end
-    const std::uint8_t c = p[k];
-    if (k == 1 ? c < lo || c > hi : c < 0x80 || c > 0xBF) return 0;
-  }
-  return len;
+// The length of the well-formed UTF-8 sequence at p (zel::utf8_sequence,
+// the general conversion's strict reading), 0 for an ill-formed one. A
+// sequence cut by the end of what is examined is no fault: the text goes on.
+std::size_t utf8_length(const std::uint8_t* p, std::size_t left) noexcept {
+  const std::ptrdiff_t length = zel::utf8_sequence(p, left);
+  return length > 0 ? static_cast<std::size_t>(length) : length == 0 ? left : 0;
 }
 
 // How many bytes of a word have their high bit set, for a word with no
@@ -458,7 +438,7 @@ shape read_shape(const std::uint8_t* p, std::size_t n) noexcept {
       ++i;
       continue;
     }
-    const std::size_t len = utf8_sequence(p + i, n - i);
+    const std::size_t len = utf8_length(p + i, n - i);
     if (len == 0) {
       s.utf8 = false;
       break;
