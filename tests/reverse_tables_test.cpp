@@ -104,6 +104,15 @@ TEST(ReverseTables, EveryCodeComesBackAndEveryCharacterHasOne) {
   }
 }
 
+// The window encoder reads ASCII through the table where the charset keeps it.
+TEST(ReverseTables, KeptAsciiEncodesAsItself) {
+  for (int id = single_byte_first_id; id <= single_byte_last_id; ++id) {
+    if (!single_byte_ascii_kept[single_byte_index(id)]) continue;
+    for (std::uint16_t u = 0; u < 0x80; ++u)
+      ASSERT_EQ(reverse_cell(single_byte_reverse(id), u), u + 1u) << id << " " << u;
+  }
+}
+
 TEST(ReverseTables, IdsOutsideTheSingleByteRangeHaveNoCode) {
   for (const int id : {single_byte_first_id - 1, single_byte_last_id + 1, -1, 0})
     EXPECT_EQ(forward_index(single_byte_reverse(id), U'A'), no_code) << id;

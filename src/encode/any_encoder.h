@@ -41,16 +41,7 @@ struct any_encoder {
   bool mark = false;       // the Unicode forms: a byte-order mark first
 
   bool copies_ascii() const noexcept {
-    switch (form) {
-      case encoder_form::single_byte:
-        return ascii_kept;
-      case encoder_form::two_byte:
-      case encoder_form::euc_jp:
-      case encoder_form::euc_tw:
-        return true;
-      default:
-        return false;
-    }
+    return with_encoder([](auto e) { return e.copies_ascii(); });
   }
 
   // Whether U+0000..U+007F b is written as the byte b, whatever came before
@@ -67,54 +58,51 @@ struct any_encoder {
     }
   }
 
-  bool put(char32_t cp, sink_cursor& at) {
+  // Calls f with the encoder of the form, by value: a loop inside f is
+  // built for that one encoder, not for the switch.
+  template <class F>
+  auto with_encoder(F&& f) const -> decltype(f(no_encoder{})) {
     switch (form) {
       case encoder_form::single_byte:
-        return single_byte_encoder{*table, ascii_kept}.put(cp, at);
+        return f(single_byte_encoder{*table, ascii_kept});
       case encoder_form::two_byte:
-        return two_byte_encoder{*table, columns, first_row, first_column}.put(cp, at);
+        return f(two_byte_encoder{*table, columns, first_row, first_column});
       case encoder_form::shift_jis:
-        return shift_jis_encoder{}.put(cp, at);
+        return f(shift_jis_encoder{});
       case encoder_form::euc_jp:
-        return euc_jp_encoder{}.put(cp, at);
+        return f(euc_jp_encoder{});
       case encoder_form::euc_tw:
-        return euc_tw_encoder{}.put(cp, at);
+        return f(euc_tw_encoder{});
       case encoder_form::ksx1001:
-        return ksx1001_encoder{}.put(cp, at);
+        return f(ksx1001_encoder{});
       case encoder_form::iso2022jp:
-        return iso2022jp_encoder{*st}.put(cp, at);
+        return f(iso2022jp_encoder{*st});
       case encoder_form::iso2022kr:
-        return iso2022kr_encoder{*st}.put(cp, at);
+        return f(iso2022kr_encoder{*st});
       case encoder_form::iso2022cn:
-        return iso2022cn_encoder{*st}.put(cp, at);
+        return f(iso2022cn_encoder{*st});
       case encoder_form::utf16be:
-        return unicode_encoder<2, true>{*st, mark}.put(cp, at);
+        return f(unicode_encoder<2, true>{*st, mark});
       case encoder_form::utf16le:
-        return unicode_encoder<2, false>{*st, mark}.put(cp, at);
+        return f(unicode_encoder<2, false>{*st, mark});
       case encoder_form::utf32be:
-        return unicode_encoder<4, true>{*st, mark}.put(cp, at);
+        return f(unicode_encoder<4, true>{*st, mark});
       case encoder_form::utf32le:
-        return unicode_encoder<4, false>{*st, mark}.put(cp, at);
+        return f(unicode_encoder<4, false>{*st, mark});
       default:
-        return false;
+        return f(no_encoder{});
     }
   }
 
+  bool put(char32_t cp, sink_cursor& at) const {
+    return with_encoder([&](auto e) { return e.put(cp, at); });
+  }
+
   // The end of the text: the stateful forms return to ASCII.
-  void finish(sink_cursor& at) {
-    switch (form) {
-      case encoder_form::iso2022jp:
-        iso2022jp_encoder{*st}.finish(at);
-        break;
-      case encoder_form::iso2022kr:
-        iso2022kr_encoder{*st}.finish(at);
-        break;
-      case encoder_form::iso2022cn:
-        iso2022cn_encoder{*st}.finish(at);
-        break;
-      default:
-        break;
-    }
+  void finish(sink_cursor& at) const {
+    with_encoder([&](auto e) {
+      if constexpr (requires { e.finish(at); }) e.finish(at);
+    });
   }
 };
 

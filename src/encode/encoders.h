@@ -1,5 +1,5 @@
 // The encoders of the general conversion: one per target charset, each
-// writing one code point at a time into a sink_cursor, and saying when the
+// writing one code point at a time through a cursor, and saying when the
 // charset has no code for it (then it writes nothing, and the output applies
 // the caller's choice for what a target lacks).
 //
@@ -34,7 +34,8 @@ struct encoder_state {
 // What writes U+0000..U+007F as the bytes themselves (all of them).
 inline bool ascii_code(char32_t cp) noexcept { return cp < 0x80; }
 
-inline void put_bytes(sink_cursor& at, std::uint32_t code, int bytes) {
+template <class Cursor>
+inline void put_bytes(Cursor& at, std::uint32_t code, int bytes) {
   at.need(static_cast<std::size_t>(bytes));
   for (int shift = 8 * (bytes - 1); shift >= 0; shift -= 8)
     at.put(static_cast<std::uint8_t>(code >> shift));
@@ -51,10 +52,18 @@ inline std::uint32_t row_column_code(std::size_t index, std::size_t columns, std
 // A table charset of single bytes.
 struct single_byte_encoder {
   static constexpr std::size_t max_bytes = 1;
-  const reverse_table& reverse;
+  reverse_table reverse;  // a copy, kept in registers by a loop over text
   bool ascii_kept;
   bool copies_ascii() const noexcept { return ascii_kept; }
-  bool put(char32_t cp, sink_cursor& at) {
+  // The byte of BMP unit u plus 0x100, or 0 where put() must decide: runs
+  // of text go through this without a branch. Where ASCII is kept, its
+  // table gives each ASCII byte for itself (reverse_tables_test).
+  std::uint32_t quick(std::uint16_t u) const noexcept {
+    const std::uint32_t cell = reverse_cell(reverse, u);
+    return cell ? cell - 1 + 0x100 : 0;
+  }
+  template <class Cursor>
+  bool put(char32_t cp, Cursor& at) {
     if (ascii_kept && cp < 0x80) {
       put_bytes(at, cp, 1);
       return true;
@@ -71,21 +80,24 @@ struct single_byte_encoder {
 // JIS X 0208 and 0212 (94 x 94 from A1 A1).
 struct two_byte_encoder {
   static constexpr std::size_t max_bytes = 2;
-  const reverse_table& reverse;
+  reverse_table reverse;  // a copy, kept in registers by a loop over text
   std::size_t columns;
   std::uint32_t first_row, first_column;
   bool copies_ascii() const noexcept { return true; }
-  bool put(char32_t cp, sink_cursor& at) {
+  // Two column counts, each a constant: a multiply, not a division.
+  std::uint32_t code(std::size_t i) const noexcept {
+    return columns == 94 ? row_column_code(i, 94, first_row, first_column)
+                         : row_column_code(i, 191, first_row, first_column);
+  }
+  template <class Cursor>
+  bool put(char32_t cp, Cursor& at) {
     if (ascii_code(cp)) {
       put_bytes(at, cp, 1);
       return true;
     }
     const std::size_t i = forward_index(reverse, cp);
     if (i == no_code) return false;
-    // Two column counts, each a constant: a multiply, not a division.
-    const std::uint32_t code = columns == 94 ? row_column_code(i, 94, first_row, first_column)
-                                             : row_column_code(i, 191, first_row, first_column);
-    put_bytes(at, code, 2);
+    put_bytes(at, code(i), 2);
     return true;
   }
 };
@@ -102,7 +114,8 @@ inline bool jisx0201_letter(char32_t cp) noexcept {
 struct shift_jis_encoder {
   static constexpr std::size_t max_bytes = 2;
   bool copies_ascii() const noexcept { return false; }
-  bool put(char32_t cp, sink_cursor& at) {
+  template <class Cursor>
+  bool put(char32_t cp, Cursor& at) {
     if (cp < 0x80 && cp != 0x5C && cp != 0x7E && cp != 0x7F) {
       put_bytes(at, cp, 1);
       return true;
@@ -126,7 +139,8 @@ struct shift_jis_encoder {
 struct euc_jp_encoder {
   static constexpr std::size_t max_bytes = 3;
   bool copies_ascii() const noexcept { return true; }
-  bool put(char32_t cp, sink_cursor& at) {
+  template <class Cursor>
+  bool put(char32_t cp, Cursor& at) {
     if (ascii_code(cp)) {
       put_bytes(at, cp, 1);
       return true;
@@ -153,7 +167,8 @@ struct euc_jp_encoder {
 struct euc_tw_encoder {
   static constexpr std::size_t max_bytes = 4;
   bool copies_ascii() const noexcept { return true; }
-  bool put(char32_t cp, sink_cursor& at) {
+  template <class Cursor>
+  bool put(char32_t cp, Cursor& at) {
     if (ascii_code(cp)) {
       put_bytes(at, cp, 1);
       return true;
@@ -178,7 +193,8 @@ struct euc_tw_encoder {
 struct ksx1001_encoder {
   static constexpr std::size_t max_bytes = 2;
   bool copies_ascii() const noexcept { return false; }
-  bool put(char32_t cp, sink_cursor& at) {
+  template <class Cursor>
+  bool put(char32_t cp, Cursor& at) {
     if (cp < 0x21) {
       put_bytes(at, cp, 1);
       return true;
@@ -230,7 +246,8 @@ struct iso2022jp_encoder {
   enum : std::uint8_t { ascii, roman, jisx0208, jisx0212, gb2312, ksx1001 };
   encoder_state& st;
   bool copies_ascii() const noexcept { return false; }
-  void select(std::uint8_t set, sink_cursor& at) {
+  template <class Cursor>
+  void select(std::uint8_t set, Cursor& at) {
     if (st.set == set) return;
     static constexpr const char* escapes[] = {"(B", "(J", "$B", "$(D", "$A", "$(C"};
     const char* e = escapes[set];
@@ -241,7 +258,8 @@ struct iso2022jp_encoder {
     for (std::size_t j = 0; j < k; ++j) at.put(static_cast<std::uint8_t>(e[j]));
     st.set = set;
   }
-  bool put(char32_t cp, sink_cursor& at) {
+  template <class Cursor>
+  bool put(char32_t cp, Cursor& at) {
     if (cp == esc) return false;  // it would start an escape
     if (cp < 0x80) {
       // Roman's letters are ASCII's but for 0x5C and 0x7E: no escape for
@@ -274,7 +292,10 @@ struct iso2022jp_encoder {
     put_bytes(at, pair, 2);
     return true;
   }
-  void finish(sink_cursor& at) { select(ascii, at); }
+  template <class Cursor>
+  void finish(Cursor& at) {
+    select(ascii, at);
+  }
 };
 
 // ISO-2022-KR: KS X 1001 pairs between SO and SI, after the header
@@ -283,7 +304,8 @@ struct iso2022kr_encoder {
   static constexpr std::size_t max_bytes = 7;
   encoder_state& st;
   bool copies_ascii() const noexcept { return false; }
-  bool put(char32_t cp, sink_cursor& at) {
+  template <class Cursor>
+  bool put(char32_t cp, Cursor& at) {
     if (cp < 0x80) {
       if (cp == esc || cp == shift_out || cp == shift_in) return false;  // the form's own bytes
       if (st.shift) put_bytes(at, shift_in, 1);
@@ -300,7 +322,8 @@ struct iso2022kr_encoder {
     put_bytes(at, pair, 2);
     return true;
   }
-  void finish(sink_cursor& at) {
+  template <class Cursor>
+  void finish(Cursor& at) {
     if (st.shift) put_bytes(at, shift_in, 1);
     st.shift = 0;
   }
@@ -315,7 +338,8 @@ struct iso2022cn_encoder {
   enum : std::uint8_t { none, gb2312, cns1, cns2 };
   encoder_state& st;
   bool copies_ascii() const noexcept { return false; }
-  bool put(char32_t cp, sink_cursor& at) {
+  template <class Cursor>
+  bool put(char32_t cp, Cursor& at) {
     if (cp < 0x80) {
       if (cp == esc || cp == shift_out || cp == shift_in) return false;
       if (st.shift) put_bytes(at, shift_in, 1);
@@ -347,9 +371,20 @@ struct iso2022cn_encoder {
     }
     return false;
   }
-  void finish(sink_cursor& at) {
+  template <class Cursor>
+  void finish(Cursor& at) {
     if (st.shift) put_bytes(at, shift_in, 1);
     st.shift = 0;
+  }
+};
+
+// An id without an encoder: no code for anything.
+struct no_encoder {
+  static constexpr std::size_t max_bytes = 1;
+  bool copies_ascii() const noexcept { return false; }
+  template <class Cursor>
+  bool put(char32_t, Cursor&) {
+    return false;
   }
 };
 
@@ -362,14 +397,16 @@ struct unicode_encoder {
   encoder_state& st;
   bool mark;
   bool copies_ascii() const noexcept { return false; }
-  void unit(std::uint32_t u, sink_cursor& at) {
+  template <class Cursor>
+  void unit(std::uint32_t u, Cursor& at) {
     at.need(UnitBytes);
     for (int k = 0; k < UnitBytes; ++k) {
       const int shift = 8 * (Big ? UnitBytes - 1 - k : k);
       at.put(static_cast<std::uint8_t>(u >> shift));
     }
   }
-  bool put(char32_t cp, sink_cursor& at) {
+  template <class Cursor>
+  bool put(char32_t cp, Cursor& at) {
     if (mark && !st.header) unit(0xFEFF, at);
     st.header = true;
     if (UnitBytes == 2 && cp > 0xFFFF) {
@@ -380,7 +417,8 @@ struct unicode_encoder {
     }
     return true;
   }
-  void finish(sink_cursor&) {}
+  template <class Cursor>
+  void finish(Cursor&) {}
 };
 
 }  // namespace zel

@@ -101,6 +101,11 @@ struct byte_sink {
     room_end = end;
   }
 
+  // Empties the sink, keeping its room: scratch reused from one window of
+  // text to the next.
+  void rewind() noexcept { pos = start(); }
+  const std::uint8_t* data() const noexcept { return start(); }
+
   // The output becomes the content of `target`, whose old content (the
   // input, for the one-call conversions) is freed. Reserved room well
   // beyond the output is returned to the system first.
@@ -138,6 +143,23 @@ struct sink_cursor {
   }
   void put(std::uint8_t b) noexcept { *pos++ = b; }
   void done() noexcept { sink.pos = pos; }
+  // Room for a run of n bytes, as byte_sink::need_run.
+  bool reserve(std::size_t n) {
+    sink.pos = pos;
+    const bool room = sink.need_run(n);
+    pos = sink.pos;
+    end = sink.end;
+    return room;
+  }
+};
+
+// Writes into room reserved beforehand (sink_cursor::reserve), with no
+// check a byte: a loop's position then stays in a register.
+struct reserved_cursor {
+  std::uint8_t* pos;
+  static constexpr bool has_room(std::size_t) noexcept { return true; }
+  static constexpr void need(std::size_t) noexcept {}
+  void put(std::uint8_t b) noexcept { *pos++ = b; }
 };
 
 }  // namespace zel

@@ -44,13 +44,19 @@ constexpr reverse_table reverse_table_of(const std::uint16_t (&index)[IndexSize]
 
 inline constexpr std::size_t no_code = SIZE_MAX;
 
+// 1 + the index of the decoding table's cell that gives BMP unit u, or 0:
+// without a branch to mispredict, for loops over text.
+inline std::uint32_t reverse_cell(const reverse_table& table, std::uint16_t u) noexcept {
+  const std::size_t block = u >> 8;
+  const std::size_t page = block < table.index_size ? table.index[block] : 0;
+  const std::size_t at = page * reverse_page_size + (u & 0xFFu);
+  return at < table.pages_size ? table.pages[at] : 0;
+}
+
 // The index of the decoding table's cell that gives cp, or no_code.
 inline std::size_t forward_index(const reverse_table& table, char32_t cp) noexcept {
-  const std::size_t block = cp >> 8;
-  if (block >= table.index_size) return no_code;
-  const std::size_t at = std::size_t{table.index[block]} * reverse_page_size + (cp & 0xFF);
-  if (at >= table.pages_size) return no_code;
-  const std::uint16_t value = table.pages[at];
+  if (cp > 0xFFFF) return no_code;
+  const std::uint32_t value = reverse_cell(table, static_cast<std::uint16_t>(cp));
   return value == 0 ? no_code : std::size_t{value} - 1;
 }
 
