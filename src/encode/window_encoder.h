@@ -22,13 +22,28 @@ inline std::uint16_t le_unit(const std::uint8_t* p) noexcept {
   return static_cast<std::uint16_t>(p[0] | p[1] << 8);
 }
 
+// Four ASCII units (in v, little-endian) as four bytes.
+inline std::uint32_t narrow_quad(std::uint64_t v) noexcept {
+  v = (v | v >> 8) & 0x0000FFFF0000FFFFu;  // units 0,1 and 2,3 side by side
+  return static_cast<std::uint32_t>(v | v >> 16);
+}
+
 // Four units at p as four bytes at out, when all four are ASCII.
 inline bool ascii_quad(const std::uint8_t* p, std::uint8_t* out) noexcept {
   std::uint64_t v;
   std::memcpy(&v, p, sizeof v);
   if (v & 0xFF80FF80FF80FF80u) return false;
-  v = (v | v >> 8) & 0x0000FFFF0000FFFFu;  // units 0,1 and 2,3 side by side
-  const auto bytes = static_cast<std::uint32_t>(v | v >> 16);
+  const std::uint32_t bytes = narrow_quad(v);
+  std::memcpy(out, &bytes, sizeof bytes);
+  return true;
+}
+
+// Eight units at p as eight bytes at out, when all eight are ASCII.
+inline bool ascii_octet(const std::uint8_t* p, std::uint8_t* out) noexcept {
+  std::uint64_t v[2];
+  std::memcpy(v, p, sizeof v);
+  if ((v[0] | v[1]) & 0xFF80FF80FF80FF80u) return false;
+  const std::uint64_t bytes = narrow_quad(v[0]) | std::uint64_t{narrow_quad(v[1])} << 32;
   std::memcpy(out, &bytes, sizeof bytes);
   return true;
 }
@@ -43,6 +58,10 @@ template <class Encoder, class Cursor>
   const bool quads = enc.copies_ascii();
   while (i < units) {
     if (quads) {
+      while (i + 8 <= units && at.has_room(8) && ascii_octet(p + 2 * i, at.pos)) {
+        at.pos += 8;
+        i += 8;
+      }
       while (i + 4 <= units && at.has_room(4) && ascii_quad(p + 2 * i, at.pos)) {
         at.pos += 4;
         i += 4;
