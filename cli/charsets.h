@@ -1,21 +1,21 @@
-// What zelconv knows beside the library's registry and charset descriptions
-// (src/core/charsets.h): labels of its own, how a -f argument becomes an id,
-// and what a -t argument writes.
+// How zelconv names charsets: -f and -t arguments become ids, ids become
+// labels and names, all through the library's charset descriptions and
+// label lookup (the zel_charset_* exports). zelconv keeps no label of its
+// own; what it adds is "auto", "#N" for a raw id, and GBK's stream.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
+
+#include "zel_code.h"
 
 namespace zelconv {
 
 // The charset's name from its description, or null for ids the library
 // refuses or does not know.
 const char* charset_name(int id);
-// Whether text of the id can be converted: it has a decoder, or it is the
-// pivot itself.
+// Whether text of the id can be converted: the library reads it as what it is.
 bool readable_charset(int id);
 
 // What -t writes: an id of the general conversion, or (GBK) one of the
@@ -33,44 +33,38 @@ struct target {
   // as their substitute. It is dropped unless --keep-bom.
   bool drops_mark = false;
 };
-enum class target_error { none, unknown_label, bad_number, no_encoder };
+enum class target_error { none, unknown_label, refused_label, bad_number, no_encoder };
 // A -t argument (without iconv's //-endings): any label or #N that -f
 // takes, except auto and the ids without a decoder.
 target_error parse_target(std::string_view arg, target& out);
 
-// The id of a registry label, 0 when unknown.
-int registry_id(std::string_view label);
-
-// Labels that users and detectors print but the registry does not know.
-// Some only approximate the charset they name: `note` says how.
-struct own_label {
-  const char* label;
-  int id;
-  const char* note;  // null when the charset is read as it is
-  bool drops_mark;   // a leading byte-order mark is part of the label's text
-};
-
-// A -f argument: a registry label, one of zelconv's own, "#N" for a raw id,
-// or "auto".
+// A -f argument: a label, "#N" for a raw id, or "auto".
 struct source {
   enum class kind { label, raw_id, sniffed } how = kind::label;
   int id = 0;
-  const own_label* own = nullptr;  // when the label is zelconv's own
+  zel_label label{};  // what the lookup found, for kind::label
+  // A leading byte-order mark is no character of the label's text (UTF-8-SIG).
+  bool marked() const { return how == kind::label && (label.flags & ZEL_LABEL_MARKED); }
 };
-enum class source_error { none, unknown_label, bad_number, no_decoder };
+enum class source_error { none, unknown_label, refused_label, bad_number, no_decoder };
 source_error parse_source(std::string_view arg, source& out);
 
+// Why a label names nothing, for a message about `what` ("source charset"):
+// "unknown source charset 'shfit_jis'; did you mean 'shift_jis'?", or the
+// reason the library refuses it.
+std::string label_trouble(std::string_view what, std::string_view label);
+
 // The label zelconv prints for the id, one that --resolve maps back to it:
-// the charset's own name where that is a label, else one of zelconv's own
-// labels, else the registry's first, else "#N".
+// the first of its labels, else "#N".
 std::string label_of(int id);
 
-// The bytes a leading U+FEFF takes in text of the id, empty when the id
-// cannot write it or (UTF-16 with a mark) its decoder reads the mark itself.
+// The bytes of a leading byte-order mark in text of the id, which a plan
+// may drop; empty when the id has none or its decoder reads the mark itself.
 std::string_view source_mark(int id);
 
-// Prints every registry label, grouped by id with the charset's name, then
-// zelconv's own labels.
+// Prints every label grouped by charset id with the charset's name, then
+// the labels set apart: those that differ from their charset, and those
+// refused, each group with the library's note.
 void print_labels(std::FILE* to);
 
 }  // namespace zelconv

@@ -55,7 +55,8 @@ bool strip_suffixes(std::string& to, int& chosen) {
 int source_usage(source_error e, const std::string& from, const source& s) {
   switch (e) {
     case source_error::unknown_label:
-      return usage("unknown source charset '" + from + "' (see 'zelconv --list')");
+    case source_error::refused_label:
+      return usage(label_trouble("source charset", from));
     case source_error::bad_number:
       return usage("'" + from + "' is not a charset id (#1 to #59)");
     case source_error::no_decoder:
@@ -70,7 +71,8 @@ int source_usage(source_error e, const std::string& from, const source& s) {
 int target_usage(target_error e, const std::string& to) {
   switch (e) {
     case target_error::unknown_label:
-      return usage("unknown target charset '" + to + "' (see 'zelconv --list')");
+    case target_error::refused_label:
+      return usage(label_trouble("target charset", to));
     case target_error::bad_number:
       return usage("'" + to + "' is not a charset id (#1 to #59)");
     case target_error::no_encoder:
@@ -155,8 +157,8 @@ int make_plan(const options& o, plan& p) {
   p.writes = p.to->name;
   p.text_id = p.from.id;
   // UTF-8-SIG and "auto" name text whose mark is no character of it.
-  p.drop_mark = (p.to->drops_mark && !o.keep_bom) || p.from.how == source::kind::sniffed ||
-                (p.from.own && p.from.own->drops_mark);
+  p.drop_mark =
+      (p.to->drops_mark && !o.keep_bom) || p.from.how == source::kind::sniffed || p.from.marked();
   if (o.entities) {
     if (!p.to->references) return usage("-E cannot decode references in " + p.to->name + " text");
     p.rewrite = p.to->references;

@@ -37,16 +37,18 @@ int resolve(const std::string& label) {
   source s;
   const source_error e = parse_source(label, s);
   // An id the library has no charset for (#0, #56, #99) names nothing either.
-  if (e == source_error::unknown_label || e == source_error::bad_number ||
-      s.how == source::kind::sniffed || !charset_name(s.id)) {
-    std::fprintf(stderr, "zelconv: unknown charset '%s' (see 'zelconv --list')\n", label.c_str());
+  const bool unnamed = e == source_error::unknown_label || e == source_error::refused_label;
+  if (unnamed || e == source_error::bad_number || s.how == source::kind::sniffed ||
+      !charset_name(s.id)) {
+    const std::string trouble = unnamed ? label_trouble("charset", label)
+                                        : "unknown charset '" + label + "' (see 'zelconv --list')";
+    std::fprintf(stderr, "zelconv: %s\n", trouble.c_str());
     return exit_usage;
   }
-  if (!s.own)
-    std::printf("%d %s\n", s.id, charset_name(s.id));
+  if (s.how == source::kind::label && s.label.note)
+    std::printf("%d %s (%s)\n", s.id, charset_name(s.id), s.label.note);
   else
-    std::printf("%d %s (zelconv's own label%s%s)\n", s.id, charset_name(s.id),
-                s.own->note ? ", " : "", s.own->note ? s.own->note : "");
+    std::printf("%d %s\n", s.id, charset_name(s.id));
   return 0;
 }
 

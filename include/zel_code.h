@@ -121,6 +121,76 @@ ZEL_API int ZEL_CALL zel_code_charset(zel_string* s) ZEL_NOEXCEPT;
  * that begins with it; either pointer may be null. */
 ZEL_API int ZEL_CALL zel_code_label(int index, zel_slice* label, int* prefix) ZEL_NOEXCEPT;
 
+/* The charsets and the labels that name them, as zelconv and the Python
+ * package take them: one description per id 0 .. zel_charset_count() - 1.
+ *
+ * zel_charset_name gives an id's name ("Shift_JIS", "UTF-16 (mark, else
+ * BE)"), NULL for ids 0 and 56 and ids outside. zel_charset_flags tells
+ * what the conversions do with it (zel_charset_flag bits, 0 for ids without
+ * a charset). zel_charset_mark sets *mark (when not NULL) to the bytes
+ * U+FEFF takes at the start of the charset's text, empty where it has
+ * none; it returns 0, or, for a charset whose text starts with its mark
+ * (ids 9 and 57), the id the text after the mark is written in (10, 58),
+ * and that charset's decoder reads the mark itself to learn the byte order.
+ * A front end may drop the mark from the start of a source (as zelconv
+ * does where the output cannot carry it); with a nonzero return there is
+ * none to drop, as the decoder takes it.
+ *
+ * zel_charset_lookup finds a label among the labels of every charset:
+ * case, '-', '_', '.' and spaces do not matter ("latin-1", "Shift JIS"),
+ * and a label must match whole, never by its beginning. It returns the
+ * label's charset id, or 0 for a label it does not know and for one it
+ * knows but refuses (one that names a charset the library lacks, such as
+ * "Big5-HKSCS"; its note says why), and fills *found when not NULL (with
+ * an empty label and a NULL note for a label it does not know). A label
+ * may differ from its charset as a target (flags, written) or read it only
+ * approximately (note). The labels and notes are constant, never to be
+ * freed. zel_code_charset keeps its own labels.
+ *
+ * zel_charset_label lists the labels of an id, one a call: it fills *found
+ * with the index-th (from 0) and returns 1, or returns 0 past the last. Id
+ * 0 lists the labels refused.
+ *
+ * zel_charset_suggest finds the known label nearest to an unknown one
+ * (case, '-', '_', '.' and spaces ignored; a transposed pair is one edit),
+ * for a "did you mean": it writes it NUL-terminated into out (size bytes,
+ * cut to fit), in lower case when the label given is, and returns its
+ * length (cut or not), or 0 when no label is near. */
+enum zel_charset_flag {
+  ZEL_CHARSET_FLAG_READ = 1,   /* zel_convert reads it as what it is */
+  ZEL_CHARSET_FLAG_WRITE = 2,  /* zel_convert writes it */
+  ZEL_CHARSET_FLAG_ASCII = 4,  /* each byte 0x00..0x7F is itself, wherever it stands */
+  ZEL_CHARSET_FLAG_UNICODE = 8 /* a Unicode form: holds every character, a mark included */
+};
+
+enum zel_label_flag {
+  /* As a target, written by the GBK writer of zel_code_gbk and
+   * ZEL_STREAM_TO_GBK (a space for what GBK lacks): zel_convert writes no
+   * GBK apart from GB18030. */
+  ZEL_LABEL_GBK_WRITER = 1,
+  /* Its text starts with a byte-order mark that is no character of it
+   * (UTF-8-SIG): dropped when read, written first. */
+  ZEL_LABEL_MARKED = 2
+};
+
+typedef struct zel_label {
+  const char* label; /* as listed: `length` bytes, not NUL-terminated */
+  const char* note;  /* NULL, or why the label is set apart (NUL-terminated) */
+  int32_t length;
+  int32_t id;      /* the charset read; 0 when unknown or refused */
+  int32_t written; /* the charset written for the label as a target */
+  int32_t flags;   /* zel_label_flag bits */
+} zel_label;
+
+ZEL_API int ZEL_CALL zel_charset_count(void) ZEL_NOEXCEPT;
+ZEL_API const char* ZEL_CALL zel_charset_name(int id) ZEL_NOEXCEPT;
+ZEL_API int ZEL_CALL zel_charset_flags(int id) ZEL_NOEXCEPT;
+ZEL_API int ZEL_CALL zel_charset_mark(int id, zel_slice* mark) ZEL_NOEXCEPT;
+ZEL_API int ZEL_CALL zel_charset_lookup(const char* label, zel_label* found) ZEL_NOEXCEPT;
+ZEL_API int ZEL_CALL zel_charset_label(int id, int index, zel_label* found) ZEL_NOEXCEPT;
+ZEL_API int32_t ZEL_CALL zel_charset_suggest(const char* label, char* out,
+                                             int32_t size) ZEL_NOEXCEPT;
+
 /* Transcode Big5 text into GBK, or GBK text into Big5, in place. Traditional
  * characters come out in their simplified GB 2312 form and simplified ones in
  * their traditional Big5 form. Bytes outside the pair ranges pass through (a

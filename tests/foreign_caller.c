@@ -77,6 +77,20 @@ typedef int(CONV* detect_fn)(const char*, int32_t, const int*, int32_t, int, zgu
 typedef int(CONV* general_fn)(int, int, int, zstring*, zreport*);
 typedef void*(CONV* general_open_fn)(int, int, int, int*);
 
+/* A label the lookup found: two pointers, then four 32-bit fields. */
+typedef struct {
+  const char *label, *note;
+  int32_t length, id, written, flags;
+} zlabel;
+
+typedef int(CONV* count_fn)(void);
+typedef const char*(CONV* name_fn)(int);
+typedef int(CONV* flags_fn)(int);
+typedef int(CONV* mark_fn)(int, zslice*);
+typedef int(CONV* lookup_fn)(const char*, zlabel*);
+typedef int(CONV* label_at_fn)(int, int, zlabel*);
+typedef int32_t(CONV* suggest_fn)(const char*, char*, int32_t);
+
 static struct {
   string_fn init, free_, prepare, upper;
   string_fn big5_gbk, gbk_big5, decode_utf8, decode_gbk, decode_gb18030;
@@ -97,6 +111,13 @@ static struct {
   detect_fn detect;
   general_fn convert;
   general_open_fn stream_open_convert;
+  count_fn charset_count;
+  name_fn charset_name;
+  flags_fn charset_flags;
+  mark_fn charset_mark;
+  lookup_fn charset_lookup;
+  label_at_fn charset_label;
+  suggest_fn charset_suggest;
 } zel;
 
 #define SLOT(field) ((void (**)(void)) & zel.field)
@@ -144,6 +165,13 @@ static const struct {
     {"zel_detect", SLOT(detect)},
     {"zel_convert", SLOT(convert)},
     {"zel_stream_open_convert", SLOT(stream_open_convert)},
+    {"zel_charset_count", SLOT(charset_count)},
+    {"zel_charset_name", SLOT(charset_name)},
+    {"zel_charset_flags", SLOT(charset_flags)},
+    {"zel_charset_mark", SLOT(charset_mark)},
+    {"zel_charset_lookup", SLOT(charset_lookup)},
+    {"zel_charset_label", SLOT(charset_label)},
+    {"zel_charset_suggest", SLOT(charset_suggest)},
 };
 #define EXPORT_COUNT (int)(sizeof exports / sizeof exports[0])
 
@@ -312,6 +340,29 @@ static void check_conversions(void) {
            "label: the first label names a charset");
     CHECKED(result = zel.label(-1, &label, &prefix));
     expect(result == 0 && label.length == 0, "label: none before the first");
+  }
+  {
+    zlabel l;
+    zslice mark;
+    char nearest[32];
+    const char* name;
+    CHECKED(result = zel.charset_count());
+    expect(result == 60, "charset_count: ids 0 to 59");
+    CHECKED(name = zel.charset_name(7));
+    expect(name && strcmp(name, "Shift_JIS") == 0, "charset_name: id 7 is Shift_JIS");
+    CHECKED(result = zel.charset_flags(8));
+    expect(result == 15, "charset_flags: UTF-8 is read, written, ASCII and Unicode");
+    CHECKED(result = zel.charset_mark(9, &mark));
+    expect(result == 10 && mark.length == 2 && memcmp(mark.data, "\xFE\xFF", 2) == 0,
+           "charset_mark: UTF-16 writes FE FF, then UTF-16BE");
+    CHECKED(result = zel.charset_lookup("GB_2312-80", &l));
+    expect(result == 2 && l.id == 2 && l.written == 17 && l.length == 10 && l.note,
+           "charset_lookup: GB_2312-80 is read as GB18030, written as EUC-CN");
+    CHECKED(result = zel.charset_label(8, 0, &l));
+    expect(result == 1 && l.length == 5 && memcmp(l.label, "UTF-8", 5) == 0,
+           "charset_label: UTF-8's first label");
+    CHECKED(result = zel.charset_suggest("shfit_jis", nearest, (int32_t)sizeof nearest));
+    expect(result == 9 && strcmp(nearest, "shift_jis") == 0, "charset_suggest: shift_jis");
   }
   {
     zguess g;

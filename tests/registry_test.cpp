@@ -1,7 +1,11 @@
-// Charset labels to ids.
+// Charset labels to ids: the older registry (zel_code_charset) and the
+// general lookup (zel_charset_lookup) over the charset descriptions.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "src/core/charsets.h"
 #include "tests/support/conversion.h"
@@ -218,6 +222,119 @@ TEST(CharsetRegistry, NegativeLengthIsEmpty) {
   s.length = -1;
   EXPECT_EQ(zel_code_charset(&s), ZEL_CHARSET_UNKNOWN);
   zel_string_free(&s);
+}
+
+// The general lookup: a sample of the WHATWG Encoding Standard's labels
+// (those meaning another charset there, where this library's meaning
+// stands, marked), names users and tools type, folding, refusals.
+// clang-format off
+const Label general_labels[] = {
+    {"unicode-1-1-utf-8", ZEL_CHARSET_UTF8}, {"866", ZEL_CHARSET_CP866}, {"l2", ZEL_CHARSET_ISO_8859_2},
+    {"iso_8859-3:1988", ZEL_CHARSET_ISO_8859_3}, {"csiso88596i", ZEL_CHARSET_ISO_8859_6},
+    {"sun_eu_greek", ZEL_CHARSET_ISO_8859_7}, {"logical", ZEL_CHARSET_ISO_8859_8},
+    {"iso885910", ZEL_CHARSET_ISO_8859_10}, {"csisolatin9", ZEL_CHARSET_ISO_8859_15},
+    {"koi", ZEL_CHARSET_KOI8_R}, {"dos-874", ZEL_CHARSET_CP874}, {"x-cp1253", ZEL_CHARSET_CP1253},
+    {"chinese", ZEL_CHARSET_GB18030}, {"iso-ir-58", ZEL_CHARSET_GB18030},
+    {"x-x-big5", ZEL_CHARSET_BIG5}, {"ms932", ZEL_CHARSET_SHIFT_JIS},
+    {"windows-949", ZEL_CHARSET_KS_C_5601}, {"unicodefffe", ZEL_CHARSET_UTF16BE},
+    {"csunicode", ZEL_CHARSET_UCS2LE},
+    {"shift_jis", ZEL_CHARSET_SHIFT_JIS}, {"euc-kr", ZEL_CHARSET_EUC_KR},        // WHATWG: CP932, CP949
+    {"koi8-ru", ZEL_CHARSET_KOI8_RU}, {"tis-620", ZEL_CHARSET_ISO_8859_11},      // KOI8-U, CP874
+    {"latin1", ZEL_CHARSET_ISO_8859_1}, {"utf-16", ZEL_CHARSET_UTF16},           // CP1252, UTF-16LE
+    {"latin-1", ZEL_CHARSET_ISO_8859_1}, {"iso8859-1", ZEL_CHARSET_ISO_8859_1}, {"eucjp", ZEL_CHARSET_EUC_JP},
+    {"big-5", ZEL_CHARSET_BIG5}, {"GB_2312-80", ZEL_CHARSET_GB18030}, {"windows1252", ZEL_CHARSET_CP1252},
+    {"Shift JIS", ZEL_CHARSET_SHIFT_JIS}, {"utf-32", ZEL_CHARSET_UTF32}, {"utf8", ZEL_CHARSET_UTF8},
+    {"sjis", ZEL_CHARSET_SHIFT_JIS}, {"windows-31j", ZEL_CHARSET_SHIFT_JIS}, {"uhc", ZEL_CHARSET_KS_C_5601},
+    {"cp950", ZEL_CHARSET_BIG5}, {"euc-tw", ZEL_CHARSET_EUC_TW}, {"utf-8-sig", ZEL_CHARSET_UTF8},
+    {"ucs-2", ZEL_CHARSET_UCS2LE}, {"ucs-4", ZEL_CHARSET_UTF32BE}, {"UCS-4LE", ZEL_CHARSET_UTF32LE},
+    {"ISO_8859-1:1987", ZEL_CHARSET_ISO_8859_1}, {"ANSI_X3.4-1968", ZEL_CHARSET_ISO_8859_1},
+    {"JIS_C6226-1983", ZEL_CHARSET_JIS_X0208}, {"ISO-8859-16:2001", ZEL_CHARSET_ISO_8859_16},
+    {" utf 8 ", ZEL_CHARSET_UTF8}, {"U.T.F-8", ZEL_CHARSET_UTF8}, {"__koi8r", ZEL_CHARSET_KOI8_R},
+    {"big5-hkscs", 0}, {"ISO-2022-JP-2", 0}, {"shift_jisx0213", 0}, {"cp437", 0}, {"macintosh", 0},
+    {"big5x", 0}, {"utf-8:", 0}, {"", 0}, {"-", 0},
+};
+// clang-format on
+
+int general(const char* label, zel_label* found = nullptr) {
+  return zel_charset_lookup(label, found);
+}
+
+std::string text(const zel_label& l) { return {l.label, static_cast<std::size_t>(l.length)}; }
+
+TEST(CharsetLabels, LookupTakesLabelsFoldedAndWhole) {
+  for (const Label& l : general_labels) EXPECT_EQ(general(l.label), l.id) << l.label;
+  // Every label of the registry, its prefixes whole ("iso_8859-1:" stands
+  // for no name by itself).
+  for (const Label& l : every_alias) {
+    if (std::string_view(l.label).back() == ':') continue;
+    EXPECT_EQ(general(l.label), l.id) << l.label;
+  }
+  zel_label found;
+  EXPECT_EQ(general("cp932", &found), ZEL_CHARSET_SHIFT_JIS);
+  EXPECT_NE(std::string(found.note).find("approximate"), std::string::npos);
+  EXPECT_EQ(general("gb2312", &found), ZEL_CHARSET_GB18030);
+  EXPECT_EQ(found.written, ZEL_CHARSET_EUC_CN);
+  EXPECT_EQ(general("cp936", &found), ZEL_CHARSET_GB18030);
+  EXPECT_EQ(found.flags, ZEL_LABEL_GBK_WRITER);
+  EXPECT_EQ(general("big5-hkscs", &found), 0);
+  EXPECT_NE(found.note, nullptr);
+  EXPECT_EQ(general("no-such", &found), 0);
+  EXPECT_EQ(found.note, nullptr);
+  EXPECT_EQ(general(nullptr), 0);
+}
+
+// Each listed label finds itself, so no two labels of different charsets
+// fold alike; a refused one says why.
+TEST(CharsetLabels, EachListedLabelFindsItself) {
+  int listed = 0;
+  for (int id = 0; id < zel_charset_count(); ++id) {
+    zel_label l, again;
+    for (int i = 0; zel_charset_label(id, i, &l); ++i, ++listed) {
+      EXPECT_EQ(general(text(l).c_str(), &again), id) << text(l);
+      EXPECT_EQ(text(again), text(l));
+      EXPECT_TRUE(id != 0 || l.note != nullptr) << text(l);
+    }
+  }
+  EXPECT_GT(listed, 250);
+  zel_label l;
+  EXPECT_EQ(zel_charset_label(ZEL_CHARSET_UTF8, -1, &l), 0);
+}
+
+TEST(CharsetLabels, SuggestsTheNearestLabel) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"shfit_jis", "shift_jis"},
+      {"SHFIT-JIS", "Shift_JIS"},
+      {"latn1", "latin1"},
+      {"windows-1525", "windows-1255"},
+      {"utf-8-sgi", "utf-8-sig"},
+      {"ut", ""},
+      {"zzzzzz", ""},
+  };
+  for (auto [typed, nearest] : cases) {
+    char out[64] = "x";
+    EXPECT_EQ(zel_charset_suggest(typed, out, sizeof out), std::strlen(nearest)) << typed;
+    EXPECT_STREQ(out, nearest);
+  }
+}
+
+// A description's byte-order mark is what zel_convert writes for U+FEFF;
+// what it reads and writes, zel_convert takes.
+TEST(CharsetDescriptions, MarksAndFlagsAreWhatZelConvertDoes) {
+  EXPECT_EQ(zel_charset_count(), ZEL_CHARSET_UTF32LE + 1);
+  EXPECT_EQ(zel_charset_name(ZEL_CHARSET_RESERVED), nullptr);
+  EXPECT_EQ(zel_charset_name(zel_charset_count()), nullptr);
+  for (int id = 0; id < zel_charset_count(); ++id) {
+    const int flags = zel_charset_flags(id);
+    int result = -1;
+    zel_test::convert_general(ZEL_CHARSET_UTF8, id, "A", ZEL_UNMAPPABLE_SUBSTITUTE, &result);
+    EXPECT_TRUE(!(flags & ZEL_CHARSET_FLAG_WRITE) || result == ZEL_RESULT_OK) << id;
+    zel_slice mark;
+    const int after = zel_charset_mark(id, &mark);
+    if (mark.length == 0) continue;
+    EXPECT_EQ(zel_test::convert_general(ZEL_CHARSET_UTF8, after ? after : id, "\xEF\xBB\xBF"),
+              std::string(mark.data, static_cast<std::size_t>(mark.length)))
+        << id;
+  }
 }
 
 // A description's claim that bytes below 0x80 are ASCII, held to the exports.

@@ -30,10 +30,10 @@ LIST_LINE = re.compile(r"^ *(\d+)  (.{24})  (.*)$")
 
 
 def parse_list(out, own=False):
-    """zelconv -l: {id: (charset name, [labels])} of the library's labels, or
-    with `own` of zelconv's own, which follow a blank line. A group's labels
-    may continue on lines that start with spaces; a note in parentheses
-    ends them."""
+    """zelconv -l: {id: (charset name, [labels])} of every label, or with
+    `own` of the labels set apart (id 0: refused), which follow a blank
+    line. A group's labels may continue on lines that start with spaces; a
+    note in parentheses ends them."""
     groups = {}
     sections = out.decode().split("\n\n")
     for line in sections[1].splitlines()[1:] if own else sections[0].splitlines():
@@ -178,10 +178,10 @@ class Conversions(unittest.TestCase):
         self.assertEqual(r.returncode, 0, r.stderr)
         groups = parse_list(r.stdout)
         fields = {label: id for id, (_, labels) in groups.items() for label in labels}
-        self.assertEqual(len(fields), 149)
-        self.assertEqual(fields["UTF_8"], 8)
-        self.assertEqual(fields["GB2312*"], 2)
-        self.assertEqual(fields["MULELAO_1"], 55)
+        self.assertGreater(len(fields), 200)
+        self.assertEqual(fields["UTF-8"], 8)
+        self.assertEqual(fields["GB2312"], 2)
+        self.assertEqual(fields["MULELAO-1"], 55)
 
     def test_help(self):
         r = run("--help")
@@ -314,11 +314,9 @@ class EveryTarget(unittest.TestCase):
                 self.assertEqual(r.stdout, text.encode())
         own = parse_list(run("-l").stdout, own=True)
         labels = {label: id for id, (_, words) in own.items() for label in words}
-        self.assertEqual(labels, {"UTF8": 8, "UTF-8-SIG": 8, "SJIS": 7, "CP932": 7,
-                                  "WINDOWS-31J": 7, "CP949": 12, "UHC": 12, "CP950": 3,
-                                  "EUC-TW": 18, "UCS-2LE": 1, "UCS-2": 1, "UTF-32": 57,
-                                  "UTF-32BE": 58, "UCS-4": 58, "UCS-4BE": 58, "UTF-32LE": 59,
-                                  "UCS-4LE": 59})
+        for label, id in (("UTF-8-SIG", 8), ("CP932", 7), ("windows-31j", 7), ("CP950", 3),
+                          ("GBK", 2), ("GB2312", 2), ("Big5-HKSCS", 0), ("CP437", 0)):
+            self.assertEqual(labels.get(label), id, label)
         for label in ("cp932", "cp950"):
             self.assertIn(b"approximate", run("--resolve", label).stdout)
 
@@ -891,6 +889,9 @@ class Errors(unittest.TestCase):
             (("-f", "utf-8", "-t", "utf-8", "--add-bom", "--keep-bom"), "excludes"),
             (("--no-such-option",), "--no-such-option"),
             (("--resolve", "NOPE"), "unknown charset 'NOPE'"),
+            (("-f", "shfit_jis"), "unknown source charset 'shfit_jis'; did you mean 'shift_jis'?"),
+            (("-f", "utf-8", "-t", "BIG5-HKSCS"), "target charset 'BIG5-HKSCS' is refused: "),
+            (("--resolve", "shift_jisx0213"), "charset 'shift_jisx0213' is refused: "),
             (("--resolve", "#56"), "unknown charset '#56'"),
             (("--detect", "-t", "utf-8"), "--detect takes no"),
             (("--detect", "-l"), "excludes"),
@@ -915,9 +916,8 @@ class Errors(unittest.TestCase):
 class Information(unittest.TestCase):
     def test_list_groups_every_label_by_id(self):
         groups = parse_list(run("-l").stdout)
-        self.assertEqual(sorted(groups), list(range(1, 56)))
-        self.assertEqual(groups[18][1], [], "EUC-TW has no label")
-        self.assertIn("EUC-TW", groups[18][0])
+        self.assertEqual(sorted(groups), [*range(1, 56), 57, 58, 59])
+        self.assertEqual(groups[18], ("EUC-TW", ["EUC-TW"]))
         # Each label, prefix labels as themselves, resolves to its group.
         for id, (name, labels) in groups.items():
             for label in labels:
@@ -925,7 +925,7 @@ class Information(unittest.TestCase):
                     r = run("--resolve", label.rstrip("*"))
                     self.assertEqual(r.returncode, 0, r.stderr)
                     self.assertEqual(int(r.stdout.split()[0]), id)
-                    self.assertEqual(r.stdout.decode().strip(), f"{id} {name}")
+                    self.assertTrue(r.stdout.decode().startswith(f"{id} {name}"), r.stdout)
 
     def test_readme_charset_table_is_the_list(self):
         readme = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "README.md")
@@ -937,9 +937,9 @@ class Information(unittest.TestCase):
             rows[int(id)] = (name, labels)
         self.assertEqual(rows, parse_list(run("-l").stdout))
 
-    def test_resolve_matches_labels_as_the_registry_does(self):
-        cases = (("utf-8", 8), ("Utf_8", 8), ("gb2312-80", 2), ("BIG5-HKSCS", 3),
-                 ("latin1", 24), ("#18", 18), ("shift_jisx0213", 7))
+    def test_resolve_matches_labels_as_the_library_does(self):
+        cases = (("utf-8", 8), ("Utf_8", 8), ("gb2312-80", 2), ("latin-1", 24), ("#18", 18),
+                 ("Shift JIS", 7), ("windows1252", 42), ("ucs-4", 58))
         for label, id in cases:
             with self.subTest(label=label):
                 r = run("--resolve", label)
