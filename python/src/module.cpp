@@ -101,50 +101,46 @@ class maybe_released {
 
 enum class target { ucs2, utf8, gbk, gb18030 };
 
-char fold(char c) {
-  if (c >= 'a' && c <= 'z') return static_cast<char>(c - 'a' + 'A');
-  return c == '_' ? '-' : c;
+// A charset as the caller named it: the library's label lookup says what a
+// label reads and writes; a bare id reads and writes itself.
+struct named_charset {
+  int id = 0;       // the charset read
+  int written = 0;  // the charset written for it as a target
+  int flags = 0;    // zel_label_flag bits
+  bool gbk() const { return flags & ZEL_LABEL_GBK_WRITER; }
+  bool marked() const { return flags & ZEL_LABEL_MARKED; }
+};
+
+// The lookup's answers are cached as one int each; ids stay below 256.
+static_assert(ZEL_CHARSET_UTF32LE < 256);
+long pack(const named_charset& c) { return c.id | c.written << 8 | c.flags << 16; }
+named_charset unpack(long v) {
+  return {static_cast<int>(v & 0xFF), static_cast<int>(v >> 8 & 0xFF), static_cast<int>(v >> 16)};
 }
 
-bool same_name(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (fold(a[i]) != fold(b[i])) return false;
-  return true;
+// The library's words for a label it does not take: refused with its
+// reason, or unknown with the nearest label it knows.
+std::string label_trouble(const std::string& label) {
+  const bool whole = label.find('\0') == std::string::npos;
+  zel_label found;
+  if (whole && !zel_charset_lookup(label.c_str(), &found) && found.note)
+    return "charset '" + label + "' is refused: " + found.note;
+  char nearest[64];
+  if (whole && zel_charset_suggest(label.c_str(), nearest, sizeof nearest) > 0)
+    return "unknown charset '" + label + "'; did you mean '" + nearest + "'?";
+  return "unknown charset '" + label + "'";
 }
 
-// The four outputs, by the names zelconv gives them. The registry cannot
-// tell them apart: it answers one id for GBK, GB 2312 and GB18030.
-target find_target(std::string_view name) {
-  struct named {
-    const char* name;
-    target t;
-  };
-  constexpr named targets[] = {
-      {"UTF-8", target::utf8}, {"UTF8", target::utf8},       {"GBK", target::gbk},
-      {"CP936", target::gbk},  {"GB18030", target::gb18030}, {"UCS-2LE", target::ucs2},
-      {"UCS-2", target::ucs2},
-  };
-  for (const named& n : targets)
-    if (same_name(name, n.name)) return n.t;
-  throw py::value_error("unknown target '" + std::string(name) +
-                        "': one of 'utf-8', 'gbk', 'gb18030', 'ucs-2'");
+named_charset look_up(std::string_view label) {
+  const std::string text(label);
+  zel_label found;
+  const int id =
+      text.find('\0') == std::string::npos ? zel_charset_lookup(text.c_str(), &found) : 0;
+  if (id == ZEL_CHARSET_UNKNOWN) throw py::value_error(label_trouble(text));
+  return {id, found.written, found.flags};
 }
 
-// The id of a label through the library's registry, 0 when unknown.
-int registry_id(std::string_view label) {
-  if (label.find('\0') != std::string_view::npos || label.size() > max_size) return 0;
-  owned_string s;
-  zel_string_assign(s.get(), label.data(), static_cast<std::int32_t>(label.size()));
-  return zel_code_charset(s.get());
-}
-
-int charset_id(std::string_view label) {
-  const int id = registry_id(label);
-  if (id == ZEL_CHARSET_UNKNOWN)
-    throw py::value_error("unknown charset label '" + std::string(label) + "'");
-  return id;
-}
+int charset_id(std::string_view label) { return look_up(label).id; }
 
 std::string_view utf8_view(PyObject* text) {
   Py_ssize_t n = 0;
@@ -153,34 +149,62 @@ std::string_view utf8_view(PyObject* text) {
   return {p, static_cast<std::size_t>(n)};
 }
 
-// The registry's answers to the labels asked so far: a call per short
-// string would otherwise spend longer on its label than on its text.
-int cached_label_id(PyObject* label) {
+// The lookup's answers to the labels asked so far: a call per short string
+// would otherwise spend longer on its label than on its text.
+named_charset cached_label(PyObject* label) {
   static PyObject* cache = PyDict_New();  // kept for the process's life
   if (!cache) throw py::error_already_set();
-  if (PyObject* hit = PyDict_GetItemWithError(cache, label))
-    return static_cast<int>(PyLong_AsLong(hit));
+  if (PyObject* hit = PyDict_GetItemWithError(cache, label)) return unpack(PyLong_AsLong(hit));
   if (PyErr_Occurred()) throw py::error_already_set();
-  const int id = charset_id(utf8_view(label));
+  const named_charset c = look_up(utf8_view(label));
   constexpr Py_ssize_t most = 4096;
   if (PyUnicode_CheckExact(label) && PyDict_Size(cache) < most) {
-    const py::object value = py::int_(id);
+    const py::object value = py::int_(pack(c));
     if (PyDict_SetItem(cache, label, value.ptr()) != 0) throw py::error_already_set();
   }
-  return id;
+  return c;
 }
 
 // A charset given as a label or an id. Ids are the library's to judge: it
 // refuses 0 and 56 and reads ids without a decoder as pivot text.
-int resolve(py::handle charset) {
+named_charset named(py::handle charset) {
   if (PyLong_Check(charset.ptr())) {
     const long id = PyLong_AsLong(charset.ptr());
     if (id == -1 && PyErr_Occurred()) throw py::error_already_set();
     if (id < INT32_MIN || id > INT32_MAX) throw py::value_error("charset id out of range");
-    return static_cast<int>(id);
+    return {static_cast<int>(id), static_cast<int>(id), 0};
   }
-  if (PyUnicode_Check(charset.ptr())) return cached_label_id(charset.ptr());
+  if (PyUnicode_Check(charset.ptr())) return cached_label(charset.ptr());
   throw py::type_error("a charset is a label (str) or an id (int)");
+}
+
+int resolve(py::handle charset) { return named(charset).id; }
+
+// The four outputs of the ten conversions, by the charsets labels name
+// when written.
+target find_target(std::string_view name) {
+  const named_charset c = look_up(name);
+  if (c.gbk()) return target::gbk;
+  switch (c.written) {
+    case ZEL_CHARSET_UTF8:
+      return target::utf8;
+    case ZEL_CHARSET_GB18030:
+      return target::gb18030;
+    case ZEL_CHARSET_UCS2LE:
+      return target::ucs2;
+    default:
+      throw py::value_error("unknown target '" + std::string(name) +
+                            "': one of 'utf-8', 'gbk', 'gb18030', 'ucs-2'");
+  }
+}
+
+// The bytes of a charset's byte-order mark; `after` gets the id its text
+// goes on in after the mark when it always starts with one (UTF-16, UTF-32).
+std::string_view mark_of(int id, int* after = nullptr) {
+  zel_slice m;
+  const int follows = zel_charset_mark(id, &m);
+  if (after) *after = follows;
+  return {m.data, static_cast<std::size_t>(m.length)};
 }
 
 std::string charset_text(py::handle charset) {
@@ -437,42 +461,62 @@ py::str utf8_str(const char* data, std::size_t n) {
   return py::reinterpret_steal<py::str>(o);
 }
 
+// Bytes of a text without the start a label drops (UTF-8-SIG's mark).
+struct byte_view {
+  const char* p;
+  std::size_t n;
+  const char* data() const noexcept { return p; }
+  std::size_t size() const noexcept { return n; }
+};
+
+// How many bytes a byte-order mark takes at the start of text read through
+// the label: only a marked label's text starts with one that is no
+// character of it.
+std::size_t leading_mark(const named_charset& c, const char* data, std::size_t n) {
+  if (!c.marked()) return 0;
+  const std::string_view mark = mark_of(c.id);
+  return std::string_view(data, n).substr(0, mark.size()) == mark ? mark.size() : 0;
+}
+
 py::str decode(py::handle data, py::handle charset, std::string_view errors) {
-  const int id = resolve(charset);
+  const named_charset c = named(charset);
   const bool strict = is_strict(errors);
   input_bytes in(data);
-  work_string s(in.size());
+  const std::size_t skip = leading_mark(c, in.data(), in.size());
+  const byte_view text{in.data() + skip, in.size() - skip};
+  work_string s(text.size());
   zel_report r{};
-  in_place(in, s, strict, general_growth, r, [id](zel_string* str, zel_report* rep) {
-    return zel_convert(id, ZEL_CHARSET_UTF8, ZEL_UNMAPPABLE_SUBSTITUTE, str, rep);
+  in_place(text, s, strict, general_growth, r, [&c](zel_string* str, zel_report* rep) {
+    return zel_convert(c.id, ZEL_CHARSET_UTF8, ZEL_UNMAPPABLE_SUBSTITUTE, str, rep);
   });
   if (strict && r.first_offset >= 0)
-    raise_decode_error(charset_text(charset), in.data(), in.size(), r.first_offset, r);
+    raise_decode_error(charset_text(charset), in.data(), in.size(),
+                       r.first_offset + static_cast<std::int64_t>(skip), r);
   return utf8_str(s.data(), s.size());
 }
 
-// What a charset is written as. The registry gives GBK's and GB 2312's
-// labels the id of GB18030, whose decoder reads all three; written, they
-// differ, as zelconv writes them: GB 2312 is EUC-CN, and GBK, which the
-// general conversion writes no form of but GB18030 (whose four-byte codes
-// are no GBK), keeps the ten conversions' GBK writer and its space. "utf8"
-// and the pivot's "ucs-2" and "ucs-2le" are names no label spells.
+// What a charset is written as, as zelconv writes it: the label lookup
+// says (GB 2312's labels write EUC-CN, UTF-8-SIG a mark first), and GBK,
+// which the general conversion writes no form of but GB18030 (whose
+// four-byte codes are no GBK), keeps the ten conversions' GBK writer and
+// its space.
 struct written_charset {
   int id;
-  bool gbk;  // zel_code_gbk instead of the general conversion
+  bool gbk;               // zel_code_gbk instead of the general conversion
+  std::string_view mark;  // written before the text
 };
 
 written_charset written_as(py::handle charset) {
-  if (PyUnicode_Check(charset.ptr())) {
-    const std::string_view name = utf8_view(charset.ptr());
-    for (const char* gbk : {"GBK", "CP936", "MS936", "WINDOWS-936"})
-      if (same_name(name, gbk)) return {ZEL_CHARSET_GB18030, true};
-    if (same_name(name.substr(0, 6), "GB2312") || same_name(name, "CSGB2312"))
-      return {ZEL_CHARSET_EUC_CN, false};
-    if (same_name(name, "UCS-2") || same_name(name, "UCS-2LE")) return {ZEL_CHARSET_UCS2LE, false};
-    if (same_name(name, "UTF8")) return {ZEL_CHARSET_UTF8, false};
-  }
-  return {resolve(charset), false};
+  const named_charset c = named(charset);
+  return {c.written, c.gbk(), c.marked() ? mark_of(c.written) : std::string_view{}};
+}
+
+// The output with the target's leading mark, if it has one.
+py::bytes marked_bytes(std::string_view mark, const char* data, std::size_t n) {
+  if (mark.empty()) return to_bytes(data, n);
+  std::string out(mark);
+  out.append(data, n);
+  return to_bytes(out.data(), out.size());
 }
 
 // GBK's writer knows one way with what it lacks, its space; strict
@@ -500,22 +544,26 @@ int into_gbk(int from, zel_string* s, zel_report* r) {
 // report's first event.
 py::bytes convert(py::handle data, py::handle from, py::handle to, std::string_view errors,
                   std::string_view unmappable) {
-  const int from_id = resolve(from);
+  const named_charset source = named(from);
+  const int from_id = source.id;
   const written_charset target = written_as(to);
   const int rule = unmappable_rule(unmappable);
   if (target.gbk) check_into_gbk(from_id, rule);
   const bool strict = is_strict(errors);
   input_bytes in(data);
-  work_string s(in.size());
+  const std::size_t skip = leading_mark(source, in.data(), in.size());
+  const byte_view text{in.data() + skip, in.size() - skip};
+  work_string s(text.size());
   zel_report r{};
-  const int result = in_place(in, s, strict || rule == ZEL_UNMAPPABLE_STOP, general_growth, r,
+  const int result = in_place(text, s, strict || rule == ZEL_UNMAPPABLE_STOP, general_growth, r,
                               [=](zel_string* str, zel_report* rep) {
                                 return target.gbk ? into_gbk(from_id, str, rep)
                                                   : zel_convert(from_id, target.id, rule, str, rep);
                               });
   if (result == ZEL_RESULT_UNMAPPABLE || (strict && r.first_offset >= 0))
-    raise_decode_error(charset_text(from), in.data(), in.size(), r.first_offset, r);
-  return to_bytes(s.data(), s.size());
+    raise_decode_error(charset_text(from), in.data(), in.size(),
+                       r.first_offset + static_cast<std::int64_t>(skip), r);
+  return marked_bytes(target.mark, s.data(), s.size());
 }
 
 // str to bytes of a charset; errors as encode_rule() takes them.
@@ -537,7 +585,7 @@ py::bytes encode(py::handle text, py::handle charset, std::string_view errors) {
   // Strict fails on a lone surrogate too: its U+FFFD is a degradation.
   if (strict && (result == ZEL_RESULT_UNMAPPABLE || r.first_offset >= 0))
     raise_encode_error(charset_text(charset), text, in.index(r.first_offset), r);
-  return to_bytes(s.data(), s.size());
+  return marked_bytes(target.mark, s.data(), s.size());
 }
 
 template <void (*plain)(zel_string*), void (*counted)(zel_string*, zel_report*)>
@@ -566,39 +614,50 @@ py::bytes decode_references(py::handle data, const std::string& encoding,
   throw py::value_error("character references are decoded in 'utf-8', 'gbk' or 'gb18030' text");
 }
 
-// Every label of the registry, "*" after one that also stands for every
-// label beginning with it.
+std::string_view text_of(const zel_label& l) {
+  return {l.label, static_cast<std::size_t>(l.length)};
+}
+
+// Every label the library takes, and its charset's id.
 py::dict labels() {
   py::dict out;
-  zel_slice label;
-  int prefix = 0;
-  for (int i = 0, id; (id = zel_code_label(i, &label, &prefix)) != 0; ++i)
-    out[py::str(std::string(label.data, static_cast<std::size_t>(label.length)) +
-                (prefix ? "*" : ""))] = id;
+  zel_label l;
+  for (int id = 1; id < zel_charset_count(); ++id)
+    for (int i = 0; zel_charset_label(id, i, &l); ++i) out[py::str(text_of(l))] = id;
   return out;
 }
 
-// The label detect() gives each id: the familiar one of the registry's, so
-// that charset_id() maps it back. EUC-TW has none.
-constexpr const char* familiar_labels[] = {
-    nullptr,        "unicode",      "gb18030",        "big5",         "jis0201",
-    "jis_x0208",    "jis_x0212",    "shift_jis",      "utf-8",        "utf-16",
-    "utf-16be",     "utf-16le",     "ks_c_5601-1987", "ksx1001",      "iso-2022-cn",
-    "iso-2022-jp",  "iso-2022-kr",  "euc-cn",         nullptr,        "euc-jp",
-    "euc-kr",       "koi8-r",       "koi8-u",         "koi8-ru",      "iso-8859-1",
-    "iso-8859-2",   "iso-8859-3",   "iso-8859-4",     "iso-8859-5",   "iso-8859-6",
-    "iso-8859-7",   "iso-8859-8",   "iso-8859-9",     "iso-8859-10",  "iso-8859-11",
-    "iso-8859-13",  "iso-8859-14",  "iso-8859-15",    "iso-8859-16",  "cp874",
-    "windows-1250", "windows-1251", "windows-1252",   "windows-1253", "windows-1254",
-    "windows-1255", "windows-1256", "windows-1257",   "windows-1258", "ibm850",
-    "ibm866",       "cp1133",       "tcvn",           "armscii-8",    "macthai",
-    "mulelao-1",
-};
-static_assert(std::size(familiar_labels) == ZEL_CHARSET_RESERVED);
+// The label the library lists first for an id, which charset_id() maps
+// back to it; None for an id without one.
+py::object first_label(int id) {
+  zel_label l;
+  return zel_charset_label(id, 0, &l) ? py::object(py::str(text_of(l))) : py::object(py::none());
+}
 
-py::object familiar_label(int id) {
-  const bool known = id > 0 && id < ZEL_CHARSET_RESERVED && familiar_labels[id];
-  return known ? py::object(py::str(familiar_labels[id])) : py::object(py::none());
+// What the lookup says of a label, for the batch tool and for callers.
+py::handle label_type;
+
+py::object lookup(std::string_view label) {
+  const named_charset c = look_up(label);
+  zel_label l;
+  zel_charset_lookup(std::string(label).c_str(), &l);
+  return label_type(text_of(l), c.id, c.written, c.gbk(), c.marked(),
+                    l.note ? py::object(py::str(l.note)) : py::object(py::none()));
+}
+
+// What the description of an id says.
+py::handle charset_type;
+
+py::object charset_info(int id) {
+  const char* name = zel_charset_name(id);
+  if (!name) throw py::value_error("no charset has id " + std::to_string(id));
+  const int flags = zel_charset_flags(id);
+  int after = 0;
+  const std::string_view mark = mark_of(id, &after);
+  return charset_type(id, name, (flags & ZEL_CHARSET_FLAG_READ) != 0,
+                      (flags & ZEL_CHARSET_FLAG_WRITE) != 0, (flags & ZEL_CHARSET_FLAG_ASCII) != 0,
+                      (flags & ZEL_CHARSET_FLAG_UNICODE) != 0, py::bytes(mark.data(), mark.size()),
+                      after);
 }
 
 const char* reason_name(int reason) {
@@ -643,7 +702,7 @@ py::object detect(py::handle data, py::handle candidates, bool whole) {
   if (result == ZEL_RESULT_BAD_ARGUMENT && limited)
     throw py::value_error("no candidate names a charset with a decoder");
   check_result(result);
-  return guess_type(g.id, familiar_label(g.id), g.confidence, g.runner_up, g.runner_up_confidence,
+  return guess_type(g.id, first_label(g.id), g.confidence, g.runner_up, g.runner_up_confidence,
                     reason_name(g.reason), g.examined);
 }
 
@@ -667,6 +726,44 @@ zel_stream* open_general(int from, int to, int rule, bool report) {
   return opened(st, result);
 }
 
+// Drops the byte-order mark from the start of a text fed in pieces, for a
+// label whose mark is no character of its text (UTF-8-SIG): the first
+// bytes are held while they may still begin the mark.
+class mark_dropper {
+ public:
+  explicit mark_dropper(std::string_view mark = {}) : mark_(mark) { reset(); }
+
+  // The bytes to feed for the next piece of the text.
+  byte_view take(const char* data, std::size_t n, bool last) {
+    if (restart_) reset();
+    restart_ = last;
+    if (!open_) return {data, n};
+    held_.append(data, n);
+    const std::string_view start = held_;
+    if (!last && start.size() < mark_.size() && mark_.starts_with(start)) return {data, 0};
+    open_ = false;
+    dropped_ = start.starts_with(mark_) ? mark_.size() : 0;
+    return {held_.data() + dropped_, held_.size() - dropped_};
+  }
+  void reset() {
+    held_.clear();
+    open_ = !mark_.empty();
+    restart_ = false;
+    dropped_ = 0;
+  }
+  // Bytes of the text dropped before what was fed: offsets the stream
+  // reports count from after them.
+  std::int64_t dropped() const { return static_cast<std::int64_t>(dropped_); }
+  // Bytes of the text given so far that have not been fed.
+  std::int64_t held() const { return open_ ? static_cast<std::int64_t>(held_.size()) : 0; }
+
+ private:
+  std::string_view mark_;
+  std::string held_;
+  bool open_ = false, restart_ = false;
+  std::size_t dropped_ = 0;
+};
+
 // One zel_stream and its output buffer. A lock keeps two threads from
 // feeding it at once, as the GIL is released while it converts.
 class stream {
@@ -681,8 +778,9 @@ class stream {
   // sets `stopped`, and its report places the character.
   template <class Input>
   void feed(const Input& in, bool last) {
-    const char* p = in.data();
-    std::size_t left = in.size();
+    const byte_view fed = drop.take(in.data(), in.size(), last);
+    const char* p = fed.data();
+    std::size_t left = fed.size();
     int result = ZEL_RESULT_OK;
     out_.clear();
     do {
@@ -703,10 +801,14 @@ class stream {
     zel_stream_report(st_, &r);
     return r;
   }
-  void reset() { zel_stream_reset(st_); }
+  void reset() {
+    zel_stream_reset(st_);
+    drop.reset();
+  }
 
   std::mutex lock;
   owned_string out_;
+  mark_dropper drop;     // what the source label drops from its text's start
   bool stopped = false;  // the last feed stopped at a character the target lacks
 
  private:
@@ -783,11 +885,13 @@ class byte_stream {
 class convert_stream {
  public:
   convert_stream(py::handle from, py::handle to, std::string_view unmappable, bool report)
-      : from_(resolve(from)),
+      : from_(named(from)),
         to_(written_as(to)),
         rule_(unmappable_rule(unmappable)),
         encoding_(charset_text(from)),
-        st_(open(from_, to_, rule_, report || rule_ == ZEL_UNMAPPABLE_STOP)) {}
+        st_(open(from_.id, to_, rule_, report || rule_ == ZEL_UNMAPPABLE_STOP)) {
+    if (from_.marked()) st_.drop = mark_dropper(mark_of(from_.id));
+  }
 
   py::bytes feed(py::handle data, bool last) {
     const input_bytes in(data);
@@ -795,6 +899,7 @@ class convert_stream {
     if (st_.stopped) {
       st_.reset();
       taken_ = 0;
+      mark_due_ = true;
     }
     const std::int64_t before = taken_;
     {
@@ -804,9 +909,12 @@ class convert_stream {
     taken_ = last ? 0 : taken_ + static_cast<std::int64_t>(in.size());
     if (st_.stopped) {
       const zel_report r = st_.report();
-      raise_decode_error(encoding_, in.data(), in.size(), r.first_offset - before, r);
+      raise_decode_error(encoding_, in.data(), in.size(),
+                         r.first_offset + st_.drop.dropped() - before, r);
     }
-    return to_bytes(st_.out_.data(), st_.out_.size());
+    const std::string_view mark = mark_due_ ? to_.mark : std::string_view{};
+    mark_due_ = last;
+    return marked_bytes(mark, st_.out_.data(), st_.out_.size());
   }
   zel_report report() {
     const std::unique_lock<std::mutex> held = lock_stream(st_);
@@ -817,8 +925,9 @@ class convert_stream {
     st_.reset();
     st_.stopped = false;
     taken_ = 0;
+    mark_due_ = true;
   }
-  int from_id() const { return from_; }
+  int from_id() const { return from_.id; }
   int to_id() const { return to_.id; }
 
  private:
@@ -828,11 +937,12 @@ class convert_stream {
     return open_kind(ZEL_STREAM_TO_GBK, from, report);
   }
 
-  int from_;
+  named_charset from_;
   written_charset to_;
   int rule_;
   std::string encoding_;
   std::int64_t taken_ = 0;  // input bytes of the text before the current piece
+  bool mark_due_ = true;    // the target's mark, if any, comes before the next output
   stream st_;
 };
 
@@ -843,7 +953,10 @@ class text_stream {
   text_stream(py::handle charset, const std::string& errors)
       : strict_(is_strict(errors)),
         encoding_(charset_text(charset)),
-        st_(open_general(resolve(charset), ZEL_CHARSET_UTF8, ZEL_UNMAPPABLE_SUBSTITUTE, strict_)) {}
+        st_(open_general(resolve(charset), ZEL_CHARSET_UTF8, ZEL_UNMAPPABLE_SUBSTITUTE, strict_)) {
+    const named_charset c = named(charset);
+    if (c.marked()) st_.drop = mark_dropper(mark_of(c.id));
+  }
 
   py::str decode(py::handle data, bool final) {
     const input_bytes piece(data);
@@ -855,8 +968,8 @@ class text_stream {
                  if (strict_) {
                    const zel_report r = st_.report();
                    if (r.first_offset >= 0)
-                     raise_decode_error(encoding_, in.data(), in.size(), r.first_offset - before,
-                                        r);
+                     raise_decode_error(encoding_, in.data(), in.size(),
+                                        r.first_offset + st_.drop.dropped() - before, r);
                  }
                  if (final) taken_ = 0;
                  return utf8_str(p, n);
@@ -909,7 +1022,9 @@ class text_encoder {
                            }
                          }
                          if (final) taken_ = 0;
-                         return to_bytes(p, n);
+                         const std::string_view mark = mark_due_ ? target_.mark : "";
+                         mark_due_ = final;
+                         return marked_bytes(mark, p, n);
                        })
         .cast<py::bytes>();
   }
@@ -917,6 +1032,7 @@ class text_encoder {
     const std::unique_lock<std::mutex> held = lock_stream(st_);
     st_.reset();
     taken_ = 0;
+    mark_due_ = true;
   }
   const std::string& encoding() const { return encoding_; }
 
@@ -933,6 +1049,7 @@ class text_encoder {
   written_charset target_;
   std::string encoding_;
   std::int64_t taken_ = 0;  // input bytes of the text before the current piece
+  bool mark_due_ = true;    // the target's mark, if any, comes before the next output
   stream st_;
 };
 
@@ -1025,7 +1142,8 @@ PyMethodDef vectorcall_functions[] = {
      "Convert bytes of one charset into another (each a label or an id), as\n"
      "zel_convert() does: every code point both can hold is carried whole, and\n"
      "each ill-formed sequence becomes U+FFFD. 'gbk' and 'cp936' are written by\n"
-     "zel_code_gbk(), with a space for what GBK lacks; 'gb2312' as EUC-CN.\n\n"
+     "zel_code_gbk(), with a space for what GBK lacks; 'gb2312' as EUC-CN;\n"
+     "'utf-8-sig' drops a leading mark when read and writes one.\n\n"
      "unmappable says what becomes of a character the target lacks: 'substitute'\n"
      "('?', U+FFFD in the Unicode charsets), 'skip', 'ncr' (&#128512;) or 'stop'\n"
      "(UnicodeDecodeError at its offset in data). errors='strict' raises\n"
@@ -1081,7 +1199,29 @@ PYBIND11_MODULE(_zel_code, m) {
         "charset lacks, or a lone surrogate), 'replace' (the charset's substitute),\n"
         "'ignore' or 'xmlcharrefreplace'.");
   m.def("charset_id", &charset_id, py::arg("label"),
-        "The charset id of a label; ValueError when the library knows no such label.");
+        "The charset id of a label; ValueError when the library does not take it\n"
+        "(naming the nearest label it knows, or why it refuses it).");
+  label_type = py::module_::import("collections")
+                   .attr("namedtuple")("Label", "label id written gbk_writer marked note");
+  m.attr("Label") = label_type;
+  m.def("lookup", &lookup, py::arg("label"),
+        "What the library's label lookup says of a label: a Label of the label as\n"
+        "listed, the id read, the id written for it as a target, whether GBK's\n"
+        "own writer writes it, whether its text starts with a byte-order mark\n"
+        "that is no character of it (UTF-8-SIG), and a note (None, or how it\n"
+        "differs from its charset). ValueError as charset_id().");
+  charset_type = py::module_::import("collections")
+                     .attr("namedtuple")("Charset",
+                                         "id name readable writable ascii unicode mark "
+                                         "mark_then");
+  m.attr("Charset") = charset_type;
+  m.def("charset", &charset_info, py::arg("id"),
+        "The library's description of a charset id: its name; whether the\n"
+        "general conversion reads and writes it; whether bytes below 0x80 are\n"
+        "ASCII; whether it is a Unicode form (which holds a byte-order mark);\n"
+        "the bytes of its mark (b'' where it has none); and, for UTF-16 and\n"
+        "UTF-32, whose text starts with the mark, the id of the text after it\n"
+        "(else 0).");
   guess_type = py::module_::import("collections")
                    .attr("namedtuple")("Guess",
                                        "id label confidence runner_up runner_up_confidence "
@@ -1089,14 +1229,14 @@ PYBIND11_MODULE(_zel_code, m) {
   m.attr("Guess") = guess_type;
   m.def("detect", &detect, py::arg("data"), py::arg("candidates") = py::none(),
         py::arg("whole") = false,
-        "Guess the charset of bytes: a Guess of the id, a label charset_id() takes\n"
-        "(None for EUC-TW), the confidence (0..1), the runner-up id and its\n"
+        "Guess the charset of bytes: a Guess of the id, a label charset_id() takes,\n"
+        "the confidence (0..1), the runner-up id and its\n"
         "confidence, the reason ('bom', 'ascii', 'structure', 'statistics' or\n"
         "'nothing') and the bytes examined. Reads the first 64 KiB unless whole;\n"
         "candidates (labels or ids) limits the answer to them.");
   m.def("labels", &labels,
-        "Every label the library knows, mapped to its charset id; a label ending in\n"
-        "'*' also stands for every label that begins with it.");
+        "Every label the library takes, mapped to its charset id. Case, '-', '_',\n"
+        "'.' and spaces do not matter in a label given to the other functions.");
 
   py::class_<zel_report>(m, "Report", "What a conversion could not carry over faithfully.")
       .def_readonly("passed", &zel_report::passed)

@@ -150,12 +150,20 @@ def test_rewrites_match_c(clib, call, c_name, data):
     assert call(data) == clib.call(c_name, data)[1]
 
 
-def test_labels_are_the_registry(clib):
+def test_labels_are_the_librarys(clib):
     labels = zel_code.labels()
-    assert len(labels) > 100
+    assert len(labels) > 200
     for label, id in labels.items():
-        assert zel_code.charset_id(label.rstrip("*")) == clib.charset(label.rstrip("*")) == id
-    assert zel_code.charset_id("gb2312-80") == labels["GB2312*"]
+        assert zel_code.charset_id(label) == id
+    for label, id in (("latin-1", 24), ("Shift JIS", 7), ("utf8", 8), ("euc-tw", 18), ("ucs-4", 58)):
+        assert zel_code.charset_id(label) == id
+    for label in ("x-sjis", "GB2312", "ks_c_5601-1987", "ISO_8859-1:1987"):  # the older registry's
+        assert zel_code.charset_id(label) == clib.charset(label)
+    assert zel_code.charset_id("gb2312-80") == labels["GB2312"]
+    with pytest.raises(ValueError, match="did you mean 'shift_jis'"):
+        zel_code.charset_id("shfit_jis")
+    with pytest.raises(ValueError, match="refused"):
+        zel_code.decode(b"x", "big5-hkscs")
 
 
 @pytest.mark.parametrize(

@@ -70,6 +70,9 @@ def run(cluster, src, dst, source, target, *more):
         # One mark, then big-endian, in every output (the empty one too).
         ("utf-8", "utf-16", "utf-8", b"\xef\xbb\xbf", []),
         ("gbk", "gb2312", "gbk", b"\x84\x31\x95\x33", ["--unmappable", "ncr", "--keep-bom"]),
+        ("auto", "utf-8", "gbk", b"", []),
+        ("utf-8-sig", "UTF-8-SIG", "utf-8", b"\xef\xbb\xbf", []),
+        ("big-5", "latin-1", "big5", b"", []),
     ],
 )
 def test_outputs_are_zelconvs(cluster, zelconv, tmp_path, source, target, encoding, mark, more):

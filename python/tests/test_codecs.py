@@ -164,6 +164,14 @@ def test_strict_encoding_places_the_character(name, text):
     assert (e.value.start, e.value.end) == (2, 3)
 
 
+def test_utf8_sig_drops_and_writes_its_mark():
+    data = codecs.BOM_UTF8 + "naïve".encode()
+    for cut in range(len(data) + 1):
+        d = codecs.getincrementaldecoder("zel-utf-8-sig")()
+        assert d.decode(data[:cut]) + d.decode(data[cut:], final=True) == "naïve"
+    assert "naïve".encode("zel-utf-8-sig") == data == zel_code.convert(data, "utf-8-sig", "utf-8-sig")
+
+
 def test_encode_refusals():
     with pytest.raises(ValueError):
         "x".encode("zel-gbk", "ignore")

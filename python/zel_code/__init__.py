@@ -1,8 +1,9 @@
 """zel_code: character-set conversion with the zel_code library.
 
-Text in any of the library's charsets (named by a label such as "gbk" or
-"Shift_JIS", or by the library's integer charset id) becomes str, or bytes
-of any other of them, every character beyond U+FFFF included::
+Text in any of the library's charsets (named by a label such as "gbk",
+"Shift JIS" or "latin-1", as zel_code.labels() lists them, or by the
+library's integer charset id) becomes str, or bytes of any other of them,
+every character beyond U+FFFF included::
 
     >>> import zel_code
     >>> zel_code.decode(b"\\xd6\\xd0\\xce\\xc4", "gbk")
@@ -16,7 +17,7 @@ zel_code.detect guesses the charset of bytes whose charset is not known::
 
     >>> g = zel_code.detect("中文文本".encode("gbk") * 8)
     >>> g.label, g.reason
-    ('gb18030', 'statistics')
+    ('GB18030', 'statistics')
     >>> text = zel_code.decode(data, g.id)
 
 Malformed input degrades as the library's rules say (each ill-formed
@@ -32,11 +33,14 @@ zel_code.pandas decodes Series of bytes.
 from ._zel_code import (
     Converter,
     Decoder,
+    Charset,
     Guess,
+    Label,
     Report,
     Stream,
     __version__,
     big5_to_gbk,
+    charset,
     charset_id,
     convert,
     decode,
@@ -44,16 +48,20 @@ from ._zel_code import (
     detect,
     gbk_to_big5,
     labels,
+    lookup,
 )
 
 __all__ = [
+    "Charset",
     "Converter",
     "Decoder",
     "Guess",
+    "Label",
     "Report",
     "Stream",
     "__version__",
     "big5_to_gbk",
+    "charset",
     "charset_id",
     "convert",
     "decode",
@@ -61,4 +69,5 @@ __all__ = [
     "detect",
     "gbk_to_big5",
     "labels",
+    "lookup",
 ]

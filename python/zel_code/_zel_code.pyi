@@ -33,8 +33,8 @@ class Report:
     def truncated_at(self) -> int: ...
 
 class Guess(NamedTuple):
-    """A charset guess: the id, a label charset_id() maps back to it (None for
-    EUC-TW), how sure the guess is and why."""
+    """A charset guess: the id, a label charset_id() maps back to it, how sure
+    the guess is and why."""
 
     id: int
     label: Optional[str]
@@ -65,6 +65,32 @@ def decode_references(
 ) -> bytes: ...
 def charset_id(label: str) -> int: ...
 def labels() -> dict[str, int]: ...
+
+class Label(NamedTuple):
+    """What the library's label lookup says of a label."""
+
+    label: str
+    id: int
+    written: int
+    gbk_writer: bool
+    marked: bool
+    note: Optional[str]
+
+def lookup(label: str) -> Label: ...
+
+class Charset(NamedTuple):
+    """The library's description of a charset id."""
+
+    id: int
+    name: str
+    readable: bool
+    writable: bool
+    ascii: bool
+    unicode: bool
+    mark: bytes
+    mark_then: int
+
+def charset(id: int) -> Charset: ...
 
 class Stream:
     def __init__(self, charset: _Charset, to: _Target = "utf-8", report: bool = False) -> None: ...

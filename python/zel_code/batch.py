@@ -4,9 +4,12 @@
 
 Every file under the directory SRC (or each one named in --files-from, one
 path relative to SRC a line) is converted from the charset LABEL into the
-charset TARGET (each a library label or "#N" for an id; "ucs-2" is the
-pivot) and written to the same relative path under DST, byte for byte what
-`zelconv -f LABEL -t TARGET` writes, --unmappable and --keep-bom included.
+charset TARGET (each a label the library takes, as zelconv does, or "#N" for
+an id; LABEL may be "auto") and written to the same relative path under DST,
+byte for byte what `zelconv -f LABEL -t TARGET` writes, --unmappable and
+--keep-bom included. "auto" guesses each file's charset as zelconv -f auto
+does, from its first 64 KiB, read on while all is 7-bit up to 16 MiB; unlike
+zelconv it does not guess again past 16 MiB of 7-bit text.
 One Dask task converts one file, reading it in blocks through the library's
 general stream (zel_code.Converter), so a file of any size takes memory
 that follows the block size. Each output is written to a temporary file
@@ -63,16 +66,11 @@ FIELDS = [
 DONE = ("converted", "unchanged")
 PART_SUFFIX = ".zel-part"
 
-# zelconv's byte-order marks (cli/charsets.cpp, cli/plan.cpp), by charset id.
-# A leading mark of the source is dropped, unless --keep-bom, from output
-# outside Unicode (where U+FEFF would be a space, a four-byte code or a
-# substitute) and from UTF-16 and UTF-32 with a mark, which are written as
-# their mark, then big-endian: each output starts with one mark. The marks
-# dropped are the bytes the library writes for U+FEFF in the sources that
-# read it as a character (UTF-16 and UTF-32 with a mark read their own).
-_UNICODE = {1, 8, 9, 10, 11, 57, 58, 59}
-_MARK_THEN_BIG_ENDIAN = {9: 10, 57: 58}
-_MARK_IS_A_CHARACTER = {1, 2, 8, 10, 11, 58, 59}
+AUTO = "auto"
+# What "auto" reads to guess from, as zelconv: the detector's prefix, and on
+# while everything read is 7-bit text (which tells nothing), up to a limit.
+_GUESS_PREFIX = 1 << 16
+_GUESS_LIMIT = 16 << 20
 
 
 def _read_umask():
@@ -94,31 +92,77 @@ def charset(label):
 
 
 class Plan(NamedTuple):
-    """What each task does: converts from `source` into `target` (as
-    zel_code.Converter takes them), `mark` first in each output, a leading
-    `drop` of the source dropped. `writes` names the target in messages."""
+    """What each task does: converts from `source` (AUTO: each file's guess)
+    into `target` (as zel_code.Converter takes them), `mark` first in each
+    output, a leading byte-order mark of the source dropped when
+    `drop_mark`. `writes` names the target in messages."""
 
     source: Union[str, int]
     target: Union[str, int]
     unmappable: str
     mark: bytes
-    drop: bytes
+    drop_mark: bool
     writes: str
 
 
+def _marked(name):
+    """Whether a label's text starts with a mark that is no character of it
+    (UTF-8-SIG)."""
+    return isinstance(name, str) and _zel_code.lookup(name).marked
+
+
 def make_plan(source, target, unmappable="substitute", keep_bom=False):
-    """zelconv's rules for -f, -t, --unmappable and --keep-bom. Raises
-    ValueError for what the library refuses."""
-    source, to = charset(source), charset(target)
-    probe = _zel_code.Converter(source, to, unmappable)
-    written, mark = probe.to_id, b""
-    if written in _MARK_THEN_BIG_ENDIAN:
-        to = written = _MARK_THEN_BIG_ENDIAN[written]
-        mark = _zel_code.encode("\ufeff", written)
-    drop = b""
-    if not keep_bom and (mark or written not in _UNICODE) and probe.from_id in _MARK_IS_A_CHARACTER:
-        drop = _zel_code.encode("\ufeff", probe.from_id)
+    """zelconv's rules for -f, -t, --unmappable and --keep-bom, from the
+    library's charset descriptions: a leading mark of the source is dropped
+    from output outside Unicode (where U+FEFF would be a space, a four-byte
+    code or a substitute), from text guessed or named as starting with one
+    (UTF-8-SIG), and, unless --keep-bom, from output that starts with its
+    own mark: UTF-16 and UTF-32 (their mark, then big-endian) and UTF-8-SIG.
+    Raises ValueError for what the library refuses."""
+    auto = source.lower() == AUTO
+    source, to = (AUTO if auto else charset(source)), charset(target)
+    probe = _zel_code.Converter("utf-8" if auto else source, to, unmappable)
+    written = _zel_code.charset(probe.to_id)
+    mark = b""
+    if written.mark_then:
+        to, mark = written.mark_then, written.mark
+    elif _marked(to):
+        to, mark = probe.to_id, written.mark
+    marked_source = not auto and _marked(source)
+    drop = (not keep_bom and not written.unicode) or auto or marked_source
+    if marked_source:
+        source = probe.from_id  # the mark is dropped here, not by the converter
+    if mark:
+        drop = not keep_bom  # each output starts with just one
     return Plan(source, to, unmappable, mark, drop, target)
+
+
+def _source_mark(id):
+    """The bytes of a leading mark in text of the id that its decoder reads
+    as a character (UTF-16 and UTF-32 read their own)."""
+    described = _zel_code.charset(id)
+    return b"" if described.mark_then else described.mark
+
+
+def _read_for_guess(f, block_size):
+    """The first bytes of a file, as much as zelconv reads to guess from."""
+    data = f.read(max(block_size, _GUESS_PREFIX))
+    checked = 0
+    while len(data) < _GUESS_LIMIT and data[checked:].isascii() and b"\0" not in data[checked:]:
+        checked = len(data)
+        more = f.read(min(len(data), _GUESS_LIMIT - len(data)))
+        if not more:
+            break
+        data += more
+    return data
+
+
+def _guess(data):
+    """zelconv -f auto's charset for text starting with `data`: read as
+    UTF-16 after a UTF-16 mark, else the detector's guess."""
+    if data[:2] in (b"\xfe\xff", b"\xff\xfe"):
+        return 9
+    return _zel_code.detect(data[:_GUESS_LIMIT], whole=len(data) > _GUESS_PREFIX).id
 
 
 def _sha256(path, block_size):
@@ -177,7 +221,6 @@ def _discard(part):
 
 
 def _convert(src, dst, plan, block_size):
-    stream = _zel_code.Converter(plan.source, plan.target, plan.unmappable, report=True)
     digest = hashlib.sha256()
     folder = os.path.dirname(dst) or "."
     os.makedirs(folder, exist_ok=True)
@@ -185,6 +228,10 @@ def _convert(src, dst, plan, block_size):
     source_size = output_size = skipped = 0
     with open(src, "rb") as f:
         st = os.fstat(f.fileno())
+        first = _read_for_guess(f, block_size) if plan.source == AUTO else b""
+        source = _guess(first) if plan.source == AUTO else plan.source
+        stream = _zel_code.Converter(source, plan.target, plan.unmappable, report=True)
+        drop = _source_mark(stream.from_id) if plan.drop_mark else b""
         fd, part = tempfile.mkstemp(
             dir=folder, prefix="." + os.path.basename(dst) + ".", suffix=PART_SUFFIX
         )
@@ -194,9 +241,10 @@ def _convert(src, dst, plan, block_size):
                 out.write(plan.mark)
                 output_size = len(plan.mark)
                 # The first piece holds a whole mark, whatever the block size.
-                piece = f.read(max(block_size, len(plan.drop)))
-                if plan.drop and piece.startswith(plan.drop):
-                    skipped = len(plan.drop)
+                more = max(block_size, len(drop)) - len(first)
+                piece = first + (f.read(more) if more > 0 else b"")
+                if drop and piece.startswith(drop):
+                    skipped = len(drop)
                 start = skipped
                 while piece:
                     digest.update(piece)
@@ -374,7 +422,7 @@ def parse_args(argv):
         dest="source",
         required=True,
         metavar="LABEL",
-        help="charset of the files: a label of the library or #N for an id",
+        help="charset of the files: a label of the library, #N for an id, or auto (each guessed)",
     )
     p.add_argument(
         "-t",
@@ -382,7 +430,7 @@ def parse_args(argv):
         dest="target",
         required=True,
         metavar="TARGET",
-        help="charset written: a label of the library, #N for an id, or ucs-2 (the pivot)",
+        help="charset written: a label of the library or #N for an id",
     )
     p.add_argument(
         "--unmappable",

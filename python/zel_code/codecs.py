@@ -5,12 +5,11 @@
         for line in f: ...
 
 "zel-<label>" decodes and encodes text of any charset the library has a
-label for ("zel-gbk", "zel-shift_jis", "zel-iso-2022-jp", "zel-koi8-r"),
-"zel-id-<N>" the charset of id N (EUC-TW, id 18, has no label), and
-"zel-utf-32", "zel-utf-32be" and "zel-utf-32le" ids 57 to 59. Python turns
-"-" and most punctuation in a codec name into "_", which the library's
-labels treat as "-"; a label with ":" in it needs another of its charset's
-labels.
+label for ("zel-gbk", "zel-shift_jis", "zel-iso-2022-jp", "zel-koi8-r",
+"zel-utf-32", "zel-utf-8-sig"), as zel_code.labels() lists them, and
+"zel-id-<N>" the charset of id N. Python may turn "-" and other punctuation
+in a codec name into "_", which the library's labels ignore as they ignore
+"-"; a label with ":" in it needs another of its charset's labels.
 
 Both ways run the library's general conversion, so every character a
 charset holds crosses whole, those beyond U+FFFF included, except that GBK
@@ -45,8 +44,6 @@ from . import _zel_code
 
 _PREFIX = "zel_"
 _BY_ID = re.compile(r"id_?(\d+)")
-# The UTF-32 ids, which the library's registry has no labels for yet.
-_UTF32 = {"utf_32": 57, "utf_32be": 58, "utf_32le": 59}
 
 
 class _EndWatch:
@@ -142,8 +139,6 @@ def search(name):
     by_id = _BY_ID.fullmatch(label)
     if by_id:
         charset = int(by_id.group(1))
-    elif label in _UTF32:
-        charset = _UTF32[label]
     else:
         # The label itself, not its id: GBK's and GB 2312's labels share
         # GB18030's id but are written as themselves.
