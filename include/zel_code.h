@@ -87,7 +87,11 @@ enum zel_charset_id {
    * these ids as they read any id without a decoder. */
   ZEL_CHARSET_UTF32 = 57, /* optional byte-order mark, big-endian without */
   ZEL_CHARSET_UTF32BE = 58,
-  ZEL_CHARSET_UTF32LE = 59
+  ZEL_CHARSET_UTF32LE = 59,
+  ZEL_CHARSET_CP932 = 60, /* Windows-31J: Shift_JIS with ASCII, NEC and IBM rows */
+  ZEL_CHARSET_CP950 = 61, /* Big5 with the code page's additions */
+  ZEL_CHARSET_CP437 = 62,
+  ZEL_CHARSET_MACINTOSH = 63 /* Mac Roman */
 };
 
 /* Result codes of the conversion calls. */

@@ -117,6 +117,14 @@ const Deviation macthai_from[] = {
     {"DB", "EF BB BF", "the zero-width no-break space, where Perl has the word joiner"}};
 // clang-format on
 
+constexpr const char* mac_apple = "Python's 1998 table: the Apple logo, glibc's private-use letter";
+const Deviation mac_roman_to[] = {
+    {"CE 94", "3F", "0xC6 is the increment sign U+2206, glibc's Greek capital delta"},
+    {"EE 80 9E", "3F", mac_apple}};
+const Deviation mac_roman_from[] = {
+    {"C6", "E2 88 86", "the increment sign U+2206, glibc's Greek capital delta"},
+    {"F0", "EF A3 BF", mac_apple}};
+
 struct Charset {
   int id;
   std::span<const Deviation> to_cells = {}, from_cells = {};
@@ -139,9 +147,10 @@ const Charset departing[] = {
     {53, armscii_to, armscii_from},
     {54, macthai_to, macthai_from},
     {.id = 57, .to_rules = utf32_mark, .stateful = true},
+    {63, mac_roman_to, mac_roman_from},
 };
 
-// Every charset, ids 1..55 and 57..59 in order, with its departures.
+// Every charset, ids 1..55 and 57..63 in order, with its departures.
 std::vector<Charset> charsets() {
   const char* const names[] = {
       "ucs2le",     "gb18030",    "big5",       "jis_x0201",  "jis_x0208",  "jis_x0212",
@@ -153,7 +162,8 @@ std::vector<Charset> charsets() {
       "iso8859_15", "iso8859_16", "cp874",      "cp1250",     "cp1251",     "cp1252",
       "cp1253",     "cp1254",     "cp1255",     "cp1256",     "cp1257",     "cp1258",
       "cp850",      "cp866",      "cp1133",     "tcvn",       "armscii8",   "macthai",
-      "mulelao1",   "utf32",      "utf32be",    "utf32le"};
+      "mulelao1",   "utf32",      "utf32be",    "utf32le",    "cp932",      "cp950",
+      "cp437",      "macintosh"};
   std::vector<Charset> all;
   for (int k = 0; k < static_cast<int>(std::size(names)); ++k) {
     Charset c{k < 55 ? k + 1 : k + 2};

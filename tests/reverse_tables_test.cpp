@@ -15,6 +15,7 @@
 
 #include "src/tables/big5.h"
 #include "src/tables/cns_gb2312.h"
+#include "src/tables/code_pages.h"
 #include "src/tables/japanese.h"
 #include "src/tables/korean.h"
 #include "src/tables/reverse.h"
@@ -43,6 +44,8 @@ constexpr std::size_t single_byte_with_code[] = {
     250,  // ARMSCII-8: 256 less six ASCII punctuation marks repeated higher up
     250,  // MacThai: 256 less 90, 9F and FC..FF
     226,  // MULELAO-1: bytes 00..A0 and 65 Lao letters
+    256,  // CP437, ids from here on the later ones
+    256,  // Mac Roman
 };
 static_assert(std::size(single_byte_with_code) == single_byte_table_count);
 
@@ -65,9 +68,16 @@ std::vector<Case> cases() {
       // U+3164 (A4D4), which Python reads as the start of a composed syllable.
       {"code page 949", ksc5601_reverse, ksc5601_to_ucs2, 17046},
       {"KS X 1001", ksx1001_reverse, ksx1001_to_ucs2, 8224},
+      // Python's cp932 pairs: 9604 codes, 396 characters with two or three.
+      {"code page 932", cp932_reverse, cp932_to_ucs2, 9206},
+      // ASCII, 63 half-width katakana, U+0080 and U+F8F0..U+F8F3.
+      {"code page 932 bytes", cp932_single_reverse, cp932_single_to_ucs2, 196},
+      // Python's cp950: 13752 codes, ten characters with two.
+      {"code page 950", cp950_reverse, cp950_to_ucs2, 13742},
   };
-  for (int id = single_byte_first_id; id <= single_byte_last_id; ++id) {
-    const std::size_t at = single_byte_index(id);
+  for (std::size_t at = 0; at < single_byte_table_count; ++at) {
+    const int id = at < single_byte_run_count ? single_byte_first_id + static_cast<int>(at)
+                                              : single_byte_later_ids[at - single_byte_run_count];
     all.push_back({"single-byte id " + std::to_string(id), single_byte_reverse(id),
                    *single_byte_tables[at], single_byte_with_code[at]});
   }
@@ -106,10 +116,10 @@ TEST(ReverseTables, EveryCodeComesBackAndEveryCharacterHasOne) {
 
 // The window encoder reads ASCII through the table where the charset keeps it.
 TEST(ReverseTables, KeptAsciiEncodesAsItself) {
-  for (int id = single_byte_first_id; id <= single_byte_last_id; ++id) {
-    if (!single_byte_ascii_kept[single_byte_index(id)]) continue;
+  for (std::size_t at = 0; at < single_byte_table_count; ++at) {
+    if (!single_byte_ascii_kept[at]) continue;
     for (std::uint16_t u = 0; u < 0x80; ++u)
-      ASSERT_EQ(reverse_cell(single_byte_reverse(id), u), u + 1u) << id << " " << u;
+      ASSERT_EQ(reverse_cell(single_byte_reverses[at], u), u + 1u) << at << " " << u;
   }
 }
 

@@ -78,7 +78,8 @@ std::size_t decode_piece(int id, const std::uint8_t* in, std::size_t n, Out& out
 
 // The same for the general conversion, whose outputs take code points:
 // the ids of the ten conversions, the pivot and ids without a decoder read
-// as UTF-16LE (surrogate pairs joined), and UTF-32.
+// as UTF-16LE (surrogate pairs joined), UTF-32, code pages 932, 950 and 437
+// and Mac Roman.
 template <class Out>
 std::size_t decode_general(int id, const std::uint8_t* in, std::size_t n, Out& out,
                            decoder_state& st, bool last) {
@@ -89,6 +90,13 @@ std::size_t decode_general(int id, const std::uint8_t* in, std::size_t n, Out& o
       return utf32_fixed_decoder(in, n, true, out, last);
     case ZEL_CHARSET_UTF32LE:
       return utf32_fixed_decoder(in, n, false, out, last);
+    case ZEL_CHARSET_CP932:
+      return cp932_decoder(in, n, out, last);
+    case ZEL_CHARSET_CP950:
+      return cp950_decoder(in, n, out, last);
+    case ZEL_CHARSET_CP437:
+    case ZEL_CHARSET_MACINTOSH:
+      return single_byte_decoder(id, in, n, out);
     default:
       break;
   }

@@ -31,7 +31,7 @@ struct general_conversion {
 // Whether an id names a charset the general conversion reads and writes.
 constexpr bool general_charset(int id) noexcept {
   return (id >= ZEL_CHARSET_UCS2LE && id < ZEL_CHARSET_RESERVED) ||
-         (id >= ZEL_CHARSET_UTF32 && id <= ZEL_CHARSET_UTF32LE);
+         (id >= ZEL_CHARSET_UTF32 && id <= ZEL_CHARSET_MACINTOSH);
 }
 
 // ZEL_RESULT_OK, or why the ids or the choice cannot be converted.
@@ -79,7 +79,7 @@ inline general_conversion make_general(int from, int to, int unmappable) noexcep
 // Room to reserve for n bytes of input: most targets write at most two
 // bytes a byte; the sink grows past it where a text needs more.
 inline std::size_t general_estimate(int to, std::size_t n) noexcept {
-  const std::size_t per_byte = to >= ZEL_CHARSET_UTF32 ? 4 : 2;
+  const std::size_t per_byte = to >= ZEL_CHARSET_UTF32 && to <= ZEL_CHARSET_UTF32LE ? 4 : 2;
   return n <= (SIZE_MAX - 64) / per_byte ? n * per_byte + 64 : n;
 }
 

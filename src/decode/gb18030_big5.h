@@ -21,6 +21,7 @@
 
 #include "src/decode/two_byte.h"
 #include "src/tables/big5.h"
+#include "src/tables/code_pages.h"
 #include "src/tables/gbk_gb18030.h"
 
 namespace zel {
@@ -112,6 +113,13 @@ std::size_t gb18030_decoder(const std::uint8_t* in, std::size_t n, Out& out, boo
 template <class Out>
 std::size_t big5_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool last = true) {
   return lead_trail_decoder<big5_columns>(big5_to_ucs2, 0x80, big5_past_end, in, n, out, last);
+}
+
+// Code page 950: Big5's layout with the code page's own table.
+template <class Out>
+std::size_t cp950_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool last = true) {
+  return lead_trail_decoder<code_page_columns>(cp950_to_ucs2, 0x80, code_pages_past_end, in, n, out,
+                                               last);
 }
 
 }  // namespace zel

@@ -19,6 +19,7 @@
 #include <cstdint>
 
 #include "src/decode/two_byte.h"
+#include "src/tables/code_pages.h"
 #include "src/tables/japanese.h"
 
 namespace zel {
@@ -68,6 +69,34 @@ std::size_t shift_jis_decoder(const std::uint8_t* in, std::size_t n, Out& out, b
         return i;
       },
       pair_shape::shift_jis);
+}
+
+// Code page 932: bytes below 0x80 are all ASCII, 0x80, 0xA0..0xDF and
+// 0xFD..0xFF single characters (cp932_single_to_ucs2), leads 0x81..0x9F and
+// 0xE0..0xFC take a trail 0x40..0xFE from cp932_to_ucs2 as Shift_JIS does.
+template <class Out>
+std::size_t cp932_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool last = true) {
+  std::size_t i = 0;
+  while (i < n) {
+    if (!copy_ascii_run(in, n, i, out)) break;
+    const std::uint8_t b = in[i];
+    const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    if (lead && cut_short(i, 2, n, last)) break;
+    if (!lead) {
+      emit_cell(out, cell(cp932_single_to_ucs2, b, code_pages_past_end), in + i);
+      ++i;
+    } else if (i + 1 < n && in[i + 1] >= 0x40 && in[i + 1] <= 0xFE) {
+      emit_cell(out,
+                cell(cp932_to_ucs2, code_page_columns * (b - 0x81u) + (in[i + 1] - 0x40u),
+                     code_pages_past_end),
+                in + i);
+      i += 2;
+    } else {
+      pass_byte(out, in + i);  // a lead with no trail; what follows is read afresh
+      ++i;
+    }
+  }
+  return i;
 }
 
 template <class Out>

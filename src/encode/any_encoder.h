@@ -18,6 +18,7 @@ enum class encoder_form : std::uint8_t {
   single_byte,
   two_byte,
   shift_jis,
+  cp932,
   euc_jp,
   euc_tw,
   ksx1001,
@@ -69,6 +70,8 @@ struct any_encoder {
         return f(two_byte_encoder{*table, columns, first_row, first_column});
       case encoder_form::shift_jis:
         return f(shift_jis_encoder{});
+      case encoder_form::cp932:
+        return f(cp932_encoder{});
       case encoder_form::euc_jp:
         return f(euc_jp_encoder{});
       case encoder_form::euc_tw:
@@ -137,8 +140,14 @@ inline any_encoder encoder_for(int id, encoder_state& st) noexcept {
     case ZEL_CHARSET_EUC_KR:
       two_byte(ksx1001_reverse, 94, 0xA1, 0xA1);
       break;
+    case ZEL_CHARSET_CP950:
+      two_byte(cp950_reverse, 191, 0x80, 0x40);
+      break;
     case ZEL_CHARSET_SHIFT_JIS:
       e.form = encoder_form::shift_jis;
+      break;
+    case ZEL_CHARSET_CP932:
+      e.form = encoder_form::cp932;
       break;
     case ZEL_CHARSET_EUC_JP:
       e.form = encoder_form::euc_jp;
@@ -172,7 +181,7 @@ inline any_encoder encoder_for(int id, encoder_state& st) noexcept {
       e.form = encoder_form::utf32le;
       break;
     default:
-      if (id >= single_byte_first_id && id <= single_byte_last_id) {
+      if (single_byte_index(id) < single_byte_table_count) {
         e.form = encoder_form::single_byte;
         e.table = &single_byte_reverse(id);
         e.ascii_kept = single_byte_ascii_kept[single_byte_index(id)];

@@ -134,6 +134,28 @@ struct shift_jis_encoder {
   }
 };
 
+// Code page 932: ASCII, its single bytes (the half-width katakana and the
+// few others), then its lead/trail table.
+struct cp932_encoder {
+  static constexpr std::size_t max_bytes = 2;
+  bool copies_ascii() const noexcept { return true; }
+  template <class Cursor>
+  bool put(char32_t cp, Cursor& at) {
+    if (ascii_code(cp)) {
+      put_bytes(at, cp, 1);
+      return true;
+    }
+    if (const std::size_t b = forward_index(cp932_single_reverse, cp); b != no_code) {
+      put_bytes(at, static_cast<std::uint32_t>(b), 1);
+      return true;
+    }
+    const std::size_t i = forward_index(cp932_reverse, cp);
+    if (i == no_code) return false;
+    put_bytes(at, row_column_code(i, 191, 0x81, 0x40), 2);
+    return true;
+  }
+};
+
 // EUC-JP: ASCII, JIS X 0208 in A1..FE pairs, half-width kana after 8E,
 // JIS X 0212 after 8F.
 struct euc_jp_encoder {

@@ -149,6 +149,30 @@ extern const std::uint16_t ksx1001_from_unicode_pages[ksx1001_from_unicode_pages
 inline constexpr reverse_table ksx1001_reverse =
     reverse_table_of(ksx1001_from_unicode_index, ksx1001_from_unicode_pages);
 
+// Code pages 932 (pairs and single bytes) and 950, of cp932_to_ucs2,
+// cp932_single_to_ucs2 and cp950_to_ucs2 (code_pages_reverse.cpp), each
+// through U+FFxx with 106, 3 and 99 blocks and the empty page.
+inline constexpr std::size_t cp932_from_unicode_index_size = 0x100;
+inline constexpr std::size_t cp932_from_unicode_pages_size = 107 * reverse_page_size;
+extern const std::uint16_t cp932_from_unicode_index[cp932_from_unicode_index_size];
+extern const std::uint16_t cp932_from_unicode_pages[cp932_from_unicode_pages_size];
+inline constexpr reverse_table cp932_reverse =
+    reverse_table_of(cp932_from_unicode_index, cp932_from_unicode_pages);
+
+inline constexpr std::size_t cp932_single_from_unicode_index_size = 0x100;
+inline constexpr std::size_t cp932_single_from_unicode_pages_size = 4 * reverse_page_size;
+extern const std::uint16_t cp932_single_from_unicode_index[cp932_single_from_unicode_index_size];
+extern const std::uint16_t cp932_single_from_unicode_pages[cp932_single_from_unicode_pages_size];
+inline constexpr reverse_table cp932_single_reverse =
+    reverse_table_of(cp932_single_from_unicode_index, cp932_single_from_unicode_pages);
+
+inline constexpr std::size_t cp950_from_unicode_index_size = 0x100;
+inline constexpr std::size_t cp950_from_unicode_pages_size = 100 * reverse_page_size;
+extern const std::uint16_t cp950_from_unicode_index[cp950_from_unicode_index_size];
+extern const std::uint16_t cp950_from_unicode_pages[cp950_from_unicode_pages_size];
+inline constexpr reverse_table cp950_reverse =
+    reverse_table_of(cp950_from_unicode_index, cp950_from_unicode_pages);
+
 // The single-byte charsets (single_byte_reverse.cpp), entry
 // single_byte_index(id) as in single_byte_tables.
 extern const reverse_table single_byte_reverses[single_byte_table_count];

@@ -1,4 +1,5 @@
-// The tables of the single-byte charsets, KOI8-R to MULELAO-1. The arrays are
+// The tables of the single-byte charsets, KOI8-R to MULELAO-1, code page
+// 437 and Mac Roman. The arrays are
 // generated (tools/tablegen/gen_single_byte.py, into single_byte.cpp); this
 // header is written by hand. Read every cell through cell() (src/tables/cell.h).
 //
@@ -13,17 +14,23 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 
 #include "src/tables/cell.h"
 #include "zel_code.h"
 
 namespace zel {
 
+// The 35 ids KOI8-R to MULELAO-1 in a row, then code page 437 and Mac Roman,
+// which the general conversion alone reads.
 inline constexpr int single_byte_first_id = ZEL_CHARSET_KOI8_R;
 inline constexpr int single_byte_last_id = ZEL_CHARSET_MULELAO_1;
-inline constexpr std::size_t single_byte_table_count =
+inline constexpr std::size_t single_byte_run_count =
     static_cast<std::size_t>(single_byte_last_id) - static_cast<std::size_t>(single_byte_first_id) +
     1;
+inline constexpr int single_byte_later_ids[] = {ZEL_CHARSET_CP437, ZEL_CHARSET_MACINTOSH};
+inline constexpr std::size_t single_byte_table_count =
+    single_byte_run_count + std::size(single_byte_later_ids);
 inline constexpr std::size_t single_byte_table_size = 256;
 
 using single_byte_table = std::uint16_t[single_byte_table_size];
@@ -31,10 +38,14 @@ using single_byte_table = std::uint16_t[single_byte_table_size];
 extern const single_byte_table* const single_byte_tables[single_byte_table_count];
 extern const bool single_byte_ascii_kept[single_byte_table_count];
 
-// Where an id's entries sit in the two arrays above; an id outside the range
-// lands past their end (a negative id wraps around to a huge index).
+// Where an id's entries sit in the two arrays above; any other id lands
+// past their end.
 inline std::size_t single_byte_index(int id) noexcept {
-  return static_cast<std::size_t>(id) - static_cast<std::size_t>(single_byte_first_id);
+  for (std::size_t k = 0; k < std::size(single_byte_later_ids); ++k)
+    if (id == single_byte_later_ids[k]) return single_byte_run_count + k;
+  const std::size_t at =
+      static_cast<std::size_t>(id) - static_cast<std::size_t>(single_byte_first_id);
+  return at < single_byte_run_count ? at : single_byte_table_count;
 }
 
 }  // namespace zel

@@ -134,6 +134,48 @@ def dump_cp950():
     return two_byte_snapshot("cp950", range(0x80, 0x100), range(0x40, 0xFF))
 
 
+def dump_cp932():
+    singles = decoder_sweep("cp932", (bytes((b,)) for b in range(0x80, 0x100)))
+    pairs = decoder_sweep("cp932", two_byte_codes(range(0x81, 0xFD), range(0x40, 0xFD)))
+    return Snapshot(
+        python_source("cp932", "decoder"),
+        [
+            "single bytes 80..FF; two-byte codes: lead 81..FC, trail 40..FC",
+            f"{len(singles)} single bytes and {len(pairs)} two-byte codes decode to one BMP code unit",
+        ],
+        singles + pairs,
+    )
+
+
+def glibc_charmap(name):
+    """(code bytes, unit, reversible) of each line of a glibc charmap."""
+    import gzip
+    import re
+
+    path = Path("/usr/share/i18n/charmaps") / f"{name}.gz"
+    line_re = re.compile(r"^(%IRREVERSIBLE%)?<U([0-9A-F]{4})>\s+((?:/x[0-9a-f]{2})+)")
+    entries = []
+    with gzip.open(path, "rt", encoding="ascii") as charmap:
+        for line in charmap:
+            match = line_re.match(line)
+            if match:
+                code = bytes(int(byte, 16) for byte in match.group(3).split("/x")[1:])
+                entries.append((code, int(match.group(2), 16), not match.group(1)))
+    return path, entries
+
+
+def dump_glibc_writes(name):
+    # The encoder direction: the code glibc writes for each character, the
+    # lines its charmap does not mark irreversible.
+    path, entries = glibc_charmap(name)
+    pairs = [(code, unit) for code, unit, reversible in entries if reversible and code[0] >= 0x80]
+    return Snapshot(
+        f"glibc charmap {path} (Debian locales; encoder: lines not marked %IRREVERSIBLE%)",
+        [f"{len(pairs)} codes from 0x80 on that glibc writes for their character"],
+        pairs,
+    )
+
+
 def dump_cp949():
     # Leads 81..FE and trails 40..FE are every pair ksc5601_to_ucs2 indexes;
     # code page 949 has no lead 80 or FF.
@@ -320,6 +362,8 @@ SOURCES = {
     "cns1992_plane3": dump_cns_plane3,
     "euc_jp": dump_euc_jp,
     "cp949": dump_cp949,
+    "cp932": dump_cp932,
+    "windows_31j_glibc_writes": lambda: dump_glibc_writes("WINDOWS-31J"),
     "html_entities": dump_html_entities,
     "unihan_simplified": lambda: dump_unihan_variants("kSimplifiedVariant"),
     "unihan_traditional": lambda: dump_unihan_variants("kTraditionalVariant"),
@@ -344,6 +388,7 @@ def dump_single_byte(codec):
 SINGLE_BYTE_CODECS = ["koi8_r", "koi8_u", "latin_1"]
 SINGLE_BYTE_CODECS += [f"iso8859_{number}" for number in [*range(2, 12), *range(13, 17)]]
 SINGLE_BYTE_CODECS += ["cp874"] + [f"cp{page}" for page in range(1250, 1259)] + ["cp850", "cp866"]
+SINGLE_BYTE_CODECS += ["cp437", "mac_roman"]
 SOURCES.update({codec: lambda codec=codec: dump_single_byte(codec) for codec in SINGLE_BYTE_CODECS})
 
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Writes src/tables/single_byte.cpp: the 35 tables of the single-byte
-charsets, ids 21 to 55, with single_byte_tables (the table of each id) and
+"""Writes src/tables/single_byte.cpp: the 37 tables of the single-byte
+charsets, ids 21 to 55, 62 and 63, with single_byte_tables (the table of each id) and
 single_byte_ascii_kept (whether its bytes 0x00..0x7F decode to themselves).
 
 Each table has one cell per byte. Where Python has a codec for the charset,
@@ -124,7 +124,12 @@ FROM_CODECS = [
     # The IBM code pages with bytes 0x00..0x7F as ASCII, not as graphics.
     FromCodec(49, "CP850", "cp850", "cp850_to_ucs2"),
     FromCodec(50, "CP866", "cp866", "cp866_to_ucs2"),
+    # Ids after the first 35, read by the general conversion only.
+    FromCodec(62, "CP437", "cp437", "cp437_to_ucs2"),
+    # The 1998 edition: DB the euro, F0 the Apple logo in the Private Use Area.
+    FromCodec(63, "Mac Roman", "mac_roman", "mac_roman_to_ucs2"),
 ]
+LATER_IDS = [62, 63]
 
 NO_CHARACTER = "no character in {}"
 
@@ -321,8 +326,8 @@ def build():
         (55, "MULELAO-1", mulelao1),
     ):
         made[charset_id] = (name, *maker())
-    if sorted(made) != list(range(FIRST_ID, LAST_ID + 1)):
-        raise TableError(f"ids made: {sorted(made)}, expected {FIRST_ID}..{LAST_ID}")
+    if sorted(made) != list(range(FIRST_ID, LAST_ID + 1)) + LATER_IDS:
+        raise TableError(f"ids made: {sorted(made)}, expected {FIRST_ID}..{LAST_ID} and {LATER_IDS}")
     built, snapshots = [], {}
     for charset_id in sorted(made):
         name, table, used = made[charset_id]
@@ -354,7 +359,7 @@ def render(snapshots, built):
     head = source_head(snapshots)
     head += [
         "",
-        "The single-byte charsets, ids 21 to 55: one table of 256 cells per charset,",
+        "The single-byte charsets, ids 21 to 55, 62 and 63: one table of 256 cells per charset,",
         "indexed by the byte. A byte without a character holds U+FFFD, which the decoder",
         "writes like any other cell; only byte 0x00 holds 0.",
     ]

@@ -34,7 +34,8 @@ reference is listed in the test.
 References: Python's codecs (koi8_u for KOI8-RU, which adds two letters to
 it, as in single_byte_decode_golden.txt); glibc's iconv (run as iconv(1))
 for UCS-2 (ids 1 and 4, which the general conversion reads and writes as
-the pivot), ISO-2022-CN, EUC-TW, CP1133, TCVN and ARMSCII-8; Perl's Encode
+the pivot), ISO-2022-CN, EUC-TW, CP1133, TCVN, ARMSCII-8, code page 932
+(WINDOWS-31J), CP437 (IBM437) and Mac Roman (MACINTOSH); Perl's Encode
 for MacThai; Unicode 3.2's Lao block laid out from A1 for MULELAO-1. JIS X
 0208 and JIS X 0212 (8-bit, as their own ids) are Python's euc_jp codes of
 the set (behind 8F for JIS X 0212), and 7-bit KS X 1001 is Python's euc_kr
@@ -332,6 +333,13 @@ CHARSETS = [
     (57, "utf32", "UTF-32 (with a byte-order mark)", lambda: Python("utf-32"), None, True),
     (58, "utf32be", "UTF-32BE", lambda: Python("utf-32-be"), None, False),
     (59, "utf32le", "UTF-32LE", lambda: Python("utf-32-le"), None, False),
+    (60, "cp932", "code page 932", lambda: Glibc("WINDOWS-31J"),
+     lambda: SINGLE + pairs(list(range(0x81, 0xA0)) + list(range(0xE0, 0xFD)),
+                            list(range(0x40, 0x7F)) + list(range(0x80, 0xFD))), False),
+    (61, "cp950", "code page 950", lambda: Python("cp950"),
+     lambda: LOW + pairs(range(0x81, 0xFF), list(range(0x40, 0x7F)) + list(range(0xA1, 0xFF))), False),
+    (62, "cp437", "CP437", lambda: Glibc("IBM437"), lambda: SINGLE, False),
+    (63, "macintosh", "Mac Roman", lambda: Glibc("MACINTOSH"), lambda: SINGLE, False),
 ]
 # What a stateful charset holds, for ids without a code space above: the
 # code spaces its sets are read through, by the reference given.
