@@ -136,8 +136,9 @@ std::string label_trouble(std::string_view what, std::string_view label) {
 }
 
 std::string label_of(int id) {
+  // Id 0 lists the refused labels, none of which names it.
   zel_label first;
-  if (zel_charset_label(id, 0, &first)) return std::string(text(first));
+  if (charset_name(id) && zel_charset_label(id, 0, &first)) return std::string(text(first));
   std::string raw = "#";
   return raw.append(std::to_string(id));
 }

@@ -628,10 +628,11 @@ py::dict labels() {
 }
 
 // The label the library lists first for an id, which charset_id() maps
-// back to it; None for an id without one.
+// back to it; None for an id without a charset (id 0 lists the refused).
 py::object first_label(int id) {
   zel_label l;
-  return zel_charset_label(id, 0, &l) ? py::object(py::str(text_of(l))) : py::object(py::none());
+  const bool named = zel_charset_name(id) && zel_charset_label(id, 0, &l);
+  return named ? py::object(py::str(text_of(l))) : py::object(py::none());
 }
 
 // What the lookup says of a label, for the batch tool and for callers.
