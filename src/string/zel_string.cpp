@@ -64,6 +64,9 @@ void open_buffer(zel_string* s) {
 // 2 MiB written instead of one per 4 KiB. Only the whole huge pages inside
 // the buffer are advised; the allocator keeps its own bookkeeping.
 constexpr std::size_t huge_page = std::size_t{2} << 20;
+// From here up the system allocator may map a block of its own (glibc's
+// first threshold is 128 KiB).
+constexpr std::size_t large_block = std::size_t{128} << 10;
 
 void advise_huge_pages(char* buf, std::size_t size) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
@@ -178,7 +181,18 @@ void release_spare_room(zel_string* s) {
     return;
   }
   open_buffer(s);
-  void* buf = std::realloc(s->data, len + 1);
+  void* buf = nullptr;
+  if (len < large_block) {
+    buf = std::realloc(s->data, len + 1);
+  } else if ((buf = std::malloc(len + 1))) {
+    // A large block may be mapped by the allocator: shrunk where it lies,
+    // it stays mapped and teaches the allocator that blocks of the small
+    // size are large, so the next conversion's reservation is mapped (and
+    // its pages faulted in) afresh. Freed whole, it teaches the reserved
+    // size, which later calls then take from the heap already touched.
+    std::memcpy(buf, s->data, len + 1);
+    std::free(s->data);
+  }
   if (buf) {
     s->data = static_cast<char*>(buf);
     s->reserved = static_cast<std::uint32_t>(len);
