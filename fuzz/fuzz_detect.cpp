@@ -4,9 +4,11 @@
 // with bit 3 and none, a list that is there but empty), then one byte per
 // candidate (ids -4 to 59), then the data. Checks: the call fails only for
 // a list naming no id with a decoder; the guess names an id with a decoder,
-// among the candidates when they are given; confidences lie in 0..1, the
-// runner-up's no higher; no more bytes are examined than given, or than the
-// prefix without the flag; and the same call gives the same guess again.
+// among the candidates when they are given, or none (0) for binary data and,
+// without a list, for text nothing reads well, and then no language;
+// confidences lie in 0..1, the runner-up's no higher; no more bytes are
+// examined than given, or than the prefix without the flag; and the same
+// call gives the same guess again.
 #include <algorithm>
 #include <vector>
 
@@ -22,7 +24,7 @@ bool has_decoder(int id) { return zel::charset_of(id).decoder != zel::decoder_ki
 bool same(const zel_guess& a, const zel_guess& b) {
   return a.id == b.id && a.runner_up == b.runner_up && a.reason == b.reason &&
          a.examined == b.examined && a.confidence == b.confidence &&
-         a.runner_up_confidence == b.runner_up_confidence;
+         a.runner_up_confidence == b.runner_up_confidence && a.language == b.language;
 }
 
 }  // namespace
@@ -60,12 +62,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto among = [&](int id) {
     return count == 0 || std::find(candidates.begin(), candidates.end(), id) != candidates.end();
   };
-  check(has_decoder(g.id) && among(g.id));
+  const bool none = g.reason == ZEL_DETECT_BINARY || (count == 0 && g.reason == ZEL_DETECT_NOTHING);
+  check(g.id == 0 ? none && !g.language : has_decoder(g.id) && among(g.id));
   check(g.runner_up == ZEL_CHARSET_UNKNOWN ||
         (g.runner_up != g.id && has_decoder(g.runner_up) && among(g.runner_up)));
   check(g.confidence >= 0 && g.confidence <= 1);
   check(g.runner_up_confidence >= 0 && g.runner_up_confidence <= g.confidence);
-  check(g.reason >= ZEL_DETECT_NOTHING && g.reason <= ZEL_DETECT_STATISTICS);
+  check(g.reason >= ZEL_DETECT_NOTHING && g.reason <= ZEL_DETECT_BINARY);
+  check(!g.language || *g.language);
   check(g.examined >= 0 && g.examined <= n);
   check((flags & ZEL_DETECT_WHOLE) || g.examined <= ZEL_DETECT_PREFIX);
 

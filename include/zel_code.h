@@ -390,12 +390,18 @@ ZEL_API zel_stream* ZEL_CALL zel_stream_open_convert(int from, int to, int flags
  * for a NULL g, NULL data with n > 0, a negative n or n_candidates, or a
  * candidate list naming no id with a decoder (ids without one are skipped).
  *
- * g->id is always an id with a decoder, even for junk: then confidence is
- * low and reason ZEL_DETECT_NOTHING. Text of bytes 0x00..0x7F alone (no
- * escapes) is answered with UTF-8, or the first ASCII-compatible candidate,
- * reason ZEL_DETECT_ASCII: every such charset reads it the same.
+ * g->id is 0 for binary data (NUL bytes outside UTF-16, control bytes no
+ * text has: reason ZEL_DETECT_BINARY) and for text no candidate reads well
+ * (reason ZEL_DETECT_NOTHING, a low confidence, and runner_up the id that
+ * reads it least badly, but one of them when the caller lists the
+ * candidates); otherwise an id with a decoder. Text of bytes
+ * 0x00..0x7F alone (no escapes) is answered with UTF-8, or the first
+ * ASCII-compatible candidate, reason ZEL_DETECT_ASCII: every such charset
+ * reads it the same; empty input likewise, reason ZEL_DETECT_NOTHING.
  * runner_up is the second most likely id (0 when no other candidate is
- * left). Confidences are in 0..1. Stateless: calls may run concurrently. */
+ * left). Confidences are in 0..1. g->language names the language the
+ * statistics read the text as ("Greek"), NULL where they chose no single
+ * language. Stateless: calls may run concurrently. */
 enum zel_detect_flags {
   ZEL_DETECT_WHOLE = 1 /* read the whole input, not only the prefix */
 };
@@ -403,11 +409,12 @@ enum zel_detect_flags {
 enum { ZEL_DETECT_PREFIX = 65536 };
 
 enum zel_detect_reason {
-  ZEL_DETECT_NOTHING = 0,   /* empty, or nothing fits well: a weak guess */
-  ZEL_DETECT_BOM = 1,       /* a byte-order mark */
-  ZEL_DETECT_ASCII = 2,     /* 7-bit text without escapes */
-  ZEL_DETECT_STRUCTURE = 3, /* well-formed UTF-8 or UTF-16, ISO-2022 escapes */
-  ZEL_DETECT_STATISTICS = 4 /* character and pair statistics chose */
+  ZEL_DETECT_NOTHING = 0,    /* empty, or nothing fits well: a weak guess */
+  ZEL_DETECT_BOM = 1,        /* a byte-order mark */
+  ZEL_DETECT_ASCII = 2,      /* 7-bit text without escapes */
+  ZEL_DETECT_STRUCTURE = 3,  /* well-formed UTF-8 or UTF-16, ISO-2022 escapes */
+  ZEL_DETECT_STATISTICS = 4, /* character and pair statistics chose */
+  ZEL_DETECT_BINARY = 5      /* binary data, no text: id 0 */
 };
 
 typedef struct zel_guess {
@@ -415,8 +422,9 @@ typedef struct zel_guess {
   double runner_up_confidence;
   int32_t id;
   int32_t runner_up;
-  int32_t reason;   /* a zel_detect_reason */
-  int32_t examined; /* bytes read */
+  int32_t reason;       /* a zel_detect_reason */
+  int32_t examined;     /* bytes read */
+  const char* language; /* constant English name, or NULL */
 } zel_guess;
 
 ZEL_API int ZEL_CALL zel_detect(const char* data, int32_t n, const int* candidates,

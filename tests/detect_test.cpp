@@ -73,21 +73,71 @@ TEST(Detect, CandidatesLimitTheAnswer) {
 }
 
 // Every text cut at every length up to 40 bytes, and random junk: a real
-// charset, and junk only weakly.
+// charset, or none with a weak guess beside it, and junk only weakly.
 TEST(Detect, CutTextsAndJunkGiveACharsetWithADecoder) {
+  const auto check = [](const zel_guess& g) {
+    if (g.id == 0) {
+      EXPECT_TRUE(g.reason == ZEL_DETECT_NOTHING || g.reason == ZEL_DETECT_BINARY) << g.reason;
+    }
+    EXPECT_NE(g.id, ZEL_CHARSET_UCS2LE);
+  };
   for (const auto& line : read_golden("detect_golden.txt"))
     for (std::size_t n = 0; n <= 40 && n <= line.given.size(); ++n) {
       const zel_guess g = detect(line.given.substr(0, n));
-      EXPECT_NE(g.id, 0);
-      EXPECT_NE(g.id, ZEL_CHARSET_UCS2LE);
+      check(g);
       EXPECT_LE(g.examined, static_cast<int32_t>(n));
     }
   std::mt19937 rng(20261207);
   for (std::size_t n : {7, 64, 1000, 70000}) {
     const zel_guess g = detect(zel_test::random_bytes(rng, n));
-    EXPECT_LT(g.confidence, 0.5) << n;
+    check(g);
+    EXPECT_TRUE(g.id == 0 || g.confidence < 0.5) << n;
     EXPECT_EQ(detect(zel_test::random_bytes(rng, n), {}, ZEL_DETECT_WHOLE).examined,
               static_cast<int32_t>(n));
+  }
+}
+
+// Binary data and text in a charset no candidate is get no charset; the
+// statistics name the language where one model is one language.
+TEST(Detect, SaysWhatItDoesNotKnow) {
+  struct Case {
+    std::string bytes;
+    int id;
+    int reason;
+    const char* language;
+  };
+  const std::string elf(
+      "\x7F"
+      "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x03\0>\0\x01\0\0\0",
+      24);
+  std::string utf32;
+  for (char c : std::string("UTF-32 text, four bytes a letter"))
+    utf32 += std::string(1, c) + '\0' + '\0' + '\0';
+  std::string controls;
+  for (int k = 0; k < 16; ++k) controls += "\x03\x07text\x08\xC4\x1C";
+  const std::string greek =
+      "\xD4\xE9\xEC\xDD\xF2 \xF4\xEF\xF5 \xF0\xE5\xF4\xF1\xE5\xEB\xE1\xDF\xEF\xF5";
+  const Case cases[] = {
+      {elf, 0, ZEL_DETECT_BINARY, nullptr},
+      {elf + std::string(4000, 'a'), 0, ZEL_DETECT_BINARY, nullptr},
+      {controls, 0, ZEL_DETECT_BINARY, nullptr},
+      {utf32, 0, ZEL_DETECT_NOTHING, nullptr},
+      {greek, ZEL_CHARSET_ISO_8859_7, ZEL_DETECT_STATISTICS, "Greek"},
+      {"Die Stra\xDF"
+       "e f\xFChrt \xFC"
+       "ber die Br\xFC"
+       "cke",
+       ZEL_CHARSET_CP1252, ZEL_DETECT_STATISTICS, nullptr},
+  };
+  for (const Case& c : cases) {
+    const zel_guess g = detect(c.bytes);
+    EXPECT_EQ(g.id == 0, c.id == 0) << to_hex(c.bytes) << " guessed " << g.id;
+    if (g.id && c.id) {
+      EXPECT_EQ(to_hex(convert(zel_code_unicode, g.id, c.bytes)),
+                to_hex(convert(zel_code_unicode, c.id, c.bytes)));
+    }
+    EXPECT_EQ(g.reason, c.reason) << to_hex(c.bytes);
+    EXPECT_STREQ(g.language, c.language) << to_hex(c.bytes);
   }
 }
 

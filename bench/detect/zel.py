@@ -21,7 +21,7 @@ class Slice(ctypes.Structure):
 class Guess(ctypes.Structure):
     _fields_ = [("confidence", ctypes.c_double), ("runner_up_confidence", ctypes.c_double),
                 ("id", ctypes.c_int32), ("runner_up", ctypes.c_int32),
-                ("reason", ctypes.c_int32), ("examined", ctypes.c_int32)]
+                ("reason", ctypes.c_int32), ("examined", ctypes.c_int32), ("language", ctypes.c_char_p)]
 
 
 def library_path():

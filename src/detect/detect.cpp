@@ -1,5 +1,6 @@
 // Charset detection. Structure decides first: a byte-order mark, ISO-2022
-// escapes, UTF-16's zero bytes, 7-bit text, well-formed UTF-8. What is left
+// escapes, UTF-16's zero bytes, binary data (zero and control bytes), 7-bit
+// text, well-formed UTF-8. What is left
 // is weighed: each candidate charset decodes the text with its own decoder
 // into a scorer that adds up how often each character and character pair
 // occurs in the languages the charset is written in (src/detect/stats.h),
@@ -12,8 +13,11 @@
 // are decoded: elsewhere every ASCII-compatible candidate reads the same
 // characters, which add the same to every total. The stretches are taken a
 // batch at a time, and a candidate far behind the leader after a batch is
-// dropped, so a long text costs about one decoding of its non-ASCII part.
-// Memory is fixed: no allocation.
+// dropped, so a long text costs about one decoding of its non-ASCII part;
+// far behind means decisively, once enough of the text is read (a title
+// in capitals or rows of symbols are no sample of a language). A reading
+// that is junk in every language is no guess: the text is in none of the
+// candidates. Memory is fixed: no allocation.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -22,6 +26,7 @@
 #include "src/core/charsets.h"
 #include "src/core/decoder_dispatch.h"
 #include "src/decode/degrade.h"
+#include "src/detect/letters.h"
 #include "src/detect/stats.h"
 #include "src/encode/ascii_block.h"
 #include "src/tables/cell.h"
@@ -53,8 +58,14 @@ double exp2_of(double x) noexcept {
 }
 
 // A candidate this many bits behind the leader after a batch is out: the
-// chance that it reads the text better is below 2^-margin.
+// chance that it reads the text better is below 2^-margin. But only once
+// the text read holds decisive_bytes bytes the candidates read apart: until
+// then a title in capitals, a row of symbols or a name may favour a wrong
+// reading, and only a candidate sure_margin behind (bytes its decoder
+// cannot read, mostly) goes.
 constexpr std::int64_t drop_margin = 60;
+constexpr std::int64_t sure_margin = 2 * drop_margin;
+constexpr std::size_t decisive_bytes = 64;
 
 // The most bits ASCII letters take off a language of another alphabet.
 constexpr std::int64_t letter_cap = 30;
@@ -82,8 +93,10 @@ constexpr std::size_t whole_bytes = 4096;
 constexpr std::size_t wide_sample = 512;
 constexpr std::size_t wide_glance = 64;
 
-// Text with more than one control byte in this many is binary data.
+// Text with more than one control byte in this many is binary data, and
+// so is text with a zero byte in this many (and no UTF-16 shape).
 constexpr std::size_t binary_share = 32;
+constexpr std::size_t binary_zero_share = 1024;
 
 // A stretch to decode. A long run of high bytes is cut into several, so
 // that a batch stays small: `cut` says the run goes on in the next one,
@@ -101,28 +114,68 @@ constexpr bool c0_letter(std::uint8_t b) noexcept {
 
 constexpr bool marked(std::uint8_t b) noexcept { return b >= 0x80 || c0_letter(b); }
 
-// The alphabet a letter belongs to, for the alphabets that do not mix
-// within a word: 0 for everything else (digits, punctuation, the scripts
-// of East Asia, which sit next to Latin letters in ordinary text).
-enum : std::uint8_t { no_alphabet, latin, greek, cyrillic, armenian, hebrew, arabic, thai, lao };
-
-constexpr std::uint8_t alphabet(std::uint16_t u) noexcept {
-  if (u < 0x80) return (u | 0x20) >= 'a' && (u | 0x20) <= 'z' ? latin : no_alphabet;
-  if (u >= 0xC0 && u <= 0x24F) return u == 0xD7 || u == 0xF7 ? no_alphabet : latin;
-  if (u >= 0x1E00 && u <= 0x1EFF) return latin;
-  if (u >= 0x370 && u <= 0x3FF) return greek;
-  if (u >= 0x400 && u <= 0x52F) return cyrillic;
-  if (u >= 0x531 && u <= 0x58F) return armenian;
-  if (u >= 0x5D0 && u <= 0x5EA) return hebrew;
-  if (u >= 0x620 && u <= 0x64A) return arabic;
-  if (u >= 0xE01 && u <= 0xE2E) return thai;
-  if (u >= 0xE81 && u <= 0xEAE) return lao;
-  return no_alphabet;
-}
-
 // Two letters of different alphabets side by side: in any language's text
 // about as rare as a character never seen.
 constexpr int mixed_alphabets = -(char_weight_offset / 2);
+
+// A capital after a capital weighs as its small letter, a little less
+// likely: the models learn from running text, where capitals are rare and
+// mostly start a word, but a title or a heading is written in capitals of
+// the same language. A capital right after a small letter of a word is
+// rare in every language: it is what a charset that swaps the two cases of
+// an alphabet reads.
+constexpr int capital_bits = 2;
+constexpr int case_break = -8;
+
+// A symbol (letters.h) weighs the same in every model: as often as it is
+// in the text of the model that has it most.
+inline int symbol_bits(std::uint16_t u) noexcept {
+  int best = 0;
+  for (std::size_t k = 0; k < model_count; ++k) {
+    const int w = char_weight(static_cast<model>(k), u);
+    best = w > best ? w : best;
+  }
+  return best ? best - char_weight_offset : unseen_char;
+}
+
+// How a unit weighs in a model: its bits, and the small letter and bits it
+// pairs as (no pairs for a symbol or an unseen unit).
+struct weighed {
+  int bits;
+  int pair_log;  // log2 share of `folded`, 0 when it takes no pairs
+  std::uint16_t folded;
+  bool capital;
+};
+
+inline weighed weigh(model m, std::uint16_t u, bool after_capital) noexcept {
+  if (symbol(u)) return {symbol_bits(u), 0, u, false};
+  const std::uint16_t small = small_letter(u);
+  const int w = char_weight(m, u);
+  int bits = w ? w - char_weight_offset : unseen_char;
+  if (small == u) return {bits, w ? bits : 0, u, false};
+  const int ws = char_weight(m, small);
+  const int small_log = ws ? ws - char_weight_offset : 0;
+  if (ws && after_capital && small_log - capital_bits > bits) bits = small_log - capital_bits;
+  return {bits, small_log, small, true};
+}
+
+// How a unit weighs in model m or, where m never saw it, in the model that
+// knows it best, without pairs: what tells text that quotes another
+// language from junk.
+inline weighed weigh_anywhere(model m, std::uint16_t u, bool after_capital) noexcept {
+  weighed best = weigh(m, u, after_capital);
+  if (best.bits > unseen_char) return best;
+  for (std::size_t k = 0; k < model_count; ++k) {
+    const weighed w = weigh(static_cast<model>(k), u, after_capital);
+    if (w.bits > best.bits) best = w;
+  }
+  best.pair_log = 0;
+  return best;
+}
+
+constexpr bool cased(std::uint8_t a) noexcept {
+  return a == latin || a == greek || a == cyrillic || a == armenian;
+}
 
 // The scorer a candidate's decoder writes into: a report-keeping output, so
 // that the decoder tells it each byte it could not read.
@@ -132,10 +185,15 @@ struct scorer {
   std::int64_t score = 0;
   std::int64_t high_units = 0;
   std::int64_t bad = 0;
-  std::uint16_t prev = ' ';
-  int prev_log = 0;  // log2 share of prev, 0 when unseen
+  std::uint16_t prev = ' ';  // small letter of the unit before
+  int prev_log = 0;          // log2 share of prev, 0 when it takes no pairs
   std::uint8_t prev_alphabet = no_alphabet;
+  bool prev_small = false;    // a small letter of a cased alphabet
+  bool prev_capital = false;  // a capital
   std::int64_t units = 0;
+  std::int64_t symbols = 0;       // units that are symbols
+  std::int64_t symbol_score = 0;  // and what they weigh
+  bool anywhere = false;          // weigh by weigh_anywhere, not the model
   // Bytes from here on may be a character the end of what is examined cuts
   // short: what the decoder cannot read there costs nothing.
   const std::uint8_t* forgive_from = nullptr;
@@ -159,23 +217,30 @@ struct scorer {
       return;
     }
     ++units;
-    const int w = char_weight(m, u);
-    const int log = w ? w - char_weight_offset : 0;
-    score += w ? log : unseen_char;
+    const weighed w = anywhere ? weigh_anywhere(m, u, prev_capital) : weigh(m, u, prev_capital);
+    score += w.bits;
+    if (symbol(u)) {
+      ++symbols;
+      symbol_score += w.bits;
+    }
     if (u >= 0x80) ++high_units;
-    if ((u >= 0x80 || prev >= 0x80) && w && prev_log) {
+    if ((u >= 0x80 || prev >= 0x80) && w.pair_log && prev_log) {
       // How much likelier the pair is than its two characters side by side.
-      const int pw = pair_weight(m, prev, u);
-      int gain = pw ? pw - pair_weight_offset - prev_log - log : -1;
+      const int pw = pair_weight(m, prev, w.folded);
+      int gain = pw ? pw - pair_weight_offset - prev_log - w.pair_log : -1;
       gain = gain < -3 ? -3 : gain > 12 ? 12 : gain;
       score += gain;
     }
     const std::uint8_t a = alphabet(u);
     if (a != prev_alphabet && a != no_alphabet && prev_alphabet != no_alphabet)
       score += mixed_alphabets;
-    prev = u;
-    prev_log = w ? log : 0;
+    else if (w.capital && prev_small && a == prev_alphabet && (u >= 0x80 || prev >= 0x80))
+      score += case_break;
+    prev = w.folded;
+    prev_log = w.pair_log;
     prev_alphabet = a;
+    prev_small = !w.capital && cased(a);
+    prev_capital = w.capital;
   }
   void ascii(const std::uint8_t* p, std::size_t n) noexcept {
     for (std::size_t k = 0; k < n; ++k) unit(p[k]);
@@ -356,6 +421,7 @@ constexpr std::size_t max_contenders = 2 * std::size(written_in) + 2 * model_cou
 struct allowed_ids {
   bool any[ZEL_CHARSET_RESERVED + 1] = {};
   int first_ascii = ZEL_CHARSET_UTF8;  // what reads 7-bit text
+  bool listed = false;                 // the caller named the candidates
   bool has(int id) const noexcept {
     return static_cast<unsigned>(id) <= ZEL_CHARSET_RESERVED && any[id];
   }
@@ -365,9 +431,10 @@ bool has_decoder(int id) noexcept { return charset_of(id).decoder != decoder_kin
 
 // What one pass over the bytes finds.
 struct shape {
-  std::size_t high = 0;           // bytes from 0x80
-  std::size_t c0_letters = 0;     // TCVN letters (other charsets' rare controls)
-  std::size_t zeros[2] = {0, 0};  // zero bytes at even and odd offsets
+  std::size_t high = 0;                  // bytes from 0x80
+  std::size_t c0_letters = 0;            // TCVN letters (other charsets' rare controls)
+  std::size_t zeros[2] = {0, 0};         // zero bytes at even and odd offsets
+  std::size_t zeros4[4] = {0, 0, 0, 0};  // by offset modulo 4, for UTF-32's shape
   // Bytes below 0x20 but tab, line feed, form feed and carriage return,
   // at even and odd offsets: in UTF-16 the high bytes of ASCII, Latin,
   // Greek, Cyrillic, Hebrew, Arabic and Thai, all on one side.
@@ -393,7 +460,10 @@ constexpr std::size_t bytes_set(std::uint64_t high_bits) noexcept {
 }
 
 void read_control(shape& s, std::uint8_t b, std::size_t at) noexcept {
-  if (b == 0) ++s.zeros[at & 1];
+  if (b == 0) {
+    ++s.zeros[at & 1];
+    ++s.zeros4[at & 3];
+  }
   if (b != '\t' && b != '\n' && b != '\f' && b != '\r') ++s.low[at & 1];
   if (b == 0x1B) s.escape = true;
   if (c0_letter(b)) ++s.c0_letters;
@@ -470,13 +540,54 @@ int iso2022_form(const std::uint8_t* p, std::size_t n) noexcept {
   return 0;
 }
 
+// UTF-32 of the Basic Multilingual Plane: in nine of ten characters the
+// two high bytes are zero, on one side.
+bool utf32_shape(const shape& s, std::size_t n) noexcept {
+  const std::size_t most = n / 4 * 9 / 10;
+  if (n < 8) return false;
+  return (s.zeros4[2] >= most && s.zeros4[3] >= most) ||
+         (s.zeros4[0] >= most && s.zeros4[1] >= most);
+}
+
 struct verdict {
   int id = 0;
   double confidence = 0;
   int runner_up = 0;
   double runner_up_confidence = 0;
   int reason = ZEL_DETECT_NOTHING;
+  const char* language = nullptr;
 };
+
+// The language a model's text is written in, where it is one.
+constexpr const char* language_of(model m) noexcept {
+  switch (m) {
+    case model::zh_hans:
+    case model::zh_hant:
+      return "Chinese";
+    case model::ja:
+      return "Japanese";
+    case model::ko:
+      return "Korean";
+    case model::greek:
+      return "Greek";
+    case model::hebrew:
+      return "Hebrew";
+    case model::arabic:
+      return "Arabic";
+    case model::thai:
+      return "Thai";
+    case model::vietnamese:
+      return "Vietnamese";
+    case model::lao:
+      return "Lao";
+    case model::armenian:
+      return "Armenian";
+    case model::turkish:
+      return "Turkish";
+    default:
+      return nullptr;  // a group of languages the statistics do not tell apart
+  }
+}
 
 // The stretches of the text the candidates differ on, a batch at a time.
 struct stretch_finder {
@@ -566,11 +677,13 @@ class weigher {
     c.s.score = prior(id) + letters;
   }
   std::size_t count() const noexcept { return count_; }
-  void narrow() noexcept { (void)prune(); }
+  void narrow() noexcept { (void)prune(drop_margin); }
 
   // Decodes the marked stretches (or, `whole`, everything) into each
   // contender, dropping those far behind after each batch.
   void run(bool whole, std::size_t cap = whole_bytes) noexcept {
+    whole_ = whole;
+    cap_ = cap;
     if (whole) {
       const std::size_t end = n_ < cap ? n_ : cap;
       for (std::size_t k = 0; k < count_; ++k)
@@ -582,13 +695,14 @@ class weigher {
     for (bool first = true;; first = false) {
       const std::size_t got = finder.next(batch);
       if (got == 0) break;
+      read_ += marked_in(batch, got);
       if (first) sift(batch, got);
       for (std::size_t k = 0; k < count_; ++k) {
         contender& c = all_[k];
         if (!c.alive) continue;
         for (std::size_t j = 0; j < got; ++j) decode(c, batch[j]);
       }
-      if (prune() <= 1) break;
+      if (prune(read_ >= decisive_bytes ? drop_margin : sure_margin) <= 1) break;
     }
   }
 
@@ -627,11 +741,13 @@ class weigher {
     v.confidence *= evidence;
     v.runner_up_confidence *= evidence;
     v.reason = ZEL_DETECT_STATISTICS;
-    const std::int64_t units = best->s.units > 0 ? best->s.units : 1;
-    if (best->s.score < junk_bits * units || best->s.bad * 8 > units) {
+    v.language = language_of(best->s.m);
+    // Symbols say nothing of how well the letters read.
+    if (best->s.bad * 8 > best->s.units || (junk(best->s) && junk(read_anywhere(*best)))) {
       v.confidence *= 0.2;
       v.runner_up_confidence *= 0.2;
       v.reason = ZEL_DETECT_NOTHING;
+      v.language = nullptr;
     }
     return v;
   }
@@ -644,6 +760,35 @@ class weigher {
   // language: real text of any of them averages 5 to 11.
   static constexpr std::int64_t junk_bits = -14;
 
+  // Whether a reading's letters average too few bits for any language.
+  // Symbols say nothing of how well the letters read.
+  static bool junk(const scorer& s) noexcept {
+    const std::int64_t letters = s.units - s.symbols;
+    return s.score - s.symbol_score < junk_bits * (letters > 0 ? letters : 1);
+  }
+
+  // The candidate's reading of what it was weighed on, weighed again in
+  // the model that knows each character best: text in a language outside
+  // the charset's own (Uyghur in GB18030) still reads as text.
+  scorer read_anywhere(const contender& c) const noexcept {
+    contender again;
+    again.id = c.id;
+    again.s.m = c.s.m;
+    again.s.anywhere = true;
+    if (whole_) {
+      decode(again, {0, n_ < cap_ ? n_ : cap_, false, false});
+      return again.s;
+    }
+    stretch_finder finder{p_, n_};
+    std::array<stretch, batch_stretches> batch{};
+    std::size_t read = 0;
+    for (std::size_t got; read < read_ && (got = finder.next(batch)) != 0;) {
+      for (std::size_t j = 0; j < got; ++j) decode(again, batch[j]);
+      read += marked_in(batch, got);
+    }
+    return again.s;
+  }
+
   static bool same_reading(const contender& a, const contender& b) noexcept {
     return a.s.score == b.s.score && a.s.high_units == b.s.high_units && a.s.bad == b.s.bad;
   }
@@ -653,11 +798,23 @@ class weigher {
     return c.rank < than->rank;
   }
 
+  // Bytes from 0x80 (and TCVN's C0 letters) in a batch.
+  std::size_t marked_in(const std::array<stretch, batch_stretches>& batch,
+                        std::size_t got) const noexcept {
+    std::size_t count = 0;
+    for (std::size_t j = 0; j < got; ++j)
+      for (std::size_t i = batch[j].begin; i < batch[j].end; ++i) count += marked(p_[i]) ? 1U : 0U;
+    return count;
+  }
+
   // Before the first batch is decoded by every candidate, the single-byte
   // ones are sifted by their characters alone: each distinct marked byte of
   // the batch is read through each table and weighed once, so the many code
   // pages that read the text as unlikely letters cost a few table reads
   // instead of a decoding. Those within sift_margin bits of the best go on.
+  // A byte is weighed without its neighbours, so each capital weighs as
+  // its small letter would in a line of capitals: a title does not sift
+  // its own language out.
   void sift(const std::array<stretch, batch_stretches>& batch, std::size_t got) noexcept {
     std::array<std::uint32_t, 256> counts{};
     std::array<std::uint8_t, 256> distinct{};
@@ -679,9 +836,8 @@ class weigher {
       if (!table) continue;
       std::int64_t score = c.s.score;
       for (std::size_t d = 0; d < kinds; ++d) {
-        const int w = char_weight(c.s.m, cell(*table, distinct[d], std::uint16_t{0xFFFD}));
-        score += static_cast<std::int64_t>(counts[distinct[d]]) *
-                 (w ? w - char_weight_offset : unseen_char);
+        const weighed w = weigh(c.s.m, cell(*table, distinct[d], std::uint16_t{0xFFFD}), true);
+        score += static_cast<std::int64_t>(counts[distinct[d]]) * w.bits;
       }
       sifted[k] = score;
       if (!any || score > best) best = score;
@@ -697,12 +853,14 @@ class weigher {
     }
   }
 
-  void decode(contender& c, const stretch& at) noexcept {
+  void decode(contender& c, const stretch& at) const noexcept {
     decoder_state st;
     if (!at.continued) {
       c.s.prev = ' ';
       c.s.prev_log = 0;
       c.s.prev_alphabet = no_alphabet;
+      c.s.prev_small = false;
+      c.s.prev_capital = false;
       c.carry = 0;
     }
     // A piece of a run cut short leaves the few bytes of a sequence it
@@ -721,7 +879,7 @@ class weigher {
   // Drops the contenders far behind the leader, and a subset charset
   // that has read all so far as its superset did; returns how many rivals
   // are left (contenders of one charset count once).
-  std::size_t prune() noexcept {
+  std::size_t prune(std::int64_t margin) noexcept {
     const contender* lead = nullptr;
     for (std::size_t k = 0; k < count_; ++k)
       if (all_[k].alive && ahead(all_[k], lead)) lead = &all_[k];
@@ -729,7 +887,7 @@ class weigher {
     const std::int64_t top = lead->s.score;
     for (std::size_t k = 0; k < count_; ++k) {
       contender& c = all_[k];
-      if (c.alive && c.s.score < top - drop_margin) {
+      if (c.alive && c.s.score < top - margin) {
         c.alive = false;
         c.behind = top - c.s.score;
       }
@@ -761,6 +919,9 @@ class weigher {
   std::array<int, model_count> letter_eighths_{};
   int latin_eighths_ = 0;
   std::size_t count_ = 0;
+  std::size_t read_ = 0;  // marked bytes in the batches decoded
+  bool whole_ = false;    // the last run decoded the text whole, up to cap_
+  std::size_t cap_ = 0;
 };
 
 // The first allowed id of `ids`, in order, or 0.
@@ -817,6 +978,8 @@ verdict guess(const std::uint8_t* p, std::size_t n, const allowed_ids& allowed) 
         return structural(id, share > 0.5 ? 0.99 : 0.9, ZEL_DETECT_STRUCTURE);
       }
     }
+    // UTF-32: text, but in no charset this answers with.
+    if (utf32_shape(s, n)) return verdict{};
     // Text of East Asian characters has fewer such bytes (from its ASCII
     // and punctuation), on both sides: it is UTF-16 if it reads as some
     // language that way.
@@ -840,7 +1003,12 @@ verdict guess(const std::uint8_t* p, std::size_t n, const allowed_ids& allowed) 
     }
   }
 
-  const bool zeros = s.zeros[0] + s.zeros[1] > 0;
+  // Zero bytes that no UTF-16 shape explains, more than a stray one in a
+  // long text, are binary data.
+  const std::size_t zero_count = s.zeros[0] + s.zeros[1];
+  if (zero_count * binary_zero_share >= n && zero_count > 0)
+    return structural(0, 0.99, ZEL_DETECT_BINARY);
+  const bool zeros = zero_count > 0;
   if (s.high == 0 && s.c0_letters == 0 && !zeros) {
     if (const int id = allowed.first_ascii)
       return structural(id, n == 0 ? 0 : 1, n == 0 ? ZEL_DETECT_NOTHING : ZEL_DETECT_ASCII);
@@ -895,12 +1063,18 @@ verdict guess(const std::uint8_t* p, std::size_t n, const allowed_ids& allowed) 
     return utf8;
   }
   // Control bytes other than line ends and tabs, in more than a few
-  // places, are no text in any 8-bit charset (TCVN's capitals among them
-  // are rare): binary data.
-  if ((s.low[0] + s.low[1]) * binary_share > n && a.reason == ZEL_DETECT_STATISTICS) {
-    a.confidence *= 0.2;
-    a.runner_up_confidence *= 0.2;
-    a.reason = ZEL_DETECT_NOTHING;
+  // places, are no text in any 8-bit charset (but TCVN, whose capitals
+  // they are, where its reading is good): binary data.
+  if ((s.low[0] + s.low[1]) * binary_share > n &&
+      !(a.id == ZEL_CHARSET_TCVN && a.reason == ZEL_DETECT_STATISTICS))
+    return structural(0, 0.9, ZEL_DETECT_BINARY);
+  // Text no candidate reads well is in none of them: the least bad reading
+  // is only the runner-up. Candidates the caller named are the caller's
+  // word that the text is in one of them.
+  if (a.reason == ZEL_DETECT_NOTHING && a.id && !allowed.listed) {
+    a.runner_up = a.id;
+    a.runner_up_confidence = a.confidence;
+    a.id = 0;
   }
   return a;
 }
@@ -920,6 +1094,7 @@ extern "C" ZEL_API int ZEL_CALL zel_detect(const char* data, int32_t n, const in
       const int id = candidates[k];
       if (static_cast<unsigned>(id) <= ZEL_CHARSET_RESERVED && has_decoder(id)) {
         if (!any) allowed.first_ascii = 0;
+        allowed.listed = true;
         if (!allowed.first_ascii && zel::charset_of(id).ascii) allowed.first_ascii = id;
         allowed.any[id] = true;
         any = true;
@@ -941,5 +1116,6 @@ extern "C" ZEL_API int ZEL_CALL zel_detect(const char* data, int32_t n, const in
   g->runner_up_confidence = v.runner_up_confidence;
   g->reason = v.reason;
   g->examined = static_cast<int32_t>(examined);
+  g->language = v.language;
   return ZEL_RESULT_OK;
 }

@@ -29,6 +29,14 @@ KO = "오늘은 날씨가 좋습니다. 우리는 함께 공원에 산책하러 
 RU = "Сегодня хорошая погода, и мы идём гулять в парк вместе с друзьями."
 DE = "Die Straße führt über die Brücke; Größe und Übermaß sind schön."
 UYGHUR = "维吾尔文：ئۇيغۇرچە يېزىق，藏文：བོད་ཡིག"
+# A title in capitals before running text: read alone, the capitals are
+# rare Greek but common small Cyrillic letters in KOI8-R.
+EL_TITLE = ("ΟΙ ΝΕΕΣ ΤΙΜΕΣ ΤΟΥ ΠΕΤΡΕΛΑΙΟΥ ΣΤΗΝ ΑΓΟΡΑ\n"
+            "Οι τιμές του πετρελαίου θέρμανσης ανέβηκαν ξανά αυτή την εβδομάδα, "
+            "και οι καταναλωτές ζητούν βοήθεια.\n")
+# Rows of decoration before the first sentence: symbols GB 2312 reads as
+# other symbols and Hangul it reads as common hanzi.
+KO_DECORATED = "◇ ♡。♡새소식。♡。◆\n" * 4 + "우리 학교는 내일부터 방학을 시작합니다. 모든 학생들은 숙제를 잊지 마세요.\n"
 
 # (text, codecs) in the order the file lists them.
 CASES = [
@@ -45,6 +53,8 @@ CASES = [
     ("中文", ["gbk"]),
     ("日本語", ["shift_jis"]),
     ("한국어", ["euc_kr"]),
+    (EL_TITLE, ["iso8859_7"]),
+    (KO_DECORATED, ["euc_kr"]),
 ]
 
 
