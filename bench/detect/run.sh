@@ -1,11 +1,13 @@
 #!/bin/sh
 # Evaluates the charset detector against uchardet, chardet and
 # charset-normalizer: installs what is missing (Debian, as root), builds the
-# library, makes the corpus when bench/detect/corpus has none (from the held
-# out split of tools/detectgen), scores every detector and times ours against
-# uchardet. Prints the markdown tables of bench/detect/RESULTS.md on stdout.
+# library, makes the two corpora when they are missing (bench/detect/corpus
+# from the held-out split of tools/detectgen; bench/detect/corpus-web from
+# HTML books Debian ships, make_web_texts.py), scores every detector on both
+# and times ours against uchardet on both. Prints the markdown tables of
+# bench/detect/RESULTS.md on stdout.
 # Usage: bench/detect/run.sh [DOCUMENTS_PER_MODEL]     (default 40)
-# The corpus is kept: remove bench/detect/corpus to make it anew.
+# The corpora are kept: remove a corpus folder to make it anew.
 # ZEL_BUILD names the build directory (default build-deteval); DETECTORS
 # (default ours,uchardet,chardet,charset-normalizer) the detectors scored
 # again, the others' answers coming from the corpus's last run.
@@ -21,7 +23,8 @@ sudo_cmd=""
 [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
 updated=no
 need=""
-for p in uchardet libuchardet-dev python3-chardet python3-charset-normalizer cmake ninja-build g++; do
+for p in uchardet libuchardet-dev python3-chardet python3-charset-normalizer cmake ninja-build g++ \
+  debian-handbook installation-guide-amd64; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need="$need $p"
 done
 if [ -n "$need" ]; then
@@ -42,12 +45,21 @@ if [ ! -f "$corpus/MANIFEST.tsv" ]; then
   fi
   ZEL_BUILD=$build $py $here/make_corpus.py --per-model "$per_model" "$corpus" >&2
 fi
+web=$here/corpus-web
+if [ ! -f "$web/MANIFEST.tsv" ]; then
+  [ -d "$web/texts" ] || $py $here/make_web_texts.py "$web/texts" >&2
+  ZEL_BUILD=$build $py $here/make_corpus.py --texts "$web/texts" --per-model "$per_model" "$web" >&2
+fi
 
 echo "Peers: $(dpkg-query -W -f='${Package} ${Version}\n' uchardet python3-chardet python3-charset-normalizer | paste -sd, - | sed 's/,/, /g')"
 echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
-echo
-ZEL_BUILD=$build $py $here/evaluate.py --detectors "${DETECTORS:-ours,uchardet,chardet,charset-normalizer}" "$corpus"
-echo
-echo "### Speed against uchardet (thread CPU time, median of 7 rounds)"
-echo
-"$build/detect_speed" "$corpus" 7
+for c in "$corpus" "$web"; do
+  echo
+  echo "## $(basename "$c")"
+  echo
+  ZEL_BUILD=$build $py $here/evaluate.py --detectors "${DETECTORS:-ours,uchardet,chardet,charset-normalizer}" "$c"
+  echo
+  echo "### Speed against uchardet (thread CPU time, median of 7 rounds)"
+  echo
+  "$build/detect_speed" "$c" 7
+done
