@@ -17,6 +17,7 @@
 
 #include "src/tables/big5.h"
 #include "src/tables/cns_gb2312.h"
+#include "src/tables/code_pages.h"
 #include "src/tables/gbk_gb18030.h"
 #include "src/tables/japanese.h"
 #include "src/tables/korean.h"
@@ -479,6 +480,8 @@ TEST(DecodingTables, NoCellButByteZeroHoldsZero) {
       {"cns_plane1_to_ucs2", cns_plane1_to_ucs2, cns_gb2312_past_end},
       {"cns_plane2_to_ucs2", cns_plane2_to_ucs2, cns_gb2312_past_end},
       {"cns_plane3_to_ucs2", cns_plane3_to_ucs2, cns_gb2312_past_end},
+      {"cp932_to_ucs2", cp932_to_ucs2, code_pages_past_end},
+      {"cp950_to_ucs2", cp950_to_ucs2, code_pages_past_end},
   };
   Mismatches bad("cells holding 0");
   for (const Decoding& t : tables) {
@@ -487,12 +490,12 @@ TEST(DecodingTables, NoCellButByteZeroHoldsZero) {
       bad.check(t.cells[at] != 0, std::string(t.name) + " cell " + std::to_string(at));
   }
   for (std::size_t k = 0; k < single_byte_table_count; ++k) {
-    const std::string id = "single-byte id " + std::to_string(single_byte_first_id + k);
+    const std::string id = "single-byte table " + std::to_string(k);
     for (std::size_t b = 0; b < single_byte_table_size; ++b)
       bad.check(((*single_byte_tables[k])[b] == 0) == (b == 0), id + " byte " + hex(b));
   }
-  // The 186,502 stored cells of the thirteen tables, their past-end values, 35 x 256 bytes.
-  EXPECT_EQ(bad.checked(), 186'502u + 13 + 35 * 256);
+  // The 233,309 stored cells of the fifteen tables, their past-end values, 37 x 256 bytes.
+  EXPECT_EQ(bad.checked(), 233'309u + 15 + 37 * 256);
 }
 
 // --- golden files -----------------------------------------------------------

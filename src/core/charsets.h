@@ -253,14 +253,17 @@ constexpr charset_description listed[] = {
            be32_mark, "UTF-32"),
     unicode(ZEL_CHARSET_UTF32BE, "UTF-32BE", decoder::none, be32_mark, "UTF-32BE UCS-4 UCS-4BE"),
     unicode(ZEL_CHARSET_UTF32LE, "UTF-32LE", decoder::none, le32_mark, "UTF-32LE UCS-4LE"),
+    // Read and written by zel_convert alone (decoder none: the ten
+    // conversions read these ids as pivot text, as they do UTF-32).
+    plain(ZEL_CHARSET_CP932, "CP932 (Windows-31J)", family::japanese, decoder::none, true,
+          "CP932 windows-31j ms932 csWindows31J IBM-943"),
+    plain(ZEL_CHARSET_CP950, "CP950", family::chinese, decoder::none, true,
+          "CP950 windows-950 ms950 x-windows-950"),
+    plain(ZEL_CHARSET_CP437, "CP437", family::single_byte, decoder::none, true,
+          "CP437 IBM437 437 csPC8CodePage437"),
+    plain(ZEL_CHARSET_MACINTOSH, "Mac Roman", family::single_byte, decoder::none, true,
+          "macintosh mac x-mac-roman csMacintosh MacRoman"),
 };
-
-constexpr const char* cp932_note =
-    "approximate: the NEC and IBM rows (0x87, 0xED, 0xEE, 0xFA..0xFC) and user-defined codes "
-    "(0xF0..0xF9) give U+FFFD; 7 symbols differ";
-constexpr const char* cp950_note =
-    "approximate: code page 950's additions (0xF9D6..0xF9FE, the euro at 0xA3E1, a few "
-    "symbols) give U+FFFD; 11 symbols differ";
 
 constexpr label_group label_groups[] = {
     // GB18030's decoder reads GBK and GB 2312 too; written, they differ.
@@ -273,9 +276,6 @@ constexpr label_group label_groups[] = {
      "GB2312 csGB2312 GB_2312-80 csISO58GB231280 iso-ir-58", "written as EUC-CN"},
     {ZEL_CHARSET_UTF8, ZEL_CHARSET_UTF8, label_use::marked, "UTF-8-SIG",
      "a leading byte-order mark is dropped, and written"},
-    {ZEL_CHARSET_SHIFT_JIS, ZEL_CHARSET_SHIFT_JIS, label_use::as_charset,
-     "CP932 windows-31j ms932", cp932_note},
-    {ZEL_CHARSET_BIG5, ZEL_CHARSET_BIG5, label_use::as_charset, "CP950", cp950_note},
     // Names that begin like a charset's label but name a larger one: the
     // older registry takes them by prefix as the smaller, losing characters
     // without a word.
@@ -289,14 +289,10 @@ constexpr label_group label_groups[] = {
      "JIS X 0213 is not supported"},
     {0, 0, label_use::as_charset, "ISO-2022-CN-EXT",
      "ISO-2022-CN reads none of the planes it adds"},
-    {0, 0, label_use::as_charset, "CP437 IBM437 437 csPC8CodePage437",
-     "code page 437 is not supported yet"},
-    {0, 0, label_use::as_charset, "macintosh mac x-mac-roman csMacintosh",
-     "Mac Roman is not supported yet"},
 };
 // clang-format on
 
-inline constexpr std::size_t count = ZEL_CHARSET_UTF32LE + 1;
+inline constexpr std::size_t count = ZEL_CHARSET_MACINTOSH + 1;
 
 constexpr std::array<charset_description, count> make() {
   std::array<charset_description, count> all{};
