@@ -25,6 +25,8 @@ const char* reason_text(int reason) {
       return "by its structure";
     case ZEL_DETECT_STATISTICS:
       return "by statistics";
+    case ZEL_DETECT_BINARY:
+      return "binary data";
     default:
       return "nothing fits well";
   }
@@ -101,7 +103,10 @@ bool seven_bit_text::read_alike(int id) const {
 }
 
 std::string describe_guess(const zel_guess& g, bool detail) {
-  std::string text = label_of(g.id) + " (confidence " + confidence(g.confidence);
+  if (g.id == ZEL_CHARSET_UNKNOWN && g.reason == ZEL_DETECT_BINARY) return "binary";
+  std::string text = g.id == ZEL_CHARSET_UNKNOWN ? "none (" : label_of(g.id) + " (";
+  if (g.language) text += std::string(g.language) + ", ";
+  text += "confidence " + confidence(g.confidence);
   if (detail) {
     text += std::string(", ") + reason_text(g.reason);
     if (g.runner_up != ZEL_CHARSET_UNKNOWN)

@@ -133,7 +133,8 @@ outcome convert_file(const std::string& path, const plan& p, const options& o, o
       bar.advance(more);
     }
     const zel_guess g = guess_charset(sample.data(), sample.size());
-    const bool taken = g.id != source_id && seven_bit->read_alike(g.id);
+    const bool taken =
+        g.id != ZEL_CHARSET_UNKNOWN && g.id != source_id && seven_bit->read_alike(g.id);
     if (o.verbose) {
       const std::string kept = ", which reads the 7-bit text before it otherwise: reading on as ";
       std::fprintf(stderr, "zelconv: %s: from byte %s on, guessed %s%s\n", in.describe().c_str(),
@@ -152,10 +153,22 @@ outcome convert_file(const std::string& path, const plan& p, const options& o, o
     if (!read_for_guess(in, prefix, guess_size(in.size()), at_end)) return unreadable();
     const std::size_t got = prefix.size();
     bar.advance(got);
-    const zel_guess g = guess_charset(prefix.data(), got);
+    zel_guess g = guess_charset(prefix.data(), got);
     if (o.verbose)
       std::fprintf(stderr, "zelconv: %s: guessed %s\n", in.describe().c_str(),
                    describe_guess(g, true).c_str());
+    if (g.id == ZEL_CHARSET_UNKNOWN && (g.reason == ZEL_DETECT_BINARY || !g.runner_up)) {
+      bar.done();
+      std::fprintf(stderr, "zelconv: %s: binary data, no charset to read it from (-f names one)\n",
+                   in.describe().c_str());
+      return outcome::unreadable;
+    }
+    if (g.id == ZEL_CHARSET_UNKNOWN) {
+      // No charset reads it well: the least bad one, said aloud.
+      std::fprintf(stderr, "zelconv: %s: no charset reads it well; reading it as %s\n",
+                   in.describe().c_str(), label_of(g.runner_up).c_str());
+      g.id = g.runner_up;
+    }
     if (g.reason == ZEL_DETECT_ASCII && !at_end) {
       seven_bit.emplace();
       seven_bit->extent(prefix.data(), got);

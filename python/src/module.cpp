@@ -671,6 +671,8 @@ const char* reason_name(int reason) {
       return "structure";
     case ZEL_DETECT_STATISTICS:
       return "statistics";
+    case ZEL_DETECT_BINARY:
+      return "binary";
     default:
       return "nothing";
   }
@@ -703,8 +705,12 @@ py::object detect(py::handle data, py::handle candidates, bool whole) {
   if (result == ZEL_RESULT_BAD_ARGUMENT && limited)
     throw py::value_error("no candidate names a charset with a decoder");
   check_result(result);
-  return guess_type(g.id, first_label(g.id), g.confidence, g.runner_up, g.runner_up_confidence,
-                    reason_name(g.reason), g.examined);
+  // Binary data, and text no candidate reads well, name no charset.
+  const py::object id = g.id ? py::object(py::int_(g.id)) : py::object(py::none());
+  const py::object language = g.language ? py::object(py::str(g.language)) : py::object(py::none());
+  return guess_type(id, g.id ? first_label(g.id) : py::object(py::none()), g.confidence,
+                    g.runner_up, g.runner_up_confidence, reason_name(g.reason), g.examined,
+                    language);
 }
 
 // A stream zel_stream_open or zel_stream_open_convert opened, or the
@@ -1226,14 +1232,16 @@ PYBIND11_MODULE(_zel_code, m) {
   guess_type = py::module_::import("collections")
                    .attr("namedtuple")("Guess",
                                        "id label confidence runner_up runner_up_confidence "
-                                       "reason examined");
+                                       "reason examined language");
   m.attr("Guess") = guess_type;
   m.def("detect", &detect, py::arg("data"), py::arg("candidates") = py::none(),
         py::arg("whole") = false,
         "Guess the charset of bytes: a Guess of the id, a label charset_id() takes,\n"
         "the confidence (0..1), the runner-up id and its\n"
-        "confidence, the reason ('bom', 'ascii', 'structure', 'statistics' or\n"
-        "'nothing') and the bytes examined. Reads the first 64 KiB unless whole;\n"
+        "confidence, the reason ('bom', 'ascii', 'structure', 'statistics',\n"
+        "'binary' or 'nothing'), the bytes examined and the language where the\n"
+        "statistics read one. id and label are None for binary data and for text\n"
+        "no candidate reads well. Reads the first 64 KiB unless whole;\n"
         "candidates (labels or ids) limits the answer to them.");
   m.def("labels", &labels,
         "Every label the library takes, mapped to its charset id. Case, '-', '_',\n"

@@ -43,6 +43,7 @@ class ZelGuess(ctypes.Structure):
         ("runner_up", ctypes.c_int32),
         ("reason", ctypes.c_int32),
         ("examined", ctypes.c_int32),
+        ("language", ctypes.c_char_p),
     ]
 
 

@@ -4,7 +4,7 @@ import pytest
 
 import zel_code
 
-REASONS = ["nothing", "bom", "ascii", "structure", "statistics"]
+REASONS = ["nothing", "bom", "ascii", "structure", "statistics", "binary"]
 GBK = "我们今天去北京参观了故宫和长城，天气很好，大家都很高兴。".encode("gbk")
 # Structure, statistics, a mark, 7-bit text, nothing at all, junk.
 INPUTS = [
@@ -23,8 +23,8 @@ def test_detect_is_zel_detect(clib, data, whole):
     result, g = clib.detect(data, flags=int(whole))
     assert result == 0
     guess = zel_code.detect(data, whole=whole)
-    assert guess == (g.id, guess.label, g.confidence, g.runner_up, g.runner_up_confidence,
-                     REASONS[g.reason], g.examined)
+    assert guess == (g.id or None, guess.label, g.confidence, g.runner_up, g.runner_up_confidence,
+                     REASONS[g.reason], g.examined, g.language and g.language.decode())
     assert zel_code.detect(bytearray(data), None, whole) == guess
 
 

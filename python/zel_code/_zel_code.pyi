@@ -36,13 +36,14 @@ class Guess(NamedTuple):
     """A charset guess: the id, a label charset_id() maps back to it, how sure
     the guess is and why."""
 
-    id: int
+    id: Optional[int]  # None: binary data, or text no candidate reads well
     label: Optional[str]
     confidence: float
     runner_up: int
     runner_up_confidence: float
-    reason: Literal["nothing", "bom", "ascii", "structure", "statistics"]
+    reason: Literal["nothing", "bom", "ascii", "structure", "statistics", "binary"]
     examined: int
+    language: Optional[str]
 
 def detect(
     data: _Bytes, candidates: Optional[Iterable[_Charset]] = None, whole: bool = False

@@ -159,7 +159,8 @@ def _read_for_guess(f, block_size):
 
 def _guess(data):
     """zelconv -f auto's charset for text starting with `data`: read as
-    UTF-16 after a UTF-16 mark, else the detector's guess."""
+    UTF-16 after a UTF-16 mark, else the detector's guess (None for binary
+    data and text no charset reads well)."""
     if data[:2] in (b"\xfe\xff", b"\xff\xfe"):
         return 9
     return _zel_code.detect(data[:_GUESS_LIMIT], whole=len(data) > _GUESS_PREFIX).id
@@ -230,6 +231,8 @@ def _convert(src, dst, plan, block_size):
         st = os.fstat(f.fileno())
         first = _read_for_guess(f, block_size) if plan.source == AUTO else b""
         source = _guess(first) if plan.source == AUTO else plan.source
+        if source is None:  # binary data, or text no charset reads well
+            return {"status": "failed", "error": "auto: no charset reads it"}
         stream = _zel_code.Converter(source, plan.target, plan.unmappable, report=True)
         drop = _source_mark(stream.from_id) if plan.drop_mark else b""
         fd, part = tempfile.mkstemp(
