@@ -1,4 +1,4 @@
-// GB18030 and Big5 input.
+// GB18030, Big5 and code page 950 input.
 //
 // GB18030: four-byte codes b1 b2 b3 b4 (b2, b4 digits 0x30..0x39, b3
 // 0x81..0xFE) from 81 30 81 30 to 84 31 A4 39, the Basic Multilingual Plane
@@ -13,7 +13,8 @@
 // Big5: a lead 0x80..0xFF with a trail 0x40..0xFE reads big5_to_ucs2 at
 // 191(lead-80) + (trail-40), consuming both bytes even where the cell is
 // empty (U+FFFD: trails 0x7F..0xA0, rows outside A1..F9, codes past F9D5);
-// anything else passes through.
+// anything else passes through. Code page 950 reads cp950_to_ucs2 the same
+// way, its cells through F9FE.
 #pragma once
 
 #include <cstddef>

@@ -1,4 +1,5 @@
-// Japanese input: JIS X 0208 and JIS X 0212 in 8-bit form, Shift_JIS, EUC-JP.
+// Japanese input: JIS X 0208 and JIS X 0212 in 8-bit form, Shift_JIS, code
+// page 932, EUC-JP.
 //
 // JIS X 0208 and JIS X 0212: a row byte and a column byte, both 0xA1..0xFE,
 // read jisx0208_to_ucs2 or jisx0212_to_ucs2 at 94(row-A1) + (column-A1);
@@ -10,6 +11,9 @@
 // 0x40..0xFE reads sjis_to_ucs2 at 191(lead-81) + (trail-40): trails 0x7F,
 // 0xFD and 0xFE are taken and give U+FFFD, as do codes past EAA4. A lead
 // without a trail passes through alone.
+// Code page 932: Shift_JIS's layout, but every byte below 0x80 is ASCII and
+// the single bytes 0x80, 0xA0..0xDF and 0xFD..0xFF read cp932_single_to_ucs2;
+// pairs read cp932_to_ucs2 (NEC and IBM rows, user-defined codes).
 // EUC-JP: ASCII and JIS X 0208 pairs as above; 0x8E with a katakana byte
 // 0xA1..0xDF reads jisx0201_to_ucs2, 0x8F with two bytes 0xA1..0xFE reads
 // jisx0212_to_ucs2. A single shift without what it needs is dropped.
@@ -36,6 +40,29 @@ std::size_t jisx0212_decoder(const std::uint8_t* in, std::size_t n, Out& out, bo
   return square_decoder<jis_columns>(jisx0212_to_ucs2, japanese_past_end, in, n, out, last);
 }
 
+// One character of the Shift_JIS layout at in[i], where an ASCII run
+// stopped: a single byte from `singles`, a lead and trail 0x40..0xFE from
+// `pairs` (191 cells a lead from 0x81), or a lead without its trail, which
+// passes through alone. False where a lead is cut short at the piece's end.
+template <std::size_t S, std::size_t P, class Out>
+bool shift_jis_step(const std::uint16_t (&singles)[S], const std::uint16_t (&pairs)[P], bool lead,
+                    const std::uint8_t* in, std::size_t n, std::size_t& i, bool last, Out& out) {
+  static_assert(sjis_columns == code_page_columns && japanese_past_end == code_pages_past_end);
+  if (lead && cut_short(i, 2, n, last)) return false;
+  if (!lead) {
+    emit_cell(out, cell(singles, in[i], japanese_past_end), in + i);
+    ++i;
+  } else if (i + 1 < n && in[i + 1] >= 0x40 && in[i + 1] <= 0xFE) {
+    const std::size_t at = sjis_columns * (in[i] - 0x81u) + (in[i + 1] - 0x40u);
+    emit_cell(out, cell(pairs, at, japanese_past_end), in + i);
+    i += 2;
+  } else {
+    pass_byte(out, in + i);  // a lead with no trail; what follows is read afresh
+    ++i;
+  }
+  return true;
+}
+
 template <class Out>
 std::size_t shift_jis_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool last = true) {
   const pair_table pairs = make_pair_table(sjis_to_ucs2, sjis_columns, 0x81, 0xFF, 0x40, 0xFE);
@@ -51,20 +78,7 @@ std::size_t shift_jis_decoder(const std::uint8_t* in, std::size_t n, Out& out, b
           if (!copy_ascii_run<0x5C, 0x7E, 0x7F>(in, n, i, out)) break;
           const std::uint8_t b = in[i];
           const bool lead = b > 0x80 && (b < 0xA0 || b > 0xDF);
-          if (lead && cut_short(i, 2, n, last)) break;
-          if (b <= 0x80 || (b >= 0xA0 && b <= 0xDF)) {
-            emit_cell(out, cell(jisx0201_to_ucs2, b, japanese_past_end), in + i);
-            ++i;
-          } else if (i + 1 < n && in[i + 1] >= 0x40 && in[i + 1] <= 0xFE) {
-            emit_cell(out,
-                      cell(sjis_to_ucs2, sjis_columns * (b - 0x81u) + (in[i + 1] - 0x40u),
-                           japanese_past_end),
-                      in + i);
-            i += 2;
-          } else {
-            pass_byte(out, in + i);  // a lead with no trail; what follows is read afresh
-            ++i;
-          }
+          if (!shift_jis_step(jisx0201_to_ucs2, sjis_to_ucs2, lead, in, n, i, last, out)) break;
         }
         return i;
       },
@@ -81,20 +95,7 @@ std::size_t cp932_decoder(const std::uint8_t* in, std::size_t n, Out& out, bool 
     if (!copy_ascii_run(in, n, i, out)) break;
     const std::uint8_t b = in[i];
     const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-    if (lead && cut_short(i, 2, n, last)) break;
-    if (!lead) {
-      emit_cell(out, cell(cp932_single_to_ucs2, b, code_pages_past_end), in + i);
-      ++i;
-    } else if (i + 1 < n && in[i + 1] >= 0x40 && in[i + 1] <= 0xFE) {
-      emit_cell(out,
-                cell(cp932_to_ucs2, code_page_columns * (b - 0x81u) + (in[i + 1] - 0x40u),
-                     code_pages_past_end),
-                in + i);
-      i += 2;
-    } else {
-      pass_byte(out, in + i);  // a lead with no trail; what follows is read afresh
-      ++i;
-    }
+    if (!shift_jis_step(cp932_single_to_ucs2, cp932_to_ucs2, lead, in, n, i, last, out)) break;
   }
   return i;
 }
