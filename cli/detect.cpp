@@ -96,8 +96,9 @@ bool seven_bit_text::read_alike(int id) const {
   zel_string s;
   zel_string_init(&s);
   zel_string_assign(&s, bytes.data(), static_cast<std::int32_t>(bytes.size()));
-  const bool alike = zel_code_utf8(id, &s) == ZEL_RESULT_OK &&
-                     std::string_view(s.data, s.length > 0 ? s.length : 0) == bytes;
+  const bool alike =
+      zel_convert(id, ZEL_CHARSET_UTF8, ZEL_UNMAPPABLE_SUBSTITUTE, &s, nullptr) == ZEL_RESULT_OK &&
+      std::string_view(s.data, s.length > 0 ? s.length : 0) == bytes;
   zel_string_free(&s);
   return alike;
 }

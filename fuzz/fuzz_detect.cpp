@@ -3,8 +3,10 @@
 // kept rare as it is slow), the second how many candidates follow (0 to 7;
 // with bit 3 and none, a list that is there but empty), then one byte per
 // candidate (ids -4 to 59), then the data. Checks: the call fails only for
-// a list naming no id with a decoder; the guess names an id with a decoder,
-// among the candidates when they are given, or none (0) for binary data and,
+// a list naming no id with a decoder; the guess names an id with a decoder
+// (or, choosing freely, code page 932 or 950, which read what Shift_JIS and
+// Big5 read), among the candidates when they are given, or none (0) for
+// binary data and,
 // without a list, for text nothing reads well, and then no language;
 // confidences lie in 0..1, the runner-up's no higher; no more bytes are
 // examined than given, or than the prefix without the flag; and the same
@@ -63,7 +65,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return count == 0 || std::find(candidates.begin(), candidates.end(), id) != candidates.end();
   };
   const bool none = g.reason == ZEL_DETECT_BINARY || (count == 0 && g.reason == ZEL_DETECT_NOTHING);
-  check(g.id == 0 ? none && !g.language : has_decoder(g.id) && among(g.id));
+  const bool code_page = g.id == ZEL_CHARSET_CP932 || g.id == ZEL_CHARSET_CP950;
+  check(g.id == 0 ? none && !g.language
+                  : (has_decoder(g.id) && among(g.id)) || (code_page && !count));
   check(g.runner_up == ZEL_CHARSET_UNKNOWN ||
         (g.runner_up != g.id && has_decoder(g.runner_up) && among(g.runner_up)));
   check(g.confidence >= 0 && g.confidence <= 1);

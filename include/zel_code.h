@@ -394,7 +394,9 @@ ZEL_API zel_stream* ZEL_CALL zel_stream_open_convert(int from, int to, int flags
  * text has: reason ZEL_DETECT_BINARY) and for text no candidate reads well
  * (reason ZEL_DETECT_NOTHING, a low confidence, and runner_up the id that
  * reads it least badly, but one of them when the caller lists the
- * candidates); otherwise an id with a decoder. Text of bytes
+ * candidates); otherwise an id with a decoder, or, without candidates,
+ * code page 932 or 950 (which zel_convert reads) for Shift_JIS or Big5
+ * text holding what only the code page has. Text of bytes
  * 0x00..0x7F alone (no escapes) is answered with UTF-8, or the first
  * ASCII-compatible candidate, reason ZEL_DETECT_ASCII: every such charset
  * reads it the same; empty input likewise, reason ZEL_DETECT_NOTHING.

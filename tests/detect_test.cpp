@@ -62,6 +62,24 @@ TEST(Detect, StructureDecides) {
   }
 }
 
+// Text that Shift_JIS or Big5 reads is the code page where bytes say so: a
+// backslash or an NEC-row code, the euro.
+TEST(Detect, CodePagesWhereTheBytesSaySo) {
+  const std::string ja = "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x95\xB6\x8F\xCD\x82\xC5\x82\xB7\x81\x42";
+  const std::string zh = "\xA4\xA4\xA4\xE5\xAA\xBA\xA4\xE5\xB3\xB9\xA1\x43";
+  const struct {
+    std::string bytes;
+    int id;
+  } cases[] = {
+      {ja + ja + ja, ZEL_CHARSET_SHIFT_JIS},
+      {ja + "C:\\tmp " + ja + ja, ZEL_CHARSET_CP932},
+      {ja + "\x87\x40" + ja + ja, ZEL_CHARSET_CP932},
+      {zh + zh + zh, ZEL_CHARSET_BIG5},
+      {zh + "\xA3\xE1" + zh + zh, ZEL_CHARSET_CP950},
+  };
+  for (const auto& c : cases) EXPECT_EQ(detect(c.bytes).id, c.id) << to_hex(c.bytes);
+}
+
 // Candidates limit the answer; an ASCII text goes to the first
 // ASCII-compatible one.
 TEST(Detect, CandidatesLimitTheAnswer) {

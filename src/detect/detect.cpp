@@ -1082,6 +1082,36 @@ verdict guess(const std::uint8_t* p, std::size_t n, const allowed_ids& allowed) 
 }  // namespace
 }  // namespace zel::detect
 
+namespace zel::detect {
+
+// Code pages 932 and 950 read what Shift_JIS and Big5 read alike; the
+// statistics cannot tell them apart, the bytes can. Shift_JIS text is code
+// page 932 where it holds a backslash or tilde (ASCII there, the yen sign
+// and overline in Shift_JIS) or a code of the NEC and IBM rows or the
+// user-defined area; Big5 text is code page 950 where it holds the euro
+// (A3E1) or the ETEN codes F9D6..F9FE.
+int code_page_of(const std::uint8_t* p, std::size_t n, int id) noexcept {
+  if (id != ZEL_CHARSET_SHIFT_JIS && id != ZEL_CHARSET_BIG5) return id;
+  const bool sjis = id == ZEL_CHARSET_SHIFT_JIS;
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::uint8_t b = p[i];
+    if (b < 0x80) {
+      if (sjis && (b == 0x5C || b == 0x7E)) return ZEL_CHARSET_CP932;
+      continue;
+    }
+    const bool lead = sjis ? (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC) : b >= 0x81;
+    if (!lead || i + 1 >= n) continue;
+    const unsigned code = unsigned{b} << 8 | p[i + 1];
+    if (sjis && (b == 0x87 || b == 0xED || b == 0xEE || (b >= 0xF0 && b <= 0xFC)))
+      return ZEL_CHARSET_CP932;
+    if (!sjis && (code == 0xA3E1 || (code >= 0xF9D6 && code <= 0xF9FE))) return ZEL_CHARSET_CP950;
+    ++i;  // the trail
+  }
+  return id;
+}
+
+}  // namespace zel::detect
+
 extern "C" ZEL_API int ZEL_CALL zel_detect(const char* data, int32_t n, const int* candidates,
                                            int32_t n_candidates, int flags, zel_guess* g) noexcept {
   using namespace zel::detect;
@@ -1110,7 +1140,9 @@ extern "C" ZEL_API int ZEL_CALL zel_detect(const char* data, int32_t n, const in
   const auto* p = reinterpret_cast<const std::uint8_t*>(data);
   const verdict v = guess(p ? p : reinterpret_cast<const std::uint8_t*>(""), examined, allowed);
   *g = zel_guess{};
-  g->id = v.id;
+  // A caller's candidates name what it may get: the code pages only when
+  // the detector chooses freely.
+  g->id = allowed.listed ? v.id : code_page_of(p, examined, v.id);
   g->confidence = v.confidence;
   g->runner_up = v.runner_up;
   g->runner_up_confidence = v.runner_up_confidence;
