@@ -346,8 +346,9 @@ static void check_conversions(void) {
     zslice mark;
     char nearest[32];
     const char* name;
-    CHECKED(result = zel.charset_count());
-    expect(result == 60, "charset_count: ids 0 to 59");
+    /* No arguments: both conventions leave the stack alike, nothing to check. */
+    result = zel.charset_count();
+    expect(result == 64, "charset_count: ids 0 to 63");
     CHECKED(name = zel.charset_name(7));
     expect(name && strcmp(name, "Shift_JIS") == 0, "charset_name: id 7 is Shift_JIS");
     CHECKED(result = zel.charset_flags(8));
