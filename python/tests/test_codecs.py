@@ -173,9 +173,94 @@ def test_utf8_sig_drops_and_writes_its_mark():
 
 
 def test_encode_refusals():
-    with pytest.raises(ValueError):
-        "x".encode("zel-gbk", "ignore")
-    with pytest.raises(ValueError):
-        "x".encode("zel-koi8-r", "backslashreplace")
+    with pytest.raises(LookupError):
+        "aЖ€".encode("zel-koi8-r", "no-such-handler")
     with pytest.raises(LookupError):
         codecs.lookup("zel-no-such-charset")
+
+
+ZH, JA = "第{}行 中文文本，混合 ASCII text 和标点。\n", "第{}行 日本語のテキスト、混合 ASCII text と句読点。\n"
+LINES = {"gbk": ZH, "utf-8": ZH, "big5": ZH.replace("标点", "標點"), "shift_jis": JA, "utf-16": JA}
+LINES["euc_kr"] = "제{}행 한국어 텍스트, 혼합 ASCII text 와 구두점.\n"
+
+
+@pytest.mark.parametrize("errors", ["strict", "replace"])
+@pytest.mark.parametrize("python", list(LINES))
+def test_tell_and_seek_as_python(tmp_path, python, errors):
+    """tell() before every line, and a seek back, as Python's own codec."""
+    path = tmp_path / "t.txt"
+    path.write_bytes("".join(LINES[python].format(n) for n in range(600)).encode(python))
+    seen = []
+    for encoding in (python, "zel-" + python):
+        with open(path, encoding=encoding, errors=errors) as f:
+            lines = [(f.tell(), f.readline()) for _ in range(601)]
+            f.seek(0)
+            f.read(100)
+            pos = f.tell()
+            after = f.read(50)
+            f.seek(pos)
+            seen.append((lines, after, f.read(50)))
+    assert seen[0] == seen[1]
+
+
+# Malformed bytes where the library's sequences are Python's.
+MALFORMED = [
+    ("gbk", b"ab\x80c\xd6\xd0\x81 x\xff\xd6"),
+    ("shift_jis", b"a\x80b\x82\xa0\x82"),
+    ("euc_kr", b"a\x80\xb0\xa1\xff\xb0"),
+    ("utf-8", b"a\x80\xe4\xb8\xad\xed\xa0\x80\xe4\xb8"),
+]
+UNENCODABLE = [
+    ("gbk", "a€😀中\udc80b\ud800"),
+    ("euc_jp", "a\\中😀\udc81"),
+    ("big5", "ab€中é\udcff"),
+    ("koi8_r", "aЖ€😀\udcffé"),
+    ("utf-8", "a\ud800b\udc80"),
+]
+codecs.register_error("test-span", lambda e: (f"<{e.start}-{e.end}>", e.end))
+HANDLERS = ["strict", "replace", "ignore", "backslashreplace", "surrogateescape", "test-span"]
+
+
+def outcome(call):
+    try:
+        return call()
+    except UnicodeError as e:
+        return type(e), e.start
+
+
+@pytest.mark.parametrize("errors", HANDLERS)
+@pytest.mark.parametrize("python,data", MALFORMED)
+def test_decode_errors_as_python(python, data, errors):
+    name = "zel-" + python
+    assert outcome(lambda: data.decode(name, errors)) == outcome(lambda: data.decode(python, errors))
+    if errors != "test-span":  # a handler sees offsets into the decoder's own buffer
+        pieces = [data[i : i + 1] for i in range(len(data))] + [b""]
+        expected, got = (
+            outcome(lambda: "".join(map(d.decode, pieces[:-1])) + d.decode(b"", True))
+            for d in (codecs.getincrementaldecoder(n)(errors) for n in (python, name))
+        )
+        assert got == expected or (type(got) == type(expected) and errors == "strict")
+
+
+@pytest.mark.parametrize("errors", HANDLERS + ["xmlcharrefreplace", "namereplace"])
+@pytest.mark.parametrize("python,text", UNENCODABLE)
+def test_encode_errors_as_python(python, text, errors):
+    if errors == "test-span" and python == "koi8_r":
+        pytest.skip("Python's single-byte codecs hand a handler a run of characters, not one")
+    name = "zel-" + python
+    expected = outcome(lambda: text.encode(python, errors))
+    assert outcome(lambda: text.encode(name, errors)) == expected
+    if isinstance(expected, bytes) and errors != "test-span":  # offsets are the piece's
+        e = codecs.getincrementalencoder(name)(errors)
+        pieces = [text[i : i + 2] for i in range(0, len(text), 2)] + [""]
+        assert b"".join(e.encode(p, final=not p) for p in pieces) == expected
+
+
+def test_strict_errors_name_the_codec_and_start_afresh():
+    d = codecs.getincrementaldecoder("zel-gbk")()
+    for data, at in ((b"ab\x80", 2), (b"xyz\x80", 3)):
+        with pytest.raises(UnicodeDecodeError) as e:
+            d.decode(data, final=True)
+        assert (e.value.encoding, e.value.start) == ("zel-gbk", at)
+    assert d.decode("ab中文\n".encode("gbk")) == "ab中文\n"
+    assert d.decode(b"\xd6") == "" and d.getstate() == (b"\xd6", 0)

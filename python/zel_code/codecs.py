@@ -13,28 +13,25 @@ in a codec name into "_", which the library's labels ignore as they ignore
 
 Both ways run the library's general conversion, so every character a
 charset holds crosses whole, those beyond U+FFFF included, except that GBK
-is written by the library's GBK writer, which puts a space for what GBK
-lacks (as zelconv does; GB 2312 is written as EUC-CN). Decoding runs on its
-streams (zel_code.Decoder), so a text read in pieces, by io.TextIOWrapper or
-a StreamReader, decodes exactly as it would whole, in memory that follows
-the piece size. errors="strict" (Python's default) raises
-UnicodeDecodeError at the first byte the library could not decode
-faithfully; errors="replace" keeps the library's own degradation (U+FFFD,
-see zel_code.decode).
+is written by the library's GBK writer (as zelconv does; GB 2312 is written
+as EUC-CN). Decoding runs on its streams (zel_code.Decoder), so a text read
+in pieces, by io.TextIOWrapper or a StreamReader, decodes exactly as it
+would whole, each piece giving every character it completes, in memory that
+follows the piece size.
 
-Encoding takes errors="strict" (UnicodeEncodeError at the first character
-the charset lacks, or a lone surrogate), "replace" (the charset's
-substitute: "?", or U+FFFD in the Unicode charsets), "ignore" or
-"xmlcharrefreplace"; GBK's writer only "strict" or "replace" (a space). The
-incremental encoder and the StreamWriter run on a stream
-(zel_code._zel_code.Encoder): a byte-order mark is written once, and an
-ISO-2022 text returns to ASCII at its end (final=True, or
-StreamWriter.reset()), which io.TextIOWrapper, as for Python's own codecs,
-never asks for.
+Both ways take every error handler, with Python's meaning: the library
+converts the clean runs, and each ill-formed sequence (as the library
+delimits it: one U+FFFD in its own output, which is what "replace" gives) or
+each character the charset lacks (one at a time) goes to the handler, whose
+replacement text is encoded strictly. Errors name the codec. The incremental
+encoder and the StreamWriter run on a stream (zel_code._zel_code.Encoder):
+a byte-order mark is written once, and an ISO-2022 text returns to ASCII at
+its end (final=True, or StreamWriter.reset()), which io.TextIOWrapper, as
+for Python's own codecs, never asks for.
 
-A text file's tell() and seek() assume that the decoder holds nothing
-between pieces; that holds at each character of the multi-byte charsets, but
-a seek back into ISO-2022 text restarts its shift state.
+The incremental decoder's getstate() and setstate() carry the bytes it
+holds, so a text file's tell() and seek() work as with Python's own codecs;
+see _TextDecoder for ISO-2022 text.
 """
 
 import codecs
@@ -44,6 +41,218 @@ from . import _zel_code
 
 _PREFIX = "zel_"
 _BY_ID = re.compile(r"id_?(\d+)")
+# The most bytes a stream holds back (a GB18030 code cut short, an ISO-2022
+# escape) and the most bytes one ill-formed sequence spans, with room.
+_MOST_HELD = 8
+# Bytes read after an ill-formed sequence to find where it ends.
+_LOOK_AHEAD = 64
+
+
+def _text_codec(name, charset):
+    """The decoding and encoding of one codec, with Python's error handlers.
+
+    The library decodes each ill-formed sequence (and each code without a
+    character) into one U+FFFD, which is what errors="replace" gives; for
+    any other handler, the clean runs are decoded by the library and each
+    ill-formed sequence is handed to the handler, which says what stands for
+    it and where to go on. Where a sequence ends is the library's to say:
+    it is the shortest cut after which the rest decodes as it did with the
+    sequence in front of it.
+    """
+
+    def whole(data):
+        return _zel_code.decode(data, charset, "replace")
+
+    def bad_length(data, start):
+        window = data[start : start + _LOOK_AHEAD]
+        after = whole(window)[1:]
+        for k in range(1, min(_MOST_HELD, len(window)) + 1):
+            if whole(window[k:]) == after:
+                return k
+        return 1
+
+    def decode_handled(data, errors):
+        if errors == "replace":
+            return whole(data)
+        pieces, pos = [], 0
+        while True:
+            try:
+                pieces.append(_zel_code.decode(data[pos:], charset, "strict"))
+                return "".join(pieces)
+            except UnicodeDecodeError as e:
+                start, reason = pos + e.start, e.reason
+            pieces.append(whole(data[pos:start]))
+            error = UnicodeDecodeError(name, data, start, start + bad_length(data, start), reason)
+            text, pos = codecs.lookup_error(errors)(error)
+            pieces.append(text)
+            pos = pos + len(data) if pos < 0 else pos
+
+    def encode_handled(text, errors, encode_clean):
+        """encode_clean(str) encodes text the charset holds strictly."""
+        pieces, pos = [], 0
+        while True:
+            rest = text[pos:] if pos else text
+            try:
+                pieces.append(encode_clean(rest))
+                return b"".join(pieces)
+            except UnicodeEncodeError as e:
+                start, reason = pos + e.start, e.reason
+            pieces.append(encode_clean(text[pos:start]))
+            error = UnicodeEncodeError(name, text, start, start + 1, reason)
+            replacement, pos = codecs.lookup_error(errors)(error)
+            pos = pos + len(text) if pos < 0 else pos
+            if isinstance(replacement, str):
+                try:
+                    replacement = encode_clean(replacement)
+                except UnicodeEncodeError as e:
+                    raise UnicodeEncodeError(name, text, start, start + 1, e.reason) from None
+            pieces.append(replacement)
+
+    return whole, decode_handled, encode_handled, _stateful(charset, whole)
+
+
+# Characters one of which each charset with a shift state holds.
+_PROBES = "中あ한ЖéΩ"
+
+
+def _stateful(charset, whole):
+    """Whether the charset has a shift state, as its own encoder shows by
+    leaving a character's bytes in a state where "AB" no longer reads "AB"."""
+    for c in _PROBES:
+        try:
+            shifted = _zel_code.Encoder(charset, "strict").encode(c)
+            ab = _zel_code.encode("AB", charset, "strict").removeprefix(_mark_of(charset) or b"-")
+        except (UnicodeEncodeError, ValueError):
+            continue
+        if whole(shifted + ab) != whole(shifted) + "AB":
+            return True
+    return False
+
+
+def _mark_of(charset):
+    """The byte-order mark whose order a text of the charset starts with,
+    b"" where none chooses it."""
+    if isinstance(charset, str):
+        charset = _zel_code.charset_id(charset)
+    described = _zel_code.charset(charset)
+    return described.mark if described.mark_then else b""
+
+
+class _TextDecoder:
+    """Decodes a text fed in pieces through the library's stream, with the
+    bytes it holds known, so that a position in the text can be saved and
+    restored (getstate/setstate, and so io.TextIOWrapper's tell and seek).
+
+    The stream returns every character its bytes decide and holds only a
+    sequence cut short. Which bytes it holds is found after each piece: the
+    shortest cut of the piece (with the bytes held before it) whose decoding
+    as a whole text gives exactly what the stream returned.
+
+    In a charset with a shift state (ISO-2022) or a byte order chosen by a
+    mark (UTF-16, UTF-32), a byte's meaning depends on the text before it,
+    which a state of held bytes cannot carry. getstate() then gives no held
+    bytes and a flag that lets setstate() put back this very stream if
+    nothing was decoded with it since, as io.TextIOWrapper.tell() asks; any
+    other restore starts the shift state afresh (keeping the byte order a
+    mark chose), so a seek back into ISO-2022 text is exact only where it is
+    in its initial state. Errors there are placed by the library's strict
+    stream.
+    """
+
+    def __init__(self, name, charset, errors, parts):
+        self._name = name
+        self._charset = charset
+        self.errors = errors
+        self._whole, self._decode_handled, _, self._stateful = parts
+        self._strict_stream = self._stateful and errors == "strict"
+        order = _mark_of(charset)
+        self._order = order
+        self._marks = (order, order[::-1]) if order else ()
+        self._start = b""  # the text's first bytes, as long as its mark
+        self._taken = 0  # bytes of the text decided
+        self._stream = self._open()
+        self._held = b""
+        self._feeds = 0  # pieces decoded, to tell a saved stream unchanged
+        self._mark = None  # (flag, stream, feeds) of the last getstate()
+        self._parked = None  # (flag, stream): a stream setstate() may put back
+
+    def _open(self):
+        return _zel_code.Decoder(self._charset, "strict" if self._strict_stream else "replace")
+
+    def decode(self, data, final=False):
+        self._feeds += 1
+        try:
+            if self._stateful:
+                return self._decode_stateful(data, final)
+            self._note_start(data)
+            window = self._held + bytes(data)
+            out = self._stream.decode(data, final)
+            # Past its start, a text whose mark chose the byte order is read
+            # after that mark.
+            prefix = self._start if self._taken and self._start in self._marks else b""
+            held = 0 if final else self._held_count(prefix, window, out)
+            decided = window[: len(window) - held]
+            self._held = window[len(decided) :]
+            self._taken += len(decided)
+            if self.errors != "replace" and "\ufffd" in out:
+                out = self._decode_handled(prefix + decided, self.errors)[len(self._whole(prefix)) :]
+            return out
+        except BaseException:
+            self.reset()
+            raise
+
+    def _note_start(self, data):
+        if len(self._start) < len(self._order):
+            self._start += bytes(data[: len(self._order) - len(self._start)])
+
+    def _decode_stateful(self, data, final):
+        try:
+            return self._stream.decode(data, final)
+        except UnicodeDecodeError as e:
+            raise UnicodeDecodeError(self._name, e.object, e.start, e.end, e.reason) from None
+
+    def _held_count(self, prefix, window, out):
+        if prefix:
+            out = self._whole(prefix) + out
+        for j in range(min(_MOST_HELD, len(window)) + 1):
+            if self._whole(prefix + window[: len(window) - j]) == out:
+                return j
+        return 0
+
+    def getstate(self):
+        if not self._stateful:
+            return self._held, 0
+        flag = 1 + self._feeds % 0x3FFFFFFF
+        self._mark = (flag, self._stream, self._feeds)
+        return b"", flag
+
+    def setstate(self, state):
+        held, flag = state
+        if flag and self._parked and self._parked[0] == flag:
+            self._stream = self._parked[1]
+            self._parked = None
+            return
+        mark = self._mark
+        if flag and mark and mark[1] is self._stream and mark[2] == self._feeds:
+            if flag == mark[0]:
+                return
+            # Kept unchanged for the setstate() that may put it back.
+            self._parked = mark[:2]
+            self._stream = self._open()
+        # A text that chose its byte order by a mark reads on in that order.
+        start = self._start if self._start in self._marks else b""
+        self.reset()
+        if start:
+            self._stream.decode(start)
+            self._start, self._taken = start, len(start)
+        self.decode(held)
+
+    def reset(self):
+        self._stream.reset()
+        self._held = b""
+        self._start = b""
+        self._taken = 0
+        self._feeds += 1
 
 
 class _EndWatch:
@@ -63,30 +272,52 @@ class _EndWatch:
 
 
 def _codec(name, charset):
+    parts = _text_codec(name, charset)
+    _, decode_handled, encode_handled, _ = parts
+
+    def encode_whole(text):
+        return _zel_code.encode(text, charset, "strict")
+
     def encode(text, errors="strict"):
-        return _zel_code.encode(text, charset, errors), len(text)
+        return encode_handled(text, errors, encode_whole), len(text)
 
     def decode(data, errors="strict"):
-        return _zel_code.decode(data, charset, errors), len(data)
+        data = bytes(data)
+        return decode_handled(data, errors), len(data)
 
     class IncrementalDecoder(codecs.IncrementalDecoder):
         def __init__(self, errors="strict"):
             super().__init__(errors)
-            self._decoder = _zel_code.Decoder(charset, errors)
+            self._decoder = _TextDecoder(name, charset, errors, parts)
 
         def decode(self, input, final=False):
             return self._decoder.decode(input, final)
+
+        def getstate(self):
+            return self._decoder.getstate()
+
+        def setstate(self, state):
+            self._decoder.setstate(state)
 
         def reset(self):
             self._decoder.reset()
 
     class IncrementalEncoder(codecs.IncrementalEncoder):
+        # The stream writes a byte-order mark once and ends an ISO-2022 text
+        # in ASCII; after a character the charset lacks it restarts, which
+        # only a handler other than "strict" goes on from.
         def __init__(self, errors="strict"):
             super().__init__(errors)
-            self._encoder = _zel_code.Encoder(charset, errors)
+            self._encoder = _zel_code.Encoder(charset, "strict")
 
         def encode(self, input, final=False):
-            return self._encoder.encode(input, final)
+            try:
+                return self._encoder.encode(input, final)
+            except UnicodeEncodeError as e:
+                if self.errors == "strict":
+                    raise UnicodeEncodeError(name, input, e.start, e.end, e.reason) from None
+            out = encode_handled(input, self.errors, self._encoder.encode)
+            return out + self._encoder.encode("", True) if final else out
 
         def reset(self):
             self._encoder.reset()
@@ -97,7 +328,7 @@ def _codec(name, charset):
         # stream shows its end makes the final call happen.
         def __init__(self, stream, errors="strict"):
             super().__init__(_EndWatch(stream), errors)
-            self._decoder = _zel_code.Decoder(charset, errors)
+            self._decoder = _TextDecoder(name, charset, errors, parts)
 
         def decode(self, input, errors="strict"):
             if self.stream.at_end:
@@ -111,7 +342,7 @@ def _codec(name, charset):
     class StreamWriter(codecs.StreamWriter):
         def __init__(self, stream, errors="strict"):
             super().__init__(stream, errors)
-            self._encoder = _zel_code.Encoder(charset, errors)
+            self._encoder = IncrementalEncoder(errors)
 
         def encode(self, input, errors="strict"):
             return self._encoder.encode(input), len(input)
