@@ -165,6 +165,9 @@ class _TextDecoder:
         self.errors = errors
         self._whole, self._decode_handled, _, self._stateful = parts
         self._strict_stream = self._stateful and errors == "strict"
+        # A label that drops a mark at its text's start cannot restart one.
+        marked = isinstance(charset, str) and _zel_code.lookup(charset).marked
+        self._restartable = not self._stateful and not marked
         order = _mark_of(charset)
         self._order = order
         self._marks = (order, order[::-1]) if order else ()
@@ -190,7 +193,12 @@ class _TextDecoder:
             # Past its start, a text whose mark chose the byte order is read
             # after that mark.
             prefix = self._start if self._taken and self._start in self._marks else b""
-            held = 0 if final else self._held_count(prefix, window, out)
+            if final:
+                held = 0
+            elif self._restartable:
+                held = self._held_at_end(prefix, window, out)
+            else:
+                held = self._held_count(prefix, window, out)
             decided = window[: len(window) - held]
             self._held = window[len(decided) :]
             self._taken += len(decided)
@@ -210,6 +218,29 @@ class _TextDecoder:
             return self._stream.decode(data, final)
         except UnicodeDecodeError as e:
             raise UnicodeDecodeError(self._name, e.object, e.start, e.end, e.reason) from None
+
+    def _held_at_end(self, prefix, window, out):
+        """The held bytes, found by ending the text and starting it again
+        after the decided bytes: the end shows what the held bytes give,
+        which only the right number of the window's last bytes give from a
+        fresh start. Without a single such number, the window is probed."""
+        tail = self._stream.decode(b"", True)
+        held = 0
+        if tail:
+            before = self._whole(prefix)
+            fits = [
+                j
+                for j in range(1, min(_MOST_HELD, len(window)) + 1)
+                if self._whole(prefix + window[-j:]) == before + tail
+            ]
+            held = fits[0] if len(fits) == 1 else self._held_count(prefix, window, out)
+        # The new text is read on as the old one was: after its mark, if the
+        # mark chose the byte order.
+        start = self._start if self._start in self._marks else b""
+        if start and len(window) - held + self._taken >= len(start):
+            self._stream.decode(start)
+        self._stream.decode(window[len(window) - held :])
+        return held
 
     def _held_count(self, prefix, window, out):
         if prefix:
