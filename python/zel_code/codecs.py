@@ -46,6 +46,11 @@ _BY_ID = re.compile(r"id_?(\d+)")
 _MOST_HELD = 8
 # Bytes read after an ill-formed sequence to find where it ends.
 _LOOK_AHEAD = 64
+# Bytes (or characters) converted at a time while looking for the next
+# error, growing from the first size to the second, so that each error costs
+# work near it, not to the end of the text.
+_FIRST_CHUNK = 64
+_CHUNK = 65536
 
 
 def _text_codec(name, charset):
@@ -63,6 +68,12 @@ def _text_codec(name, charset):
     def whole(data):
         return _zel_code.decode(data, charset, "replace")
 
+    stateful = _stateful(charset, whole)
+    # Where what a byte means depends on the bytes before it (a shift state,
+    # a byte order a mark chose), the text cannot be cut at an error and
+    # read on afresh: handlers other than "strict" get the library's U+FFFD.
+    whole_only = stateful or bool(_mark_of(charset))
+
     def bad_length(data, start):
         window = data[start : start + _LOOK_AHEAD]
         after = whole(window)[1:]
@@ -71,44 +82,92 @@ def _text_codec(name, charset):
                 return k
         return 1
 
+    def decided(chunk):
+        """How many of a piece's first bytes a stream decides."""
+        stream = _zel_code.Decoder(charset, "replace")
+        out = stream.decode(chunk)
+        if stream.decode(b"", True):
+            for j in range(1, min(_MOST_HELD, len(chunk)) + 1):
+                if whole(chunk[: len(chunk) - j]) == out:
+                    return len(chunk) - j
+        return len(chunk)
+
+    def next_error(data, pos):
+        """The text decoded from pos up to the next ill-formed sequence, the
+        sequence's offset (None at the end) and the library's reason."""
+        pieces, size = [], _FIRST_CHUNK
+        while True:
+            chunk = data[pos : pos + size]
+            size = min(2 * size, _CHUNK)
+            last = pos + len(chunk) >= len(data)
+            try:
+                text, start = _zel_code.decode(chunk, charset, "strict"), None
+            except UnicodeDecodeError as e:
+                text, start, reason = None, e.start, e.reason
+            # A chunk's end may cut a sequence: the bytes past what a stream
+            # decides are read again with the next chunk.
+            cut = len(chunk) if last else decided(chunk)
+            if start is not None and start < cut:
+                pieces.append(whole(chunk[:start]))
+                return "".join(pieces), pos + start, reason
+            if last:
+                pieces.append(text)
+                return "".join(pieces), None, None
+            pieces.append(text if start is None and cut == len(chunk) else whole(chunk[:cut]))
+            pos += cut
+
     def decode_handled(data, errors):
-        if errors == "replace":
+        if errors == "replace" or (whole_only and errors != "strict"):
             return whole(data)
+        if whole_only:
+            try:
+                return _zel_code.decode(data, charset, "strict")
+            except UnicodeDecodeError as e:
+                raise UnicodeDecodeError(name, data, e.start, e.end, e.reason) from None
         pieces, pos = [], 0
         while True:
-            try:
-                pieces.append(_zel_code.decode(data[pos:], charset, "strict"))
+            text, start, reason = next_error(data, pos)
+            pieces.append(text)
+            if start is None:
                 return "".join(pieces)
-            except UnicodeDecodeError as e:
-                start, reason = pos + e.start, e.reason
-            pieces.append(whole(data[pos:start]))
             error = UnicodeDecodeError(name, data, start, start + bad_length(data, start), reason)
             text, pos = codecs.lookup_error(errors)(error)
             pieces.append(text)
             pos = pos + len(data) if pos < 0 else pos
 
-    def encode_handled(text, errors, encode_clean):
-        """encode_clean(str) encodes text the charset holds strictly."""
+    def next_unencodable(text, pos):
+        """The index of the next character the charset lacks (None at the
+        end) and the library's reason, found a chunk at a time."""
+        size = _FIRST_CHUNK
+        while pos < len(text):
+            chunk = text[pos : pos + size]
+            try:
+                _zel_code.encode(chunk, charset, "strict")
+            except UnicodeEncodeError as e:
+                return pos + e.start, e.reason
+            pos += len(chunk)
+            size = min(2 * size, _CHUNK)
+        return None, None
+
+    def encode_handled(text, errors, stream):
+        """The text through an encoding stream that only ever gets what the
+        charset holds, so that it keeps its shift state and mark."""
         pieces, pos = [], 0
         while True:
-            rest = text[pos:] if pos else text
-            try:
-                pieces.append(encode_clean(rest))
+            start, reason = next_unencodable(text, pos)
+            pieces.append(stream.encode(text[pos:start]))
+            if start is None:
                 return b"".join(pieces)
-            except UnicodeEncodeError as e:
-                start, reason = pos + e.start, e.reason
-            pieces.append(encode_clean(text[pos:start]))
             error = UnicodeEncodeError(name, text, start, start + 1, reason)
             replacement, pos = codecs.lookup_error(errors)(error)
             pos = pos + len(text) if pos < 0 else pos
             if isinstance(replacement, str):
-                try:
-                    replacement = encode_clean(replacement)
-                except UnicodeEncodeError as e:
-                    raise UnicodeEncodeError(name, text, start, start + 1, e.reason) from None
+                if next_unencodable(replacement, 0)[0] is not None:
+                    raise error
+                replacement = stream.encode(replacement)
             pieces.append(replacement)
 
-    return whole, decode_handled, encode_handled, _stateful(charset, whole)
+    return whole, decode_handled, encode_handled, stateful
 
 
 # Characters one of which each charset with a shift state holds.
@@ -306,11 +365,14 @@ def _codec(name, charset):
     parts = _text_codec(name, charset)
     _, decode_handled, encode_handled, _ = parts
 
-    def encode_whole(text):
-        return _zel_code.encode(text, charset, "strict")
-
     def encode(text, errors="strict"):
-        return encode_handled(text, errors, encode_whole), len(text)
+        try:
+            return _zel_code.encode(text, charset, "strict"), len(text)
+        except UnicodeEncodeError as e:
+            if errors == "strict":
+                raise UnicodeEncodeError(name, text, e.start, e.end, e.reason) from None
+        stream = _zel_code.Encoder(charset, "strict")
+        return encode_handled(text, errors, stream) + stream.encode("", True), len(text)
 
     def decode(data, errors="strict"):
         data = bytes(data)
@@ -335,20 +397,20 @@ def _codec(name, charset):
 
     class IncrementalEncoder(codecs.IncrementalEncoder):
         # The stream writes a byte-order mark once and ends an ISO-2022 text
-        # in ASCII; after a character the charset lacks it restarts, which
-        # only a handler other than "strict" goes on from.
+        # in ASCII. A strict error restarts it; other handlers keep from it
+        # what it cannot encode.
         def __init__(self, errors="strict"):
             super().__init__(errors)
             self._encoder = _zel_code.Encoder(charset, "strict")
 
         def encode(self, input, final=False):
+            if self.errors != "strict":
+                out = encode_handled(input, self.errors, self._encoder)
+                return out + self._encoder.encode("", True) if final else out
             try:
                 return self._encoder.encode(input, final)
             except UnicodeEncodeError as e:
-                if self.errors == "strict":
-                    raise UnicodeEncodeError(name, input, e.start, e.end, e.reason) from None
-            out = encode_handled(input, self.errors, self._encoder.encode)
-            return out + self._encoder.encode("", True) if final else out
+                raise UnicodeEncodeError(name, input, e.start, e.end, e.reason) from None
 
         def reset(self):
             self._encoder.reset()
