@@ -30,13 +30,13 @@ class cmake_build_ext(build_ext):
         build = WORK / "cmake"
         generator = ["-G", "Ninja"] if shutil.which("ninja") else []
         options = ["-DZEL_BUILD_TESTS=OFF", "-DZEL_BUILD_CLI=OFF", "-DZEL_BUILD_PYTHON=ON"]
-        subprocess.run(
-            ["cmake", "-S", str(ROOT), "-B", str(build), *generator, "-DCMAKE_BUILD_TYPE=Release",
-             f"-DPython3_EXECUTABLE={sys.executable}", *options],
-            check=True,
-        )
+        configure = ["cmake", "-S", str(ROOT), "-B", str(build), *generator]
+        configure += ["-DCMAKE_BUILD_TYPE=Release", f"-DPython3_EXECUTABLE={sys.executable}"]
+        subprocess.run([*configure, *options], check=True)
         jobs = os.environ.get("CMAKE_BUILD_PARALLEL_LEVEL", "2")
-        subprocess.run(["cmake", "--build", str(build), "--target", "_zel_code", "-j", jobs], check=True)
+        subprocess.run(
+            ["cmake", "--build", str(build), "--target", "_zel_code", "-j", jobs], check=True
+        )
         target = Path(self.get_ext_fullpath(ext.name))
         built = build / "python" / "zel_code" / target.name
         target.parent.mkdir(parents=True, exist_ok=True)

@@ -203,19 +203,21 @@ class _TextDecoder:
     restored (getstate/setstate, and so io.TextIOWrapper's tell and seek).
 
     The stream returns every character its bytes decide and holds only a
-    sequence cut short. Which bytes it holds is found after each piece: the
-    shortest cut of the piece (with the bytes held before it) whose decoding
-    as a whole text gives exactly what the stream returned.
+    sequence cut short. Which bytes it holds is found after each piece by
+    ending the stream's text: what the end gives is what the held bytes
+    give, which only the right number of the piece's last bytes give from a
+    fresh start; the stream then starts again with them. Where several
+    numbers fit, the shortest cut of the piece whose decoding as a whole
+    text gives what the stream returned says. A UTF-16 or UTF-32 text whose
+    mark chose the byte order is read on after that mark.
 
-    In a charset with a shift state (ISO-2022) or a byte order chosen by a
-    mark (UTF-16, UTF-32), a byte's meaning depends on the text before it,
-    which a state of held bytes cannot carry. getstate() then gives no held
-    bytes and a flag that lets setstate() put back this very stream if
-    nothing was decoded with it since, as io.TextIOWrapper.tell() asks; any
-    other restore starts the shift state afresh (keeping the byte order a
-    mark chose), so a seek back into ISO-2022 text is exact only where it is
-    in its initial state. Errors there are placed by the library's strict
-    stream.
+    In a charset with a shift state (ISO-2022), a byte's meaning depends on
+    the text before it, which held bytes cannot carry. getstate() then gives
+    no held bytes and a flag that lets setstate() put back this very stream
+    if nothing was decoded with it since, as io.TextIOWrapper.tell() asks;
+    any other restore starts the shift state afresh, so a seek back into
+    ISO-2022 text is exact only where it is in its initial state. Errors
+    there are placed by the library's strict stream.
     """
 
     def __init__(self, name, charset, errors, parts):
@@ -262,7 +264,8 @@ class _TextDecoder:
             self._held = window[len(decided) :]
             self._taken += len(decided)
             if self.errors != "replace" and "\ufffd" in out:
-                out = self._decode_handled(prefix + decided, self.errors)[len(self._whole(prefix)) :]
+                out = self._decode_handled(prefix + decided, self.errors)
+                out = out[len(self._whole(prefix)) :]
             return out
         except BaseException:
             self.reset()
