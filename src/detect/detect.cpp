@@ -1138,7 +1138,16 @@ extern "C" ZEL_API int ZEL_CALL zel_detect(const char* data, int32_t n, const in
   constexpr std::size_t prefix = ZEL_DETECT_PREFIX;
   const std::size_t examined = (flags & ZEL_DETECT_WHOLE) || total <= prefix ? total : prefix;
   const auto* p = reinterpret_cast<const std::uint8_t*>(data);
-  const verdict v = guess(p ? p : reinterpret_cast<const std::uint8_t*>(""), examined, allowed);
+  verdict v = guess(p ? p : reinterpret_cast<const std::uint8_t*>(""), examined, allowed);
+  if (allowed.listed && !v.id && v.reason != ZEL_DETECT_BINARY) {
+    // Text none of the candidates reads well, or reads at all: the caller's
+    // word is that it is one of them, so the first, with no confidence.
+    for (int32_t k = 0; k < n_candidates && !v.id; ++k)
+      if (allowed.has(candidates[k])) v.id = candidates[k];
+    if (v.runner_up == v.id) v.runner_up = 0;
+    v.confidence = v.runner_up_confidence = 0;
+    v.language = nullptr;
+  }
   *g = zel_guess{};
   // A caller's candidates name what it may get: the code pages only when
   // the detector chooses freely.
